@@ -1,0 +1,24 @@
+#pragma once
+// Message boxes, the input box, yes/no questions and the file dialog behind one
+// interface; production shows Qt dialogs, tests use a recording fake.
+
+#include <QString>
+#include <optional>
+
+class Prompts {
+public:
+    enum class Answer { Yes, No, Closed };
+
+    virtual ~Prompts() = default;
+
+    // Modal, one OK button, centred on the screen.
+    virtual void message(const QString& text) = 0;
+    // nullopt when cancelled or closed.
+    virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+                                            const QString& defaultText) = 0;
+    virtual Answer question(const QString& text) = 0;
+    // A file-open dialog with a single filter (name and pattern) whose file must
+    // exist; nullopt when cancelled.
+    virtual std::optional<QString> openFile(const QString& startDir, const QString& filterName,
+                                            const QString& pattern) = 0;
+};
