@@ -1,0 +1,62 @@
+#pragma once
+// The Browser on Qt WebEngine. One persistent profile in a folder of the user's
+// local data (cookies and cache survive a restart); the page can be thrown away
+// and recreated (re-initialise); certificate errors are accepted only for the
+// one certificate whose SHA-256 fingerprint is configured.
+
+#include <QByteArray>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include "browser.h"
+
+class QWidget;
+class QWebEngineView;
+class QWebEngineProfile;
+class QWebEnginePage;
+class QWebEngineLoadingInfo;
+class QWebEngineCertificateError;
+
+class WebEngineBrowser : public Browser {
+    Q_OBJECT
+public:
+    // profileFolder: where the profile keeps cookies and cache, created when missing.
+    WebEngineBrowser(QWidget* parent, const QString& profileFolder);
+    ~WebEngineBrowser() override;
+
+    // The widget to embed (it fills the page "edge" of the main window).
+    QWidget* view() const;
+
+    void navigate(const QUrl& url) override;
+    void runScript(const QString& script, quint64 requestId) override;
+    void setZoomFactor(double factor) override;
+    void reinitialize() override;
+    QString currentAddress() const override;
+
+    // Hex SHA-256 of the one server certificate we accept despite a certificate
+    // error (colons and case do not matter); empty accepts none.
+    void setTrustedCertificateFingerprint(const QString& sha256Hex);
+
+    // Chromium switches that keep the engine from calling home; call before the
+    // QApplication is created. Keeps flags already set in the environment.
+    static void prepareEnvironment();
+
+    // The folder the program uses for the profile: AppLocalDataLocation + "/edge".
+    static QString defaultProfileFolder();
+
+    // Maps a failed load onto the engine-neutral error status of the events.
+    static int webErrorStatus(int errorDomain, int errorCode);
+
+private:
+    void createPage(const QUrl& reopen);
+    void onLoadingChanged(const QWebEngineLoadingInfo& info);
+    void onCertificateError(const QWebEngineCertificateError& error);
+
+    QWebEngineView* view_ = nullptr;
+    QWebEngineProfile* profile_ = nullptr;
+    QPointer<QWebEnginePage> page_;
+    QUrl pendingUrl_;  // a navigation asked for while the page is being recreated
+    double zoom_ = 1.0;
+    QByteArray trustedFingerprint_;  // raw 32 bytes
+};
