@@ -7,13 +7,19 @@
 #include <cstdint>
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     // Milliseconds since some start, wrapping at 2^32 like the platform tick count.
     virtual std::uint32_t tickCount() = 0;
     // Process pending events once (window messages, browser events, timers).
     virtual void pump() = 0;
+    // Process pending events; when none is pending, wait at most `maxMs` for one to
+    // arrive. Lets a long wait sleep instead of spinning. The default pumps once.
+    virtual void pumpUpTo(std::uint32_t maxMs) {
+        (void)maxMs;
+        pump();
+    }
     virtual QDateTime now() = 0;
     QDate today() { return now().date(); }
 
@@ -24,5 +30,7 @@ public:
 // The real clock: QElapsedTimer ticks, QCoreApplication::processEvents.
 Clock& systemClock();
 
-// Wait `ms` milliseconds while pumping messages.
+// Wait `ms` milliseconds while pumping messages: notes the tick count, then
+// processes pending events until at least `ms` have passed since it. Events are
+// processed at least once, so Delay(clock, 0) lets pending messages run and returns.
 void Delay(Clock& clock, std::uint32_t ms);

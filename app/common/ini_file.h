@@ -8,6 +8,13 @@
 //   section, a new section to the end of the file;
 // - the file is CP950 text; every operation opens and closes it, and every write
 //   replaces the file atomically (temporary file + rename).
+//
+// Lines the program does not understand are kept as they are: comments (";"),
+// lines without "=", blank lines and anything before the first section take no part
+// in look-ups and survive every write byte for byte, as do the line ends (the files
+// come from Windows, so lines the program adds end in CRLF unless the file already
+// uses bare LF). A file that starts with a UTF-8 byte-order mark was saved by an
+// editor as UTF-8 and is read and written as UTF-8, mark kept.
 
 #include <QList>
 #include <QPair>
@@ -15,7 +22,7 @@
 #include <QStringList>
 
 class IniFile {
-public:
+  public:
     using Pairs = QList<QPair<QString, QString>>;
 
     explicit IniFile(QString path);
@@ -23,22 +30,32 @@ public:
 
     QString readString(const QString& section, const QString& key,
                        const QString& defaultValue) const;
+    // Decimal, or hexadecimal with "$" or "0x"; anything else, or a value outside
+    // the 32-bit range, counts as missing.
     int readInteger(const QString& section, const QString& key, int defaultValue) const;
     // Non-zero integer is true, 0 false; a value that is not an integer counts as missing.
     bool readBool(const QString& section, const QString& key, bool defaultValue) const;
     // The section's pairs in file order, duplicate keys included.
     Pairs readSection(const QString& section) const;
     QStringList sections() const;
+    bool hasSection(const QString& section) const;
+    bool hasKey(const QString& section, const QString& key) const;
 
     // Writes return false when the file could not be written; nothing is half-written.
+    // A line break inside a value would end the line early and turn the rest into
+    // a line of its own, so line breaks are written as spaces. Section and key names
+    // that cannot be stored (empty, holding a line break, a key holding "=", a
+    // section holding "]") make the write fail without touching the file.
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInteger(const QString& section, const QString& key, int value);
     bool writeBool(const QString& section, const QString& key, bool value);
+    // Deleting what is not there succeeds and leaves the file alone.
     bool deleteKey(const QString& section, const QString& key);
     bool eraseSection(const QString& section);
-    // Replaces the whole section's content in one write.
+    // Replaces the whole section's content in one write (a new section goes to the
+    // end of the file).
     bool writeSection(const QString& section, const Pairs& pairs);
 
-private:
+  private:
     QString path_;
 };

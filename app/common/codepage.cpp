@@ -1,0 +1,207 @@
+#include "codepage.h"
+
+#include <QList>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+
+#include <QtGlobal>
+#include <cerrno>
+#endif
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+#ifndef _WIN32
+
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr const char* kUcs4 = "UTF-32LE";
+constexpr const char* kUtf16 = "UTF-16LE";
+#else
+constexpr const char* kUcs4 = "UTF-32BE";
+constexpr const char* kUtf16 = "UTF-16BE";
+#endif
+
+// One converter per direction and thread, opened on first use: opening iconv for
+// every short card field would cost more than the conversion.
+class Iconv {
+  public:
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (!ok()) qCritical("codepage: no %s converter in this C library", from);
+    }
+    ~Iconv() {
+        if (ok()) iconv_close(cd_);
+    }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    // Back to the initial state, in case an earlier call stopped half-way.
+    void reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+    std::size_t operator()(char** in, std::size_t* inLeft, char** out, std::size_t* outLeft) {
+        return iconv(cd_, in, inLeft, out, outLeft);
+    }
+
+  private:
+    iconv_t cd_;
+};
+
+Iconv& encoder() {
+    thread_local Iconv cd(codepage::kAnsiCodePageName, kUcs4);
+    return cd;
+}
+
+Iconv& decoder() {
+    thread_local Iconv cd(kUtf16, codepage::kAnsiCodePageName);
+    return cd;
+}
+
+#endif  // !_WIN32
+
+}  // namespace
+
+#ifndef _WIN32
+
+QByteArray toAnsi(const QString& text) {
+    if (text.isEmpty()) return {};
+    // Code points, so that a character outside the basic plane becomes one "?";
+    // a lone surrogate arrives here as U+FFFD, which CP950 cannot hold either.
+    QList<uint> ucs4 = text.toUcs4();
+    QByteArray out;
+    out.resize(ucs4.size() * 2);  // at most two bytes per character
+    Iconv& cd = encoder();
+    if (!cd.ok()) {
+        for (qsizetype i = 0; i < ucs4.size(); ++i)
+            out[i] = ucs4[i] < 0x80 ? static_cast<char>(ucs4[i]) : '?';
+        out.resize(ucs4.size());
+        return out;
+    }
+    cd.reset();
+    char* in = reinterpret_cast<char*>(ucs4.data());
+    std::size_t inLeft = static_cast<std::size_t>(ucs4.size()) * sizeof(uint);
+    char* o = out.data();
+    std::size_t outLeft = static_cast<std::size_t>(out.size());
+    while (inLeft > 0) {
+        if (cd(&in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1)) break;
+        if (errno == EILSEQ && outLeft > 0) {
+            // Not in the code page: one "?" and on with the next character.
+            *o++ = '?';
+            --outLeft;
+            in += sizeof(uint);
+            inLeft -= sizeof(uint);
+            continue;
+        }
+        break;  // cannot happen with the buffer sized above; keep what we have
+    }
+    out.resize(o - out.data());
+    return out;
+}
+
+QString fromAnsi(QByteArrayView bytes) {
+    if (bytes.isEmpty()) return {};
+    QString out;
+    // Every CP950 character, one byte or two, is one UTF-16 unit; the two extra
+    // units leave room for the replacement character at the very end.
+    out.resize(bytes.size() + 2);
+    Iconv& cd = decoder();
+    if (!cd.ok()) {
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            auto b = static_cast<unsigned char>(bytes[i]);
+            out[i] = b < 0x80 ? QChar(b) : QChar(kReplacement);
+        }
+        out.resize(bytes.size());
+        return out;
+    }
+    cd.reset();
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = static_cast<std::size_t>(bytes.size());
+    char* base = reinterpret_cast<char*>(out.data());
+    char* o = base;
+    std::size_t outLeft = static_cast<std::size_t>(out.size()) * sizeof(char16_t);
+    while (inLeft > 0) {
+        if (cd(&in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1)) break;
+        if (errno == EILSEQ && outLeft >= sizeof(char16_t)) {
+            // A byte that starts no character here: mark it and resynchronise on
+            // the next byte, which may be a plain ASCII character.
+            std::memcpy(o, &kReplacement, sizeof(char16_t));
+            o += sizeof(char16_t);
+            outLeft -= sizeof(char16_t);
+            ++in;
+            --inLeft;
+            cd.reset();
+            continue;
+        }
+        // EINVAL: a lead byte with nothing after it; drop it.
+        break;
+    }
+    out.resize(static_cast<qsizetype>((o - base) / sizeof(char16_t)));
+    return out;
+}
+
+#else  // _WIN32
+
+QByteArray toAnsi(const QString& text) {
+    if (text.isEmpty()) return {};
+    // Characters outside the basic plane become one "?" each before the call, so
+    // the result does not depend on how the API treats surrogate pairs.
+    std::wstring wide;
+    wide.reserve(static_cast<std::size_t>(text.size()));
+    for (uint c : text.toUcs4()) wide.push_back(c > 0xFFFF ? L'?' : static_cast<wchar_t>(c));
+    int n = WideCharToMultiByte(codepage::kAnsiCodePage, 0, wide.data(),
+                                static_cast<int>(wide.size()), nullptr, 0, "?", nullptr);
+    QByteArray out(n, Qt::Uninitialized);
+    WideCharToMultiByte(codepage::kAnsiCodePage, 0, wide.data(), static_cast<int>(wide.size()),
+                        out.data(), n, "?", nullptr);
+    return out;
+}
+
+QString fromAnsi(QByteArrayView bytes) {
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out.append(QChar(b));
+            ++i;
+            continue;
+        }
+        if (!codepage::isLeadByte(b)) {
+            out.append(QChar(kReplacement));
+            ++i;
+            continue;
+        }
+        if (i + 1 >= bytes.size()) break;  // half a character at the end: dropped
+        wchar_t w = 0;
+        if (MultiByteToWideChar(codepage::kAnsiCodePage, MB_ERR_INVALID_CHARS, bytes.data() + i, 2,
+                                &w, 1) == 1) {
+            out.append(QChar(static_cast<char16_t>(w)));
+            i += 2;
+        } else {
+            out.append(QChar(kReplacement));
+            ++i;
+        }
+    }
+    return out;
+}
+
+#endif  // _WIN32
+
+QByteArray toAnsiCut(const QString& text, int maxBytes) {
+    if (maxBytes <= 0) return {};
+    QByteArray bytes = toAnsi(text);
+    if (bytes.size() <= maxBytes) return bytes;
+    // The encoder's own output is well formed, so a lead byte always starts a pair.
+    qsizetype end = 0;
+    while (end < bytes.size()) {
+        qsizetype width = codepage::isLeadByte(static_cast<unsigned char>(bytes[end])) ? 2 : 1;
+        if (end + width > maxBytes) break;
+        end += width;
+    }
+    bytes.truncate(end);
+    return bytes;
+}
