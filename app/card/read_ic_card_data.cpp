@@ -1,0 +1,148 @@
+#include "card/read_ic_card_data.h"
+
+#include "card/card_decoding.h"
+#include "card/control_software.h"
+#include "card/cs_result.h"
+#include "common/clock.h"
+#include "common/prompts.h"
+#include "common/status_sink.h"
+
+namespace {
+class Report {
+  public:
+    void add(const QString& label, int32_t code, const char* exportName) {
+        text_ += QStringLiteral("\r\n") + label + csResultMessage(code, exportName);
+    }
+    void addLine(const QString& line) { text_ += QStringLiteral("\r\n") + line; }
+    const QString& text() const { return text_; }
+
+  private:
+    QString text_;
+};
+
+template <typename T>
+char* bytes(T& record) {
+    return reinterpret_cast<char*>(&record);
+}
+}  // namespace
+
+bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings,
+                    const treadCard& ptData, const QString& sReadCardDrID,
+                    tICcardInfo& ICcardInfo) {
+    zeroRecord(ICcardInfo);
+    ControlSoftware& cs = ctx.cs;
+    Report report;
+    auto progress = [&](const char* text) {
+        ctx.status.setMsg1(QString::fromUtf8(text));
+        ctx.clock.pump();
+    };
+
+    if (settings.CGetTreatment) {
+        if (!cs.LoadLibraryCshis()) return false;
+        progress("讀取就醫資料....");
+        tOPD_Hospital visits;
+        zeroRecord(visits);
+        int32_t len = sizeof visits;
+        const int32_t r = csResult(cs.hisGetTreatmentNoNeedHPC(bytes(visits), &len));
+        if (r == 0)
+            decodeVisits(visits, ICcardInfo, ctx.names);
+        else
+            report.add(QStringLiteral("讀取就醫資料"), r, "hisGetTreatmentNoNeedHPC");
+
+        for (tICcardHx& hx : ICcardInfo.Hx) hx.IMP.len = 0;
+
+        tDiagnosis diagnoses;
+        prepareDiagnosisBuffer(diagnoses);
+        len = sizeof diagnoses;
+        const int32_t r2 = csResult(cs.hisGetTreatmentNeedHPC(bytes(diagnoses), &len));
+        if (r2 == 0) {
+            if (!decodeDiagnoses(diagnoses, ICcardInfo, ctx.names))
+                report.addLine(QStringLiteral("診斷資料庫無法使用,診斷名稱顯示為") +
+                               QString::fromLatin1(kUnknownIcd10Text));
+        } else {
+            report.add(QStringLiteral("讀取就醫2資料"), r2, "hisGetTreatmentNeedHPC");
+        }
+    }
+
+    if (settings.CReadPrescription && !sReadCardDrID.isEmpty()) {
+        progress("讀取處方資料.....");
+        tOutPatientPrescription mx;
+        tLongtermPrescription longTerm;
+        tImportantMx important;
+        tallergy allergy;
+        zeroRecord(mx);
+        zeroRecord(longTerm);
+        zeroRecord(important);
+        zeroRecord(allergy);
+        int32_t l1 = sizeof mx, l2 = sizeof longTerm, l3 = sizeof important, l4 = sizeof allergy;
+        const int32_t r = csResult(cs.hisReadPrescription(
+            bytes(mx), &l1, bytes(longTerm), &l2, bytes(important), &l3, bytes(allergy), &l4));
+        if (r == 0) {
+            ICcardInfo.MX = mx;
+            ICcardInfo.LongTermDrug = longTerm;
+            ICcardInfo.ImportantMx = important;
+            ICcardInfo.allergyHX = allergy;
+        } else {
+            report.add(QStringLiteral("讀取處方資料"), r, "hisReadPrescription");
+        }
+    }
+
+    if (settings.CGetRegisterPrevent) {
+        progress("讀取預防保健資料.....");
+        tprevent prevent;
+        zeroRecord(prevent);
+        int32_t len = sizeof prevent;
+        const int32_t r = csResult(cs.hisGetRegisterPrevent(bytes(prevent), &len));
+        if (r == 0)
+            ICcardInfo.preventX = prevent;
+        else
+            report.add(QStringLiteral("讀取預防保健資料"), r, "hisGetRegisterPrevent");
+    }
+
+    if (settings.CGetRegisterPregnant && ptData.sex != QLatin1Char('M')) {
+        progress("讀取孕婦產檢資料.....");
+        tpregnant pregnant;
+        zeroRecord(pregnant);
+        int32_t len = sizeof pregnant;
+        const int32_t r = csResult(cs.hisGetRegisterPregnant(bytes(pregnant), &len));
+        if (r == 0)
+            ICcardInfo.pregnantX = pregnant;
+        else
+            report.add(QStringLiteral("讀取孕婦產檢資料"), r, "hisGetRegisterPregnant");
+    }
+
+    // The next three categories are read for their failures only: the card record
+    // has no place for their content.
+    if (settings.CGetCumulativeData) {
+        progress("讀取就醫費用累計資料.....");
+        tFeeYear years;
+        zeroRecord(years);
+        int32_t len = sizeof years;
+        (void)cs.hisGetCumulativeData(bytes(years), &len);
+        tFeeAll all;
+        zeroRecord(all);
+        len = sizeof all;
+        const int32_t r = csResult(cs.hisGetCumulativeFee(bytes(all), &len));
+        if (r != 0) report.add(QStringLiteral("讀取就醫費用累計資料"), r, "hisGetCumulativeFee");
+    }
+
+    if (settings.CGetInoculateData) {
+        progress("讀取預防接種資料.....");
+        tInoculate inoculate;
+        zeroRecord(inoculate);
+        int32_t len = sizeof inoculate;
+        const int32_t r = csResult(cs.hisGetInoculateData(bytes(inoculate), &len));
+        if (r != 0) report.add(QStringLiteral("讀取預防接種資料"), r, "hisGetInoculateData");
+    }
+
+    if (settings.CGetOrganDonate) {
+        progress("讀取器官捐贈資料.....");
+        char mark[1] = {0};
+        int32_t len = sizeof mark;
+        const int32_t r = csResult(cs.hisGetOrganDonate(mark, &len));
+        if (r != 0) report.add(QStringLiteral("讀取器官捐贈資料"), r, "hisGetOrganDonate");
+    }
+
+    if (!report.text().isEmpty()) ctx.prompts.message(report.text());
+    return true;
+}
