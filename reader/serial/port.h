@@ -1,0 +1,46 @@
+#pragma once
+// The serial layer: one port for the whole library. Every failure is 255; the frame
+// layer above decides about retries.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace reader {
+
+constexpr std::uint8_t kPortFailed = 255;
+// A transfer fails once more than this has passed since it started.
+constexpr std::int64_t kTransferLimitMs = 7000;
+// Each single write call may block at most this long.
+constexpr int kWriteCallLimitMs = 3000;
+
+enum Parity : std::uint8_t { kParityNone = 0, kParityOdd, kParityEven, kParityMark, kParitySpace };
+enum StopBits : std::uint8_t { kStopOne = 0, kStopOneAndHalf, kStopTwo };
+
+struct LineSettings {
+    unsigned baud;
+    unsigned parity;
+    unsigned dataBits;
+    unsigned stopBits;
+};
+
+// Whether the arguments are within what the port layer accepts at all.
+bool validLineSettings(unsigned index, const LineSettings& s);
+
+// "COM1" for index 0 on Windows; on POSIX the device READER_COM<n> names, else /dev/ttyS<n-1>.
+std::string portDeviceName(unsigned index);
+
+std::uint8_t OpenPort(unsigned index, const LineSettings& s);
+std::uint8_t ClosePort();
+// Discards pending input and output, then writes every byte.
+std::uint8_t WriteAll(const std::uint8_t* data, int length);
+// Reads exactly `count` bytes; on a time-out the bytes that did arrive stay in `dest`.
+std::uint8_t ReadExact(int count, std::uint8_t* dest);
+// Same, and tells how many bytes arrived.
+std::uint8_t ReadExact(int count, std::uint8_t* dest, int* arrived);
+
+bool portIsOpen();
+// A non-zero value identifying the open port (0 when none is open).
+std::uint32_t portHandleValue();
+
+}  // namespace reader
