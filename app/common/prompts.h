@@ -6,7 +6,7 @@
 #include <optional>
 
 class Prompts {
-public:
+  public:
     enum class Answer { Yes, No, Closed };
 
     virtual ~Prompts() = default;

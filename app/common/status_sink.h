@@ -5,7 +5,7 @@
 #include <QString>
 
 class StatusSink {
-public:
+  public:
     virtual ~StatusSink() = default;
     virtual void setMsg1(const QString& text) = 0;  // progress, VPN state
     virtual void setMsg2(const QString& text) = 0;  // reader state, archive, report count
