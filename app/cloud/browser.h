@@ -9,7 +9,7 @@
 
 class Browser : public QObject {
     Q_OBJECT
-public:
+  public:
     // The engine's status for a navigation that failed because the network is gone.
     static constexpr int kErrorStatusDisconnected = 11;
 
@@ -25,7 +25,7 @@ public:
     virtual void reinitialize() = 0;
     virtual QString currentAddress() const = 0;
 
-signals:
+  signals:
     void navigationStarting(const QString& uri);
     void navigationCompleted(bool isSuccess, int webErrorStatus);
     void frameNavigationCompleted(bool isSuccess, int webErrorStatus);

@@ -20,7 +20,7 @@ class QWebEngineCertificateError;
 
 class WebEngineBrowser : public Browser {
     Q_OBJECT
-public:
+  public:
     // profileFolder: where the profile keeps cookies and cache, created when missing.
     WebEngineBrowser(QWidget* parent, const QString& profileFolder);
     ~WebEngineBrowser() override;
@@ -48,7 +48,7 @@ public:
     // Maps a failed load onto the engine-neutral error status of the events.
     static int webErrorStatus(int errorDomain, int errorCode);
 
-private:
+  private:
     void createPage(const QUrl& reopen);
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void onCertificateError(const QWebEngineCertificateError& error);

@@ -1,0 +1,222 @@
+#include "edge_chart.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "browser_driver.h"
+#include "card/control_software.h"
+#include "common/atomic_file.h"
+#include "common/clock.h"
+#include "common/prompts.h"
+#include "common/status_sink.h"
+
+namespace {
+const QString kLoggedIn = QStringLiteral("請換卡再按我");
+const QString kPortal = QStringLiteral("健保雲端系統2.0(實體健保卡)");
+const QString kMaintenance = QStringLiteral("網頁維護中..請稍候再試");
+const QString kDrugTab = QStringLiteral("西醫用藥");
+const QString kLabTab = QStringLiteral("檢查與檢驗");
+const QString kClickError = QStringLiteral("點擊查詢頁錯誤");
+}  // namespace
+
+EdgeChartLoader::EdgeChartLoader(BrowserDriver& driver, Clock& clock, Prompts& prompts,
+                                 StatusSink& status, ControlSoftware& controlSoftware,
+                                 const EdgeChartSettings& settings)
+    : driver_(driver),
+      clock_(clock),
+      prompts_(prompts),
+      status_(status),
+      cs_(controlSoftware),
+      settings_(settings) {}
+
+QString EdgeChartLoader::loginClick(const QString& caption) {
+    return "var nodeList = document.getElementsByClassName(\"login-btn blue2\");for (let i = 0; "
+           "i < nodeList.length; i++) {if (nodeList[i].innerText == \"" +
+           caption + "\") {nodeList[i].click();break;}" + "}";
+}
+
+QString EdgeChartLoader::tabSelector(int n) {
+    return "document.querySelector(\"#menu-div > div.function-tab > a:nth-child(" +
+           QString::number(n) + ")\")";
+}
+
+QString EdgeChartLoader::tabClick(int n) { return tabSelector(n) + ".click();"; }
+
+QString EdgeChartLoader::tabHtml(int n) { return "encodeURI(" + tabSelector(n) + ".outerHTML)"; }
+
+void EdgeChartLoader::startRead() {
+    if (settings_.reinitializeWeb) driver_.browser().reinitialize();
+    if (emptyReportLists) emptyReportLists();
+    cs_.csCloseCom();
+    driver_.clearNavigationFlags();
+}
+
+bool EdgeChartLoader::loadEdgeChart(QString& sDrug, QString& sLab) {
+    startRead();
+    const bool result = true;
+    QString webText;
+    if (driver_.GetEdgeText(kMenuText).contains(kLoggedIn)) {
+        // Logged in with an earlier card: take the card now in the reader.
+        driver_.clearNavigationFlags();
+        driver_.runScript(kChangeCardClick);
+        Delay(clock_, 1000);
+    } else if (!loginAndConfirm()) {
+        return false;
+    }
+
+    driver_.browser().setZoomFactor(settings_.zoomTenths / 10.0);
+    bool confirmed = false;
+    const std::uint32_t mark = clock_.tickCount();
+    do {
+        Delay(clock_, 500);
+        webText = driver_.GetEdgeText(kPageText);
+        confirmed = webText.contains(kLoggedIn);
+    } while (!confirmed && Clock::elapsed(mark, clock_.tickCount()) <= kConfirmWaitMs);
+    if (!confirmed) {
+        prompts_.message(kClickError);
+        return false;
+    }
+
+    status_.setMsg1(QStringLiteral("雲端藥歷登入正常"));
+    EdgeTableReader tables(driver_, prompts_, settings_.errorFileFolder);
+    sDrug.clear();
+    if (openTab(kDrugTab, EdgeTableKind::Drug)) {
+        Delay(clock_, 500);
+        tables.readEdgeTable(EdgeTableKind::Drug, sDrug);
+    }
+    writeCheckLog(sDrug);
+    sLab.clear();
+    if (openTab(kLabTab, EdgeTableKind::Lab)) {
+        Delay(clock_, 500);
+        tables.readEdgeTable(EdgeTableKind::Lab, sLab);
+    }
+    return result;
+}
+
+bool EdgeChartLoader::loginAndConfirm() {
+    driver_.navigate(settings_.URLaddr);
+    if (!driver_.waitEdgeComplete()) {
+        prompts_.message(QStringLiteral("網頁下載錯誤或逾時1"));
+        return false;
+    }
+    QString webText;
+    std::uint32_t mark = clock_.tickCount();
+    do {
+        webText = driver_.GetEdgeText(kPageText);
+        Delay(clock_, 500);
+    } while (webText.isEmpty() && Clock::elapsed(mark, clock_.tickCount()) <= kHomeWaitMs);
+    if (webText.isEmpty()) {
+        prompts_.message(
+            QStringLiteral("無法取得網頁內容(首頁)%1秒)").arg(driver_.elapsedSeconds()));
+        return false;
+    }
+    if (webText.contains(kMaintenance)) {
+        prompts_.message(kMaintenance);
+        return false;
+    }
+    if (!webText.contains(kPortal)) {
+        prompts_.message(QStringLiteral("網頁下載錯誤或逾時2"));
+        return false;
+    }
+    for (int attempt = 0; attempt < kLoginAttempts; ++attempt) {
+        driver_.runScript(loginClick(settings_.loginCaption));
+        mark = clock_.tickCount();
+        do {
+            clock_.pump();
+            if (driver_.GetEdgeText(kPageText).contains(kLoggedIn)) return true;
+        } while (Clock::elapsed(mark, clock_.tickCount()) <= kLoginWaitMs);
+    }
+    prompts_.message(QStringLiteral("嘗試點擊查詢頁錯誤"));
+    return false;
+}
+
+int EdgeChartLoader::tabNumber(const QString& caption) {
+    const QStringList captions = driver_.GetEdgeText(kTabList).split(u'\n');
+    const qsizetype i = captions.indexOf(caption);
+    return i < 0 ? 0 : int(i) + 1;
+}
+
+bool EdgeChartLoader::openTab(const QString& caption, EdgeTableKind kind) {
+    const int n = tabNumber(caption);
+    if (n == 0) return false;  // the site has no such tab: nothing to wait for
+    driver_.runScript(tabClick(n));
+    const QString title = "title=" + caption;
+    const std::uint32_t mark = clock_.tickCount();
+    do {
+        Delay(clock_, 500);
+        const QString html = driver_.GetEdgeText(tabHtml(n));
+        if (html.contains(title)) {
+            if (html.contains(QLatin1String("class=current"))) return true;
+            if (html.contains(QStringLiteral("個案查無資料")) ||
+                html.contains(QLatin1String("class=disable")))
+                return false;
+        }
+    } while (Clock::elapsed(mark, clock_.tickCount()) <= kTabWaitMs);
+    prompts_.message(EdgeTableReader::countMessage(kind));
+    return false;
+}
+
+void EdgeChartLoader::writeCheckLog(const QString& sDrug) {
+    const QString path = QDir(settings_.appPath).filePath(QStringLiteral("check.log"));
+    if (sDrug.isEmpty() || QFile::exists(path)) return;
+    // A failed write is skipped: the file is only a sample for diagnosis.
+    writeTextFileAtomically(path, sDrug + "\r\n");
+}
+
+bool EdgeChartLoader::loadEdgeChartNoLogin(QString& sDrug, QString& sLab) {
+    startRead();
+    driver_.browser().setZoomFactor(settings_.zoomTenths / 10.0);
+    bool found = false;
+    const std::uint32_t mark = clock_.tickCount();
+    do {
+        clock_.pump();
+        found = driver_.GetEdgeText(kPageText).contains(kLabTab);
+    } while (!found && Clock::elapsed(mark, clock_.tickCount()) <= kConfirmWaitMs);
+    if (!found) {
+        prompts_.message(kClickError);
+        return false;
+    }
+
+    status_.setMsg1(QStringLiteral("雲端藥歷查詢中..."));
+    EdgeTableReader tables(driver_, prompts_, settings_.errorFileFolder);
+    sDrug.clear();
+    // Like the full read, a table is read only once its own tab shows open, so
+    // the laboratory table can never end up in the drug text.
+    if (driver_.browser().currentAddress().contains(QLatin1String("/IMUE1000/"))) {
+        const int n = tabNumber(kDrugTab);
+        if (n != 0 && !driver_.GetEdgeText(tabHtml(n)).contains(QLatin1String("class=disable")) &&
+            openTab(kDrugTab, EdgeTableKind::Drug))
+            tables.readEdgeTable(EdgeTableKind::Drug, sDrug);
+    }
+    writeCheckLog(sDrug);
+    sLab.clear();
+    const int n = tabNumber(kLabTab);
+    if (n == 0 || driver_.GetEdgeText(tabHtml(n)).contains(QLatin1String("class=disable")))
+        return true;
+    if (openTab(kLabTab, EdgeTableKind::Lab)) {
+        Delay(clock_, 500);
+        tables.readEdgeTable(EdgeTableKind::Lab, sLab);
+    }
+    return true;
+}
+
+bool EdgeChartLoader::runCloudRead(bool direct, int xHISversion, QString& sDrug, QString& sLab) {
+    driver_.startWebTimer();
+    const bool ok = direct ? loadEdgeChartNoLogin(sDrug, sLab) : loadEdgeChart(sDrug, sLab);
+    driver_.stopWebTimer();
+    if (!ok && xHISversion >= 5000) {
+        prompts_.message(QStringLiteral("雲端藥歷網頁無法登入"));
+        return false;
+    }
+    return true;
+}
+
+bool EdgeChartLoader::patientPageOpen() {
+    const std::uint32_t mark = clock_.tickCount();
+    do {
+        clock_.pump();
+        if (driver_.GetEdgeText(kPageHtml).contains(QStringLiteral("身分證號"))) return true;
+    } while (Clock::elapsed(mark, clock_.tickCount()) <= kPatientPageWaitMs);
+    prompts_.message(QStringLiteral("需在病人雲端藥歷用藥頁面才能正常執行"));
+    return false;
+}

@@ -1,0 +1,98 @@
+#pragma once
+// Logs in to the cloud record site with the card in the reader and reads its
+// drug and laboratory tables (loadEdgeChart), or reads them from a patient page
+// the user opened by hand (loadEdgeChartNoLogin).
+//
+// Wiring for the window's "Read" step:
+//     if (!loader.runCloudRead(false, xHISversion, sDrug, sLab)) { enable window; return; }
+// and for "Direct Read":
+//     if (!loader.patientPageOpen()) return;        // before asking for the ID
+//     ...
+//     if (!loader.runCloudRead(true, xHISversion, sDrug, sLab)) { enable window; return; }
+
+#include <QString>
+#include <QUrl>
+#include <cstdint>
+#include <functional>
+
+#include "edge_table.h"
+
+class BrowserDriver;
+class Clock;
+class ControlSoftware;
+class Prompts;
+class StatusSink;
+
+// What the cloud read takes from the window and the settings file. Held by
+// reference, so a change of the check box or the spinner applies to the next read.
+struct EdgeChartSettings {
+    bool reinitializeWeb = false;                                          // CReinitializeWebCheck
+    int zoomTenths = 8;                                                    // Czoomfactor
+    QString loginCaption = QStringLiteral("健保雲端系統2.0(實體健保卡)");  // CloginType
+    QUrl URLaddr;
+    QString appPath;          // where "check.log" goes
+    QString errorFileFolder;  // where the laboratory error file goes; empty: current folder
+};
+
+class EdgeChartLoader {
+  public:
+    static constexpr std::uint32_t kHomeWaitMs = 20000;
+    static constexpr std::uint32_t kLoginWaitMs = 10000;
+    static constexpr int kLoginAttempts = 3;
+    static constexpr std::uint32_t kConfirmWaitMs = 10000;
+    static constexpr std::uint32_t kTabWaitMs = 10000;
+    static constexpr std::uint32_t kPatientPageWaitMs = 1000;
+
+    EdgeChartLoader(BrowserDriver& driver, Clock& clock, Prompts& prompts, StatusSink& status,
+                    ControlSoftware& controlSoftware, const EdgeChartSettings& settings);
+
+    // Empties the report's two hidden record lists; called at the start of a read.
+    std::function<void()> emptyReportLists;
+
+    bool loadEdgeChart(QString& sDrug, QString& sLab);
+    bool loadEdgeChartNoLogin(QString& sDrug, QString& sLab);
+
+    // The cloud step of both flows: the elapsed-seconds display runs during the
+    // read. False (after "雲端藥歷網頁無法登入") when the read failed and the
+    // control software is of version 5000 or more: the flow ends there.
+    bool runCloudRead(bool direct, int xHISversion, QString& sDrug, QString& sLab);
+    // Direct Read's first check: the open page is a patient page (holds "身分證號").
+    // Shows "需在病人雲端藥歷用藥頁面才能正常執行" when not.
+    bool patientPageOpen();
+
+    // Scripts, exactly as the site expects them.
+    static inline const QString kMenuText =
+        QStringLiteral("encodeURI(document.querySelector(\"#menu-div\").innerText)");
+    static inline const QString kChangeCardClick = QStringLiteral(
+        "var nodeLista = document.getElementsByClassName(\"green-btn\");for (let i = 0; i < "
+        "nodeLista.length; i++) {if (nodeLista[i].innerText == \"請換卡再按我\") "
+        "{nodeLista[i].click();break;}}");
+    static inline const QString kPageText =
+        QStringLiteral("encodeURI(document.documentElement.innerText)");
+    static inline const QString kPageHtml =
+        QStringLiteral("encodeURI(document.documentElement.innerHTML)");
+    static inline const QString kTabList = QStringLiteral(
+        "encodeURI(document.querySelector(\"#menu-div > div.function-tab\").innerText)");
+    static QString loginClick(const QString& caption);
+    static QString tabSelector(int n);
+    static QString tabClick(int n);
+    static QString tabHtml(int n);
+
+  private:
+    bool loginAndConfirm();
+    // The 1-based position of caption in the tab list, 0 when absent.
+    int tabNumber(const QString& caption);
+    // Clicks the tab and waits until its link shows it open. A tab without data
+    // or disabled is skipped quietly; a wait that runs out shows the kind's
+    // count message.
+    bool openTab(const QString& caption, EdgeTableKind kind);
+    void writeCheckLog(const QString& sDrug);
+    void startRead();
+
+    BrowserDriver& driver_;
+    Clock& clock_;
+    Prompts& prompts_;
+    StatusSink& status_;
+    ControlSoftware& cs_;
+    const EdgeChartSettings& settings_;
+};

@@ -1,0 +1,174 @@
+#include "edge_table.h"
+
+#include <QDir>
+
+#include "browser_driver.h"
+#include "common/atomic_file.h"
+#include "common/clock.h"
+#include "common/prompts.h"
+#include "edge_scrape.h"
+
+namespace {
+const QString kLabMarker = QStringLiteral("檢驗日期");
+const QString kNextClass = QStringLiteral("class=paginate_button next");
+const QString kTableId = QStringLiteral("DataTables_Table_");
+}  // namespace
+
+EdgeTableReader::EdgeTableReader(BrowserDriver& driver, Prompts& prompts, QString errorFileFolder)
+    : driver_(driver), prompts_(prompts), errorFileFolder_(std::move(errorFileFolder)) {}
+
+QString EdgeTableReader::countMessage(EdgeTableKind kind) {
+    return kind == EdgeTableKind::Drug ? QStringLiteral("查詢[西醫用藥]的項目數次異常")
+                                       : QStringLiteral("查詢[檢查與檢驗]的項目數次異常");
+}
+
+QString EdgeTableReader::pagingErrorMessage(EdgeTableKind kind) {
+    return kind == EdgeTableKind::Drug
+               ? QStringLiteral("點擊查詢[西醫用藥]的分頁訊息錯誤")
+               : QStringLiteral(
+                     "點擊查詢[檢查與檢驗]的分頁訊息錯誤,將[檢查與檢驗error.txt]檔回報Tamrix醫師");
+}
+
+QString EdgeTableReader::nextClickScript(const QString& tableNumber) {
+    return "document.querySelector(\"#DataTables_Table_" + tableNumber + "_next\").click();";
+}
+
+void EdgeTableReader::takeRows(const QString& pageText, QString& target) {
+    const qsizetype lf = pageText.indexOf(u'\n');
+    if (lf <= 0) return;  // no line feed, or an empty header line: no column names
+    const QStringList names = pageText.left(lf).split(u'\t');
+    const QString& last = names.last();
+    // The rows follow the repeated header; without the repeat there is nothing
+    // that could be told apart from the header, so the page gives no rows.
+    const qsizetype again = pageText.indexOf(last, lf + 1);
+    if (again < 0) return;
+    int p = int(again) + 1 + int(last.size());
+    const int columns = int(names.size());
+    int i = 0;
+    QString row;
+    while (p != 0) {
+        const QString value = getNextWord(p, pageText, i == columns - 1);
+        row += "<" + names.at(i) + ">" + value + "</" + names.at(i) + ">";
+        if (++i == columns) {
+            target += "<D>" + row + "</D>";
+            row.clear();
+            i = 0;
+        }
+    }
+}
+
+int EdgeTableReader::pagerNumber(const QString& word) {
+    QString digits;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const QChar c = word.at(i);
+        if (c == u',' && i > 0 && i + 1 < word.size() && word.at(i - 1).isDigit() &&
+            word.at(i + 1).isDigit())
+            continue;
+        if (c < u'0' || c > u'9') return -1;
+        digits += c;
+    }
+    bool ok = false;
+    const int n = digits.toInt(&ok);
+    return ok ? n : -1;
+}
+
+EdgePager EdgeTableReader::readPager(const QString& pageText) {
+    EdgePager pg;
+    const qsizetype showing = pageText.indexOf(QLatin1String("Showing"));
+    if (showing < 0) return pg;
+    pg.present = true;
+    int p = int(showing) + 1 + 7;
+    pg.x = pagerNumber(getNextWord2(p, pageText));
+    if (pg.x < 0) return pg;
+    if (getNextWord2(p, pageText) != QLatin1String("to")) return pg;
+    pg.y = pagerNumber(getNextWord2(p, pageText));
+    if (pg.y < 0) return pg;
+    pg.throughY = true;
+    if (getNextWord2(p, pageText) != QLatin1String("of")) return pg;
+    pg.z = pagerNumber(getNextWord2(p, pageText));
+    pg.complete = pg.z >= 0;
+    return pg;
+}
+
+QString EdgeTableReader::nextButtonTableNumber(const QString& tableHtml, bool* hasNextButton) {
+    const qsizetype q = tableHtml.indexOf(kNextClass);
+    if (hasNextButton) *hasNextButton = q >= 0;
+    if (q < 0) return {};
+    const qsizetype id = tableHtml.indexOf(kTableId, q + 25);
+    if (id < 0) return {};
+    qsizetype r = id + kTableId.size();
+    QString n;
+    while (r < tableHtml.size() && tableHtml.at(r) >= u'0' && tableHtml.at(r) <= u'9')
+        n += tableHtml.at(r++);
+    return n;
+}
+
+void EdgeTableReader::readEdgeTable(EdgeTableKind kind, QString& target) {
+    Clock& clock = driver_.clock();
+    int highestY = 0;
+    bool pagingError = false;
+    bool afterClick = false;
+    QString pageText;
+    for (int page = 0; page < kMaxPages; ++page) {
+        if (kind == EdgeTableKind::Lab) Delay(clock, kLabPauseMs);
+        // After a click the page script repaints a little later: wait until the
+        // pager moves, so the page shown before the click is never read again.
+        const std::uint32_t mark = clock.tickCount();
+        do {
+            pageText = driver_.GetEdgeText(kTableText);
+            clock.pump();
+            if (!pageText.isEmpty()) {
+                if (!afterClick) break;
+                const EdgePager now = readPager(pageText);
+                if (!now.throughY || now.y != highestY) break;
+            }
+        } while (Clock::elapsed(mark, clock.tickCount()) <= kPageWaitMs);
+
+        const EdgePager pg = readPager(pageText);
+        if (afterClick && (pageText.isEmpty() || (pg.throughY && pg.y <= highestY))) {
+            // The click led nowhere new: no rows from a page already taken.
+            prompts_.message(countMessage(kind));
+            return;
+        }
+        const bool emptyTable = !afterClick && pg.complete && pg.y == 0 && pg.z == 0;
+        if (!emptyTable && (kind == EdgeTableKind::Drug || pageText.contains(kLabMarker)))
+            takeRows(pageText, target);
+
+        if (!pg.present) return;
+        if (!pg.throughY) {
+            pagingError = true;
+            break;
+        }
+        if (pg.y <= highestY) {
+            if (!emptyTable) prompts_.message(countMessage(kind));
+            return;
+        }
+        highestY = pg.y;
+        if (!pg.complete) {
+            pagingError = true;
+            break;
+        }
+        if (pg.y >= pg.z) return;
+        bool hasNext = false;
+        const QString n = nextButtonTableNumber(driver_.GetEdgeText(kTableHtml), &hasNext);
+        if (!hasNext) return;
+        driver_.runScript(nextClickScript(n));
+        afterClick = true;
+    }
+    if (pagingError) {
+        prompts_.message(pagingErrorMessage(kind));
+        if (kind == EdgeTableKind::Lab) writeLabErrorFile(pageText);
+    }
+}
+
+void EdgeTableReader::writeLabErrorFile(const QString& pageText) const {
+    QStringList lines = pageText.split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    QString text;
+    for (QString line : lines) {
+        if (line.endsWith(u'\r')) line.chop(1);
+        text += line + "\r\n";
+    }
+    // Not being able to write it is not reported: it only helps a later diagnosis.
+    writeTextFileAtomically(QDir(errorFileFolder_).filePath(kLabErrorFile), text);
+}

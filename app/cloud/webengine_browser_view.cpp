@@ -1,0 +1,205 @@
+#include "webengine_browser_view.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QSslCertificate>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWebEngineCertificateError>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace {
+// Chromium's network error codes we tell apart (net/base/net_error_list.h).
+constexpr int kNetInternetDisconnected = -106;
+constexpr int kNetNameNotResolved = -105;
+constexpr int kNetTimedOut = -7;
+constexpr int kNetConnectionRefused = -102;
+constexpr int kNetConnectionReset = -101;
+constexpr int kNetConnectionAborted = -103;
+constexpr int kNetAborted = -3;
+
+// The error statuses of the navigation events.
+enum Status {
+    kUnknown = 0,
+    kCertificateInvalid = 5,
+    kTimeout = 7,
+    kConnectionAborted = 9,
+    kConnectionReset = 10,
+    kCannotConnect = 12,
+    kHostNameNotResolved = 13,
+    kOperationCanceled = 14,
+};
+
+// A script value as JSON text: "null" for a thrown or undefined result.
+QString toJsonText(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return QStringLiteral("null");
+    const QJsonValue value = QJsonValue::fromVariant(v);
+    if (value.isNull() || value.isUndefined()) return QStringLiteral("null");
+    // QJsonDocument writes arrays and objects only: wrap the value and strip the brackets.
+    QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(text.mid(1, text.size() - 2));
+}
+}  // namespace
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QString& profileFolder)
+    : Browser(parent) {
+    QDir().mkpath(profileFolder);
+    view_ = new QWebEngineView(parent);
+    profile_ = new QWebEngineProfile(QStringLiteral("edge"), this);
+    profile_->setPersistentStoragePath(profileFolder);
+    profile_->setCachePath(QDir(profileFolder).filePath(QStringLiteral("cache")));
+    profile_->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    createPage(QUrl());
+}
+
+WebEngineBrowser::~WebEngineBrowser() {
+    // The page must go before its profile.
+    if (page_) {
+        view_->setPage(nullptr);
+        delete page_;
+    }
+}
+
+QWidget* WebEngineBrowser::view() const { return view_; }
+
+QString WebEngineBrowser::defaultProfileFolder() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+        .filePath(QStringLiteral("edge"));
+}
+
+void WebEngineBrowser::prepareEnvironment() {
+    static const char* const kQuiet[] = {"--disable-background-networking",
+                                         "--disable-component-update", "--no-first-run",
+                                         "--disable-sync"};
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    for (const char* f : kQuiet) {
+        if (flags.contains(f)) continue;
+        if (!flags.isEmpty()) flags += ' ';
+        flags += f;
+    }
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
+
+int WebEngineBrowser::webErrorStatus(int errorDomain, int errorCode) {
+    switch (errorDomain) {
+        case QWebEngineLoadingInfo::CertificateErrorDomain:
+            return kCertificateInvalid;
+        case QWebEngineLoadingInfo::DnsErrorDomain:
+            return kHostNameNotResolved;
+        case QWebEngineLoadingInfo::ConnectionErrorDomain:
+            switch (errorCode) {
+                case kNetInternetDisconnected:
+                    return kErrorStatusDisconnected;
+                case kNetNameNotResolved:
+                    return kHostNameNotResolved;
+                case kNetTimedOut:
+                    return kTimeout;
+                case kNetConnectionRefused:
+                    return kCannotConnect;
+                case kNetConnectionReset:
+                    return kConnectionReset;
+                case kNetConnectionAborted:
+                    return kConnectionAborted;
+                case kNetAborted:
+                    return kOperationCanceled;
+                default:
+                    return kUnknown;
+            }
+        default:
+            return kUnknown;
+    }
+}
+
+void WebEngineBrowser::createPage(const QUrl& reopen) {
+    page_ = new QWebEnginePage(profile_, this);
+    page_->setZoomFactor(zoom_);
+    connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::onLoadingChanged);
+    connect(page_, &QWebEnginePage::certificateError, this, &WebEngineBrowser::onCertificateError);
+    view_->setPage(page_);
+    view_->setZoomFactor(zoom_);
+    const QUrl target = pendingUrl_.isValid() ? pendingUrl_ : reopen;
+    pendingUrl_.clear();
+    if (target.isValid() && !target.isEmpty()) page_->load(target);
+}
+
+void WebEngineBrowser::navigate(const QUrl& url) {
+    if (!page_) {
+        pendingUrl_ = url;  // the page being recreated opens it once it is there
+        return;
+    }
+    page_->load(url);
+}
+
+void WebEngineBrowser::runScript(const QString& script, quint64 requestId) {
+    if (!page_) return;  // no page: dropped, as the caller expects
+    QPointer<WebEngineBrowser> self(this);
+    page_->runJavaScript(script, [self, requestId](const QVariant& result) {
+        if (self) emit self->scriptCompleted(requestId, toJsonText(result));
+    });
+}
+
+void WebEngineBrowser::setZoomFactor(double factor) {
+    zoom_ = factor;
+    if (page_) {
+        page_->setZoomFactor(factor);
+        view_->setZoomFactor(factor);
+    }
+}
+
+void WebEngineBrowser::reinitialize() {
+    if (!page_) return;  // already being recreated
+    const QUrl shown = page_->url();
+    QWebEnginePage* old = page_;
+    page_ = nullptr;
+    view_->setPage(nullptr);
+    old->deleteLater();
+    // The new page comes up later, as a freshly created web view does.
+    QTimer::singleShot(0, this, [this, shown] { createPage(shown); });
+}
+
+QString WebEngineBrowser::currentAddress() const {
+    return page_ ? page_->url().toString() : QString();
+}
+
+void WebEngineBrowser::setTrustedCertificateFingerprint(const QString& sha256Hex) {
+    QString hex = sha256Hex;
+    hex.remove(u':').remove(u' ');
+    const QByteArray raw = QByteArray::fromHex(hex.toLatin1());
+    trustedFingerprint_ = raw.size() == 32 ? raw : QByteArray();
+}
+
+void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+    switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            emit navigationStarting(info.url().toString());
+            break;
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+            emit navigationCompleted(true, 0);
+            break;
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+            emit navigationCompleted(false, kOperationCanceled);
+            break;
+        case QWebEngineLoadingInfo::LoadFailedStatus:
+            emit navigationCompleted(false, webErrorStatus(info.errorDomain(), info.errorCode()));
+            break;
+    }
+}
+
+void WebEngineBrowser::onCertificateError(const QWebEngineCertificateError& error) {
+    // Only the one configured certificate is let through; every other error stands.
+    QWebEngineCertificateError e = error;
+    const QList<QSslCertificate> chain = e.certificateChain();
+    if (!trustedFingerprint_.isEmpty() && e.isOverridable() && !chain.isEmpty() &&
+        chain.first().digest(QCryptographicHash::Sha256) == trustedFingerprint_) {
+        e.acceptCertificate();
+        return;
+    }
+    e.rejectCertificate();
+}

@@ -1,0 +1,8 @@
+# Unit tests of the cloud read: scanners, browser driver, table reader and the
+# login flow, all against the scripted browser in virtual time.
+tolvane_test(cloud_unit_test LABEL unit
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/edge_scrape_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/browser_driver_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/core_app.cpp
+  LIBS tolvane_cloud tolvane_test_browser Qt6::Core)
