@@ -1,0 +1,358 @@
+#include "tftolv_view.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QShowEvent>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <cmath>
+#include <cstring>
+
+#include "card/control_software.h"
+#include "cloud/browser.h"
+#include "common/clock.h"
+#include "common/ini_file.h"
+#include "common/prompts.h"
+#include "list_columns.h"
+#include "pinger.h"
+#include "settings_rules.h"
+#include "startup_rules.h"
+#include "ui_tftolv.h"
+#include "widget_scale_view.h"
+
+namespace {
+
+const QString kICcardShow = QStringLiteral("ICcardShow");
+
+void setColumns(QTreeWidget* list, const QList<ListColumn>& cols) {
+    QStringList captions;
+    for (const ListColumn& c : cols) captions.append(c.caption);
+    list->setColumnCount(static_cast<int>(cols.size()));
+    list->setHeaderLabels(captions);
+    list->header()->setMinimumSectionSize(0);
+    list->header()->setStretchLastSection(false);
+    for (int i = 0; i < cols.size(); ++i) {
+        list->setColumnWidth(i, cols[i].width);
+        if (cols[i].rightAligned)
+            list->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+// A plain gear, so the button needs no picture file.
+QIcon gearIcon() {
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(16, 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x55, 0x55, 0x55));
+    for (int i = 0; i < 8; ++i) {
+        p.drawRect(QRectF(-3, -15, 6, 8));
+        p.rotate(45);
+    }
+    p.drawEllipse(QPointF(0, 0), 10.5, 10.5);
+    p.setBrush(QColor(0xf0, 0xf0, 0xf0));
+    p.drawEllipse(QPointF(0, 0), 4.5, 4.5);
+    return QIcon(pm);
+}
+
+}  // namespace
+
+TFtolv::TFtolv(Deps deps, QWidget* parent)
+    : QMainWindow(parent), ui(new Ui::TFtolv), deps_(std::move(deps)) {
+    ui->setupUi(this);
+    setUpWidgets();
+    connectHandlers();
+
+    appPath = QDir::fromNativeSeparators(deps_.appPath);
+    if (!appPath.endsWith(QLatin1Char('/'))) appPath += QLatin1Char('/');
+    appInifile = appPath + QStringLiteral("tolvane.ini");
+    // The endpoints decide where the browser may go; it exists before start-up so
+    // that the page "edge" holds it whatever start-up finds.
+    endpoints = Endpoints::read(IniFile(appInifile));
+    if (deps_.browserFactory) browser_ = deps_.browserFactory(ui->Cedge, endpoints);
+
+    runStartup();
+}
+
+TFtolv::~TFtolv() {
+    if (!closed_) onClose();
+    IniFile ini(appInifile);
+    ini.writeInteger(settings::kSystem, settings::kWidthKey, width());
+    ini.writeInteger(settings::kSystem, settings::kHeightKey, height());
+    storeReportColumnWidths(ini);
+    if (busy_) QApplication::restoreOverrideCursor();
+    delete ui;
+}
+
+void TFtolv::setUpWidgets() {
+    QFont font = this->font();
+    // The captions are Traditional Chinese; fall back to a CJK font where the
+    // design font is missing.
+    font.setFamilies({QStringLiteral("Segoe UI"), QStringLiteral("Microsoft JhengHei"),
+                      QStringLiteral("WenQuanYi Zen Hei")});
+    setFont(font);
+    currentPpi_ = static_cast<int>(std::lround(logicalDpiX()));
+    if (currentPpi_ <= 0) currentPpi_ = 96;
+
+    ui->Csetting->setIcon(gearIcon());
+    ui->Cmsg3->setToolTip(QString());
+
+    setColumns(ui->CtreatItem, columns::treatItem());
+    setColumns(ui->ClongDrug, columns::longDrug());
+    setColumns(ui->CcriticalIllness, columns::criticalIllness());
+    setColumns(ui->CimportantMx, columns::importantMx());
+    setColumns(ui->Cprevent, columns::prevent());
+    setColumns(ui->Cpregnant, columns::pregnant());
+    setColumns(ui->CcloudDrug, columns::cloudDrug());
+    setColumns(ui->CcloudLabData, columns::cloudLabData());
+    ui->CcloudReport->setColumnCount(0);
+    // Grid lines between the cells of every record list.
+    const QString gridLines = QStringLiteral(
+        "QTreeWidget::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }");
+    for (QTreeWidget* list : {ui->CtreatItem, ui->ClongDrug, ui->CcriticalIllness, ui->CimportantMx,
+                              ui->Cprevent, ui->Cpregnant, ui->CcloudReport})
+        list->setStyleSheet(list->styleSheet() + gridLines);
+
+    // The visit grid: the first row and column are fixed cells, drawn like headers.
+    QTableWidget* grid = ui->CtreatmentData;
+    QFont gridFont;
+    gridFont.setFamilies({QStringLiteral("PMingLiU"), QStringLiteral("新細明體"),
+                          QStringLiteral("WenQuanYi Zen Hei")});
+    gridFont.setPixelSize(11);
+    grid->setFont(gridFont);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    for (int r = 0; r < grid->rowCount(); ++r)
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            auto* cell = new QTableWidgetItem;
+            if (r == 0 || c == 0) {
+                cell->setFlags(Qt::ItemIsEnabled);
+                cell->setBackground(palette().button());
+            } else {
+                cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            }
+            cell->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
+            grid->setItem(r, c, cell);
+        }
+
+    auto* edgeLayout = new QVBoxLayout(ui->Cedge);
+    edgeLayout->setContentsMargins(0, 0, 0, 0);
+    ui->CloginType->setCurrentIndex(0);
+}
+
+void TFtolv::connectHandlers() {
+    // Only user actions store: clicked, activated and editingFinished are not
+    // emitted when start-up fills the controls.
+    for (QCheckBox* box :
+         {ui->CGetTreatment, ui->CReadPrescription, ui->CGetRegisterPrevent,
+          ui->CGetRegisterPregnant, ui->CGetCumulativeData, ui->CGetInoculateData,
+          ui->CGetOrganDonate, ui->CGetCloudLabData, ui->CcloudRefCheck, ui->CsaveDataCheck,
+          ui->CdateSortType, ui->CcopyWithTagCheck, ui->CReinitializeWebCheck})
+        connect(box, &QCheckBox::clicked, this, [this] { saveSetting(); });
+    connect(ui->Ccom, &QComboBox::activated, this, [this] { saveSetting(); });
+    connect(ui->CcardDrPIN, &QLineEdit::editingFinished, this, [this] { saveSetting(); });
+    connect(ui->CedgeZoom, &QLineEdit::editingFinished, this, [this] { saveSetting(); });
+
+    // A chosen item applies at once; a typed value applies when complete.
+    connect(ui->CscaleforPPI, &QComboBox::textActivated, this, [this] {
+        scaleTyped_ = false;
+        CscaleforPPIChange();
+    });
+    connect(ui->CscaleforPPI->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { scaleTyped_ = true; });
+    connect(ui->CscaleforPPI->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (!scaleTyped_) return;
+        scaleTyped_ = false;
+        CscaleforPPIChange();
+    });
+    connect(ui->CscaleforPPIdefault, &QPushButton::clicked, this,
+            [this] { CscaleforPPIdefaultClick(); });
+    connect(ui->Czoomfactor, &QSpinBox::valueChanged, this,
+            [this](int v) { CzoomfactorChange(v); });
+    connect(ui->CVHCNHIset, &QPushButton::clicked, this, [this] { CVHCNHIsetClick(); });
+    connect(ui->Csetting, &QToolButton::clicked, this, [this] { CsettingClick(); });
+}
+
+void TFtolv::runStartup() {
+    bOnAppCreate = true;
+    hospitalSet.CreateHospitalSet(appPath);
+
+    if (!deps_.controlSoftware->LoadLibraryCshis()) {
+        deps_.prompts->message(startup::kMsgNoControlSoftware);
+        return;
+    }
+
+    // The version text buffer: 250 spaces and a terminating zero; only the result is used.
+    char hisPath[251];
+    std::memset(hisPath, ' ', 250);
+    hisPath[250] = '\0';
+    const std::optional<std::int32_t> version = deps_.controlSoftware->csGetVersionEx(hisPath);
+    // A library without the version entry cannot be trusted with the rest either.
+    xHISversion = version.value_or(0);
+    if (!version || !startup::isSupportedVersion(xHISversion)) {
+        deps_.prompts->message(startup::kMsgBadVersion);
+        endRequested_ = true;
+    }
+
+    setWindowTitle(startup::windowCaption(startup::GetFileVersion(QString()), xHISversion));
+    URLaddr = endpoints.cloudStartAddress();
+
+    if (endpoints.vpnTestAddress.isEmpty()) {
+        bVPN = false;
+        setMsg1(startup::kMsgVpnNotConfigured);
+        ui->Cmsg1->setToolTip(QStringLiteral("tolvane.ini [endpoints] vpnTestAddress"));
+    } else {
+        bVPN = PingVPN(*deps_.pinger, endpoints.vpnTestAddress);
+        if (!bVPN) setMsg1(startup::kMsgNoVpn);
+    }
+
+    layoutVisitGrid();
+
+    NameRuleList.clear();
+    ICD10RuleList.clear();
+    ATC3RuleList.clear();
+    IniFile ini(appInifile);
+    loadSettings(ini);
+
+    bOnAppCreate = false;
+    settingsLoaded_ = true;
+    ui->CmainPage->setCurrentWidget(ui->CTedge);
+    if (bVPN && browser_ != nullptr) browser_->navigate(QUrl(URLaddr));
+    ui->Cread->setEnabled(true);
+}
+
+void TFtolv::layoutVisitGrid() {
+    QTableWidget* grid = ui->CtreatmentData;
+    grid->setColumnWidth(0, startup::kGridFirstColumnWidth);
+    const int w = startup::visitGridColumnWidth(startup::kGridDesignWidth);
+    for (int c = 1; c < grid->columnCount(); ++c) grid->setColumnWidth(c, w);
+    const QStringList& titles = startup::visitGridRowTitles();
+    for (int r = 0; r < titles.size() && r < grid->rowCount(); ++r)
+        grid->item(r, 0)->setText(titles[r]);
+    for (const auto& [row, height] : startup::visitGridRowHeights())
+        grid->setRowHeight(row, height);
+}
+
+void TFtolv::loadSettings(IniFile& ini) {
+    const settings::SystemSettings s = settings::loadSystemSettings(ini, currentPpi_);
+    ui->CscaleforPPI->setEditText(s.scale);
+    ui->CGetTreatment->setChecked(s.getTreatment);
+    ui->CReadPrescription->setChecked(s.readPrescription);
+    ui->CGetRegisterPrevent->setChecked(s.registerPrevent);
+    ui->CGetRegisterPregnant->setChecked(s.registerPregnant);
+    ui->CGetCumulativeData->setChecked(s.cumulativeData);
+    ui->CGetInoculateData->setChecked(s.inoculateData);
+    ui->CGetOrganDonate->setChecked(s.organDonate);
+    ui->CGetCloudLabData->setChecked(s.cloudLabData);
+    ui->CcloudRefCheck->setChecked(s.cloudRefCheck);
+    ui->Ccom->setCurrentIndex(std::max(0, ui->Ccom->findText(s.com)));
+    ui->CcardDrPIN->setText(s.cardDrPIN);
+    ui->CsaveDataCheck->setChecked(s.saveData);
+    ui->CdateSortType->setChecked(s.dateSortType);
+    ui->CcopyWithTagCheck->setChecked(s.copyWithTag);
+    ui->CVHCNHIlocation->setText(s.virtualCardProgram);
+    const settings::StartupZoom zoom = settings::startupZoom(s.edgeZoom, ui->Czoomfactor->value());
+    ui->CedgeZoom->setText(zoom.text);
+    ui->Czoomfactor->setValue(zoom.spinner);
+
+    NameRuleList = settings::ruleListFromValue(ini.readString(kICcardShow, "名稱含字", QString()));
+    ICD10RuleList = settings::ruleListFromValue(ini.readString(kICcardShow, "診斷範圍", QString()));
+    ATC3RuleList = settings::ruleListFromValue(ini.readString(kICcardShow, "ATC3含字", QString()));
+    QTreeWidget* lab = ui->CcloudLabData;
+    if (const auto widths = settings::cloudLabDataWidths(
+            ini.readString(kICcardShow, "CloudLabData", QString()), lab->columnCount())) {
+        for (int i = 0; i < widths->size(); ++i) {
+            const int w = (*widths)[i];
+            // -1 and -2 ask for the width of the contents or the caption; anything
+            // below is no width at all and keeps the default.
+            if (w >= 0)
+                lab->setColumnWidth(i, w);
+            else if (w >= -2)
+                lab->resizeColumnToContents(i);
+        }
+    }
+}
+
+void TFtolv::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (event->spontaneous()) return;  // restored from the task bar, not shown anew
+    if (ui->CscaleforPPI->currentText() != QString::number(currentPpi_))
+        rescaleTo(settings::parseScale(ui->CscaleforPPI->currentText()).value_or(currentPpi_));
+    const IniFile ini(appInifile);
+    const int w = ini.readInteger(settings::kSystem, settings::kWidthKey, width());
+    const int h = ini.readInteger(settings::kSystem, settings::kHeightKey, height());
+    resize(w, h);
+    placeToolGroup();
+}
+
+void TFtolv::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    placeToolGroup();
+}
+
+void TFtolv::placeToolGroup() {
+    // The group is the last item of the top bar, which spans the window: the
+    // layout keeps it at the top right corner; make it take effect now.
+    if (QLayout* l = ui->CPtop->layout()) l->activate();
+    if (QLayout* l = ui->centralwidget->layout()) l->activate();
+}
+
+void TFtolv::closeEvent(QCloseEvent* event) {
+    if (!closed_) onClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TFtolv::onClose() {
+    closed_ = true;
+    if (deps_.controlSoftware->isLoaded()) deps_.controlSoftware->unload();
+    NameRuleList.clear();
+    ICD10RuleList.clear();
+    ATC3RuleList.clear();
+    // Before start-up read the settings the edit holds the design zoom, which
+    // must not replace the stored one.
+    if (settingsLoaded_)
+        IniFile(appInifile)
+            .writeString(settings::kSystem, settings::kZoomKey, ui->CedgeZoom->text());
+}
+
+void TFtolv::storeReportColumnWidths(IniFile& ini) {
+    QString section;
+    if (cloudReportType == QLatin1String("drug"))
+        section = QStringLiteral("drugfield");
+    else if (cloudReportType == QLatin1String("labdata"))
+        section = QStringLiteral("labfield");
+    else
+        return;
+    QTreeWidget* report = ui->CcloudReport;
+    QTreeWidgetItem* header = report->headerItem();
+    for (int i = 0; i < report->columnCount(); ++i)
+        ini.writeInteger(section, header->text(i), report->columnWidth(i));
+}
+
+void TFtolv::setMsg1(const QString& text) { ui->Cmsg1->setText(text); }
+void TFtolv::setMsg2(const QString& text) { ui->Cmsg2->setText(text); }
+void TFtolv::setMsg3(const QString& text) {
+    ui->Cmsg3->setText(text);
+    ui->Cmsg3->setToolTip(text);
+}
+
+void TFtolv::setBusyCursor(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TFtolv::rescaleTo(int ppi) {
+    if (ppi == currentPpi_ || ppi <= 0) return;
+    scaleWidgetTree(this, static_cast<double>(ppi) / currentPpi_);
+    currentPpi_ = ppi;
+}

@@ -1,0 +1,127 @@
+#pragma once
+// The one main window. Creating it runs the start-up sequence; showing it
+// applies the stored scale and size; closing it releases the control software
+// and stores the zoom; destroying it stores the window size and the report's
+// column widths.
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+
+#include "card/code_tables.h"
+#include "card/patient_state.h"
+#include "common/status_sink.h"
+#include "endpoints.h"
+#include "system_settings.h"
+
+class Browser;
+class Clock;
+class ControlSoftware;
+class IniFile;
+class Pinger;
+class Prompts;
+class QCloseEvent;
+class QResizeEvent;
+class QShowEvent;
+
+namespace Ui {
+class TFtolv;
+}
+
+class TFtolv : public QMainWindow, public StatusSink {
+    Q_OBJECT
+  public:
+    // Everything outside the window. The window does not own these.
+    struct Deps {
+        QString appPath;  // the program's folder
+        ControlSoftware* controlSoftware = nullptr;
+        Pinger* pinger = nullptr;
+        Prompts* prompts = nullptr;
+        Clock* clock = nullptr;
+        // Creates the embedded browser inside `host` (which has an empty layout)
+        // and returns it; it must be a child of host. May be empty: no browser.
+        std::function<Browser*(QWidget* host, const Endpoints& endpoints)> browserFactory;
+    };
+
+    explicit TFtolv(Deps deps, QWidget* parent = nullptr);
+    ~TFtolv() override;
+
+    Ui::TFtolv* form() const { return ui; }
+
+    // StatusSink
+    void setMsg1(const QString& text) override;
+    void setMsg2(const QString& text) override;
+    void setMsg3(const QString& text) override;
+    void setBusyCursor(bool busy) override;
+
+    // Start-up rejected the control software's version: the program is to end as
+    // soon as its message loop runs.
+    bool endRequested() const { return endRequested_; }
+    // The pixels per inch the window is laid out for now.
+    int currentPpi() const { return currentPpi_; }
+    Browser* browser() const { return browser_; }
+    // The working values of the settings page.
+    settings::SystemSettings currentSettings() const;
+
+    // Handlers of the settings page and the top bar.
+    void saveSetting();
+    void CscaleforPPIChange();
+    void CscaleforPPIdefaultClick();
+    void CzoomfactorChange(int value);
+    void CVHCNHIsetClick();
+    void CsettingClick();
+
+    // Module state set by start-up.
+    QString appPath;
+    QString appInifile;
+    bool bOnAppCreate = false;
+    std::int32_t xHISversion = 0;
+    QString URLaddr;
+    bool bVPN = false;
+    QStringList NameRuleList;
+    QStringList ICD10RuleList;
+    QStringList ATC3RuleList;
+    Endpoints endpoints;
+    // The institution table, built at start-up from the program folder.
+    CHospitalSet hospitalSet;
+
+    // The patient on screen.
+    PatientState patient;
+    // The kind the cloud report shows ("drug", "labdata", or empty before any).
+    QString cloudReportType;
+
+  signals:
+    // The column panel of the cloud page was just shown or hidden by the gear button.
+    void fieldSettingShown();
+    void fieldSettingHidden();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void setUpWidgets();
+    void connectHandlers();
+    void runStartup();
+    void layoutVisitGrid();
+    void loadSettings(IniFile& ini);
+    void placeToolGroup();
+    void rescaleTo(int ppi);
+    void onClose();
+    void storeReportColumnWidths(IniFile& ini);
+
+    Ui::TFtolv* ui;
+    Deps deps_;
+    Browser* browser_ = nullptr;
+    int currentPpi_ = 96;
+    bool endRequested_ = false;
+    // Start-up read the settings into the controls; until then the controls hold
+    // design values that must not overwrite stored ones.
+    bool settingsLoaded_ = false;
+    bool closed_ = false;
+    bool busy_ = false;
+    bool scaleTyped_ = false;
+};
