@@ -4,7 +4,12 @@
 #include <cstring>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
+
+#include <string>
 #else
 #include <iconv.h>
 
@@ -17,6 +22,59 @@ namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 
 #ifndef _WIN32
+
+// The user-defined characters (rare characters in names, made with the font
+// editor) sit in four areas that the Windows code page maps onto the private use
+// area; the POSIX converter knows at most the last of them. Mapped here the same
+// way, so such a name decodes and encodes back to the bytes the card holds.
+struct EudcArea {
+    unsigned char firstLead, lastLead, firstTrail;
+    char16_t firstCode;
+};
+constexpr EudcArea kEudc[] = {
+    {0xFA, 0xFE, 0x40, 0xE000},
+    {0x8E, 0xA0, 0x40, 0xE311},
+    {0x81, 0x8D, 0x40, 0xEEB8},
+    {0xC6, 0xC8, 0xA1, 0xF6B1},  // the row at 0xC6 starts at 0xA1
+};
+constexpr int kTrailsPerLead = 157;  // 0x40-0x7E and 0xA1-0xFE
+
+constexpr int trailIndex(unsigned char t) {
+    if (t >= 0x40 && t <= 0x7E) return t - 0x40;
+    if (t >= 0xA1 && t <= 0xFE) return t - 0xA1 + 63;
+    return -1;
+}
+
+constexpr unsigned char trailByte(int index) {
+    return static_cast<unsigned char>(index < 63 ? 0x40 + index : 0xA1 + index - 63);
+}
+
+// The private-use character of a user-defined byte pair, or 0.
+char16_t eudcToUnicode(unsigned char lead, unsigned char trail) {
+    const int t = trailIndex(trail);
+    if (t < 0) return 0;
+    for (const EudcArea& a : kEudc) {
+        const int first = trailIndex(a.firstTrail);
+        if (lead < a.firstLead || lead > a.lastLead) continue;
+        const int offset = (lead - a.firstLead) * kTrailsPerLead + t - first;
+        return offset < 0 ? 0 : static_cast<char16_t>(a.firstCode + offset);
+    }
+    return 0;
+}
+
+// The byte pair of a private-use character, or false.
+bool unicodeToEudc(char32_t code, char out[2]) {
+    for (const EudcArea& a : kEudc) {
+        const int first = trailIndex(a.firstTrail);
+        const int size = (a.lastLead - a.firstLead + 1) * kTrailsPerLead - first;
+        if (code < a.firstCode || code >= static_cast<char32_t>(a.firstCode + size)) continue;
+        const int offset = static_cast<int>(code - a.firstCode) + first;
+        out[0] = static_cast<char>(a.firstLead + offset / kTrailsPerLead);
+        out[1] = static_cast<char>(trailByte(offset % kTrailsPerLead));
+        return true;
+    }
+    return false;
+}
 
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
 constexpr const char* kUcs4 = "UTF-32LE";
@@ -87,10 +145,18 @@ QByteArray toAnsi(const QString& text) {
     std::size_t outLeft = static_cast<std::size_t>(out.size());
     while (inLeft > 0) {
         if (cd(&in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1)) break;
-        if (errno == EILSEQ && outLeft > 0) {
-            // Not in the code page: one "?" and on with the next character.
-            *o++ = '?';
-            --outLeft;
+        if (errno == EILSEQ && outLeft >= 2) {
+            // Not in the code page: one "?" and on with the next character, unless
+            // it is a user-defined character.
+            uint code = 0;
+            std::memcpy(&code, in, sizeof code);
+            if (unicodeToEudc(code, o)) {
+                o += 2;
+                outLeft -= 2;
+            } else {
+                *o++ = '?';
+                --outLeft;
+            }
             in += sizeof(uint);
             inLeft -= sizeof(uint);
             continue;
@@ -125,13 +191,16 @@ QString fromAnsi(QByteArrayView bytes) {
     while (inLeft > 0) {
         if (cd(&in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1)) break;
         if (errno == EILSEQ && outLeft >= sizeof(char16_t)) {
+            const char16_t eudc = inLeft >= 2 ? eudcToUnicode(static_cast<unsigned char>(in[0]),
+                                                              static_cast<unsigned char>(in[1]))
+                                              : 0;
             // A byte that starts no character here: mark it and resynchronise on
             // the next byte, which may be a plain ASCII character.
-            std::memcpy(o, &kReplacement, sizeof(char16_t));
+            std::memcpy(o, eudc ? &eudc : &kReplacement, sizeof(char16_t));
             o += sizeof(char16_t);
             outLeft -= sizeof(char16_t);
-            ++in;
-            --inLeft;
+            in += eudc ? 2 : 1;
+            inLeft -= eudc ? 2 : 1;
             cd.reset();
             continue;
         }

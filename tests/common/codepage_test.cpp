@@ -30,6 +30,25 @@ TEST(Codepage, KnownTextsEncodeToBig5AndBack) {
     }
 }
 
+// Rare characters in names are user-defined characters; they must come back as the
+// bytes the card holds. Both ends of each area, as the Windows code page maps them.
+TEST(Codepage, UserDefinedCharactersRoundTrip) {
+    const struct {
+        const char* cp950;
+        char16_t code;
+    } cases[] = {
+        {"fa40", 0xE000}, {"fefe", 0xE310}, {"8e40", 0xE311}, {"a0fe", 0xEEB7}, {"8140", 0xEEB8},
+        {"8da1", 0xF653}, {"8dfe", 0xF6B0}, {"c6a1", 0xF6B1}, {"c740", 0xF70F}, {"c8fe", 0xF848},
+    };
+    for (const auto& c : cases) {
+        const QString text = QStringLiteral("王") + QChar(c.code) + u'A';
+        const QByteArray bytes = hex("a4fd") + hex(c.cp950) + "A";
+        EXPECT_EQ(fromAnsi(bytes), text) << c.cp950;
+        EXPECT_EQ(toAnsi(text), bytes) << c.cp950;
+    }
+    EXPECT_EQ(toAnsi(QString(QChar(0xF849))), "?");  // just past the last area
+}
+
 TEST(Codepage, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach) {
     const struct {
         QString text;
