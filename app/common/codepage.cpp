@@ -240,7 +240,11 @@ QString fromAnsi(QByteArrayView bytes) {
             continue;
         }
         if (!codepage::isLeadByte(b)) {
-            out.append(QChar(kReplacement));
+            // 0x80 and 0xFF: whatever single character the code page gives them.
+            wchar_t w = 0;
+            const bool ok = MultiByteToWideChar(codepage::kAnsiCodePage, MB_ERR_INVALID_CHARS,
+                                                bytes.data() + i, 1, &w, 1) == 1;
+            out.append(QChar(ok ? static_cast<char16_t>(w) : kReplacement));
             ++i;
             continue;
         }
