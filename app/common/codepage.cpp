@@ -194,13 +194,17 @@ QString fromAnsi(QByteArrayView bytes) {
             const char16_t eudc = inLeft >= 2 ? eudcToUnicode(static_cast<unsigned char>(in[0]),
                                                               static_cast<unsigned char>(in[1]))
                                               : 0;
-            // A byte that starts no character here: mark it and resynchronise on
-            // the next byte, which may be a plain ASCII character.
+            // An unassigned pair is skipped whole, so its trail byte is not taken
+            // for the lead of a character that is not there; any other bad byte is
+            // skipped alone, resynchronising on the next one.
+            const bool pair = inLeft >= 2 &&
+                              codepage::isLeadByte(static_cast<unsigned char>(in[0])) &&
+                              codepage::isTrailByte(static_cast<unsigned char>(in[1]));
             std::memcpy(o, eudc ? &eudc : &kReplacement, sizeof(char16_t));
             o += sizeof(char16_t);
             outLeft -= sizeof(char16_t);
-            in += eudc ? 2 : 1;
-            inLeft -= eudc ? 2 : 1;
+            in += pair ? 2 : 1;
+            inLeft -= pair ? 2 : 1;
             cd.reset();
             continue;
         }
@@ -255,8 +259,9 @@ QString fromAnsi(QByteArrayView bytes) {
             out.append(QChar(static_cast<char16_t>(w)));
             i += 2;
         } else {
+            // An unassigned pair is skipped whole; a bad trail byte alone.
             out.append(QChar(kReplacement));
-            ++i;
+            i += codepage::isTrailByte(static_cast<unsigned char>(bytes[i + 1])) ? 2 : 1;
         }
     }
     return out;

@@ -72,6 +72,8 @@ TEST(Codepage, BadBytesDoNotLoseTheRest) {
         {hex("b620") + "AB", QString(QChar(0xFFFD)) + QStringLiteral(" AB")},
         {hex("ff") + hex("b6b3"), QString(QChar(0xFFFD)) + QStringLiteral("雲")},
         {hex("b6b3ff41"), QStringLiteral("雲") + QChar(0xFFFD) + u'A'},
+        // an unassigned pair: its trail byte must not start a bogus character
+        {hex("a3c0a4fd"), QString(QChar(0xFFFD)) + QStringLiteral("王")},
         // a fixed-width field that cut the last character in half
         {hex("a4fda470a9"), QStringLiteral("王小")},
         {hex("a9"), QString()},
