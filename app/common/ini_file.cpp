@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <cctype>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -214,8 +213,10 @@ std::optional<int> parseInteger(const QString& text) {
     }
     if (t.isEmpty()) return std::nullopt;
     for (QChar c : t) {
-        const bool digit = base == 10 ? (c >= u'0' && c <= u'9') : isxdigit(c.unicode()) != 0;
-        if (c.unicode() > 127 || !digit) return std::nullopt;
+        const char16_t u = c.unicode();
+        const bool digit = (u >= u'0' && u <= u'9') ||
+                           (base == 16 && ((u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F')));
+        if (!digit) return std::nullopt;
     }
     bool ok = false;
     qlonglong magnitude = t.toLongLong(&ok, base);
