@@ -2,16 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "cloud_test_doubles.h"
 #include "fake_browser.h"
+#include "qstring_printer.h"
+#include "recording_status_sink.h"
 
 namespace {
 
 struct DriverFixture : ::testing::Test {
     explicit DriverFixture(std::uint32_t start = 1000) : clock(start) {}
-    BrowserTestClock clock;
+    VirtualClock clock;
     FakeBrowser browser{clock};
-    StatusLog status;
+    RecordingStatusSink status;
     BrowserDriver driver{browser, clock, status};
 };
 
@@ -51,7 +52,7 @@ TEST_F(DriverFixture, GetEdgeTextTakesItsOwnResultAndWaitsTheWholeWindow) {
     };
     std::uint32_t mark = clock.tickCount();
     EXPECT_EQ(driver.GetEdgeText("fast"), "ok");
-    EXPECT_GE(clock.passedSince(mark), 500u);
+    EXPECT_GE(Clock::elapsed(mark, clock.tickCount()), 500u);
     EXPECT_FALSE(driver.bDoGetEdgeText());
     EXPECT_EQ(driver.GetEdgeText("null"), "");
     EXPECT_EQ(driver.GetEdgeText("silent"), "");
@@ -86,9 +87,9 @@ struct NavCase {
 };
 
 struct WaitEdgeComplete : ::testing::TestWithParam<NavCase> {
-    BrowserTestClock clock{0xFFFFF000u};  // the tick count wraps during the wait
+    VirtualClock clock{0xFFFFF000u};  // the tick count wraps during the wait
     FakeBrowser browser{clock};
-    StatusLog status;
+    RecordingStatusSink status;
     BrowserDriver driver{browser, clock, status};
 };
 
@@ -103,8 +104,8 @@ TEST_P(WaitEdgeComplete, MapsTheEventsOntoTheResult) {
     driver.navigate(QUrl("https://127.0.0.1/imu/IMUE1000/"));
     const std::uint32_t mark = clock.tickCount();
     EXPECT_EQ(driver.waitEdgeComplete(), c.want);
-    EXPECT_GE(clock.passedSince(mark), c.minMs);
-    EXPECT_LE(clock.passedSince(mark), c.maxMs);
+    EXPECT_GE(Clock::elapsed(mark, clock.tickCount()), c.minMs);
+    EXPECT_LE(Clock::elapsed(mark, clock.tickCount()), c.maxMs);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,8 +129,8 @@ TEST_F(DriverFixture, CompletionOfAnEarlierNavigationIsIgnored) {
     // The old page finishes after the flags were cleared for the new one, and
     // the new navigation never starts.
     browser.onNavigate = [&](const QUrl&) {
-        clock.schedule(100, [&] { emit browser.navigationCompleted(true, 0); });
-        clock.schedule(150, [&] { emit browser.frameNavigationCompleted(false, 11); });
+        clock.after(100, [&] { emit browser.navigationCompleted(true, 0); });
+        clock.after(150, [&] { emit browser.frameNavigationCompleted(false, 11); });
     };
     driver.navigate(QUrl("https://127.0.0.1/"));
     EXPECT_FALSE(driver.waitEdgeComplete());
@@ -144,7 +145,7 @@ TEST_F(DriverFixture, WebTimerShowsRoundedSeconds) {
     Delay(clock, 1000);
     driver.WebTimerTimer();
     driver.stopWebTimer();
-    EXPECT_EQ(status.msg1, QStringList({"讀雲端藥歷中(2秒)...", "讀雲端藥歷中(4秒)..."}));
+    EXPECT_EQ(status.history, QStringList({"1:讀雲端藥歷中(2秒)...", "1:讀雲端藥歷中(4秒)..."}));
 }
 
 }  // namespace

@@ -4,5 +4,9 @@ tolvane_test(cloud_unit_test LABEL unit
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/edge_scrape_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/browser_driver_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/edge_table_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/edge_chart_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fake_cloud_site.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fake_cloud_site.h
     ${CMAKE_CURRENT_LIST_DIR}/core_app.cpp
-  LIBS tolvane_cloud tolvane_test_browser Qt6::Core)
+  LIBS tolvane_cloud tolvane_test_browser tolvane_test_support Qt6::Core)

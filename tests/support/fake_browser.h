@@ -1,7 +1,7 @@
 #pragma once
-// A scripted Browser for unit tests, and a virtual clock that delivers its
-// events: every pump moves virtual time on and hands out the events that are due,
-// so a 30-second browser wait runs in microseconds.
+// A scripted Browser for unit tests. Its events (navigation, script results)
+// arrive through the VirtualClock at chosen virtual times, so a 30-second browser
+// wait runs in microseconds.
 
 #include <QList>
 #include <QString>
@@ -9,35 +9,10 @@
 #include <QUrl>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 
 #include "cloud/browser.h"
-#include "common/clock.h"
-
-class BrowserTestClock : public Clock {
-  public:
-    // Virtual milliseconds one pump() moves on.
-    static constexpr std::uint32_t kPumpStepMs = 10;
-
-    explicit BrowserTestClock(std::uint32_t start = 0) : now_(start) {}
-
-    std::uint32_t tickCount() override { return now_; }
-    void pump() override { advance(kPumpStepMs); }
-    void pumpUpTo(std::uint32_t maxMs) override;
-    QDateTime now() override;
-
-    // Runs `action` once `delayMs` of virtual time have passed.
-    void schedule(std::uint32_t delayMs, std::function<void()> action);
-    std::uint32_t passedSince(std::uint32_t mark) const { return now_ - mark; }
-
-  private:
-    void advance(std::uint32_t ms);
-
-    std::uint32_t now_;
-    std::uint64_t total_ = 0;  // unwrapped time, orders the events
-    std::multimap<std::uint64_t, std::function<void()>> due_;
-};
+#include "virtual_clock.h"
 
 class FakeBrowser : public Browser {
     Q_OBJECT
@@ -50,7 +25,7 @@ class FakeBrowser : public Browser {
     using ScriptHandler = std::function<std::optional<Reply>(const QString& script)>;
     using NavigateHandler = std::function<void(const QUrl& url)>;
 
-    explicit FakeBrowser(BrowserTestClock& clock);
+    explicit FakeBrowser(VirtualClock& clock);
 
     void navigate(const QUrl& url) override;
     void runScript(const QString& script, quint64 requestId) override;
@@ -76,6 +51,6 @@ class FakeBrowser : public Browser {
     QString address;
 
   private:
-    BrowserTestClock& clock_;
+    VirtualClock& clock_;
     bool pageGone_ = false;
 };

@@ -1,0 +1,228 @@
+#include "cloud/edge_chart.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "card/control_software.h"
+#include "cloud/browser_driver.h"
+#include "common/codepage.h"
+#include "fake_cloud_site.h"
+#include "recording_prompts.h"
+#include "recording_status_sink.h"
+
+namespace {
+
+using State = FakeCloudSite::State;
+
+const QStringList kDrugCols = {"就醫日期", "藥品名稱"};
+const QStringList kLabCols = {"檢驗日期", "檢驗結果"};
+
+struct ChartFixture : ::testing::Test {
+    VirtualClock clock{0xFFFF0000u};
+    FakeBrowser browser{clock};
+    FakeCloudSite site{clock, browser};
+    RecordingStatusSink status;
+    RecordingPrompts prompts;
+    BrowserDriver driver{browser, clock, status};
+    QTemporaryDir dir;
+    ControlSoftware cs{dir.path() + "/none"};  // not loaded: the close call is a no-op
+    EdgeChartSettings settings;
+    EdgeChartLoader loader{driver, clock, prompts, status, cs, settings};
+    QString sDrug = "old", sLab = "old";
+    int listsEmptied = 0;
+
+    ChartFixture() {
+        settings.URLaddr = QUrl("https://127.0.0.1:8443/imu/IMUE1000/");
+        settings.appPath = dir.path();
+        settings.errorFileFolder = dir.path();
+        loader.emptyReportLists = [this] { ++listsEmptied; };
+        site.tabs = {
+            FakeTab{"雲端藥歷", false, {}},
+            FakeTab{"西醫用藥",
+                    false,
+                    {FakeCloudSite::tablePage(kDrugCols, {{"113/05/01", "Aspirin"}},
+                                              "Showing 1 to 1 of 1 entries")}},
+            FakeTab{"檢查與檢驗",
+                    false,
+                    {FakeCloudSite::tablePage(kLabCols, {{"113/05/02", "2+"}},
+                                              "Showing 1 to 1 of 1 entries")}},
+        };
+    }
+    QString checkLog() const { return QDir(dir.path()).filePath("check.log"); }
+    std::uint32_t since(std::uint32_t mark) { return Clock::elapsed(mark, clock.tickCount()); }
+};
+
+const QString kDrugRecord = "<D><就醫日期>113/05/01</就醫日期><藥品名稱>Aspirin</藥品名稱></D>";
+const QString kLabRecord = "<D><檢驗日期>113/05/02</檢驗日期><檢驗結果>2+</檢驗結果></D>";
+
+TEST_F(ChartFixture, FullReadLogsInAndReadsBothTables) {
+    settings.zoomTenths = 12;
+    EXPECT_TRUE(loader.loadEdgeChart(sDrug, sLab));
+    EXPECT_EQ(sDrug, kDrugRecord);
+    EXPECT_EQ(sLab, kLabRecord);
+    EXPECT_EQ(browser.navigations.size(), 1);
+    EXPECT_EQ(site.loginClicks, 1);
+    EXPECT_EQ(browser.zooms, QList<double>{1.2});
+    EXPECT_EQ(status.msg1, "雲端藥歷登入正常");
+    EXPECT_EQ(listsEmptied, 1);
+    EXPECT_TRUE(prompts.messages().isEmpty());
+
+    QFile log(checkLog());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll(), toAnsi(kDrugRecord + "\r\n"));
+}
+
+TEST_F(ChartFixture, LoggedInSiteTakesTheNewCardWithoutNavigating) {
+    site.state = State::LoggedIn;
+    QFile old(checkLog());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("earlier");
+    old.close();
+    EXPECT_TRUE(loader.loadEdgeChart(sDrug, sLab));
+    EXPECT_TRUE(browser.navigations.isEmpty());
+    EXPECT_EQ(site.changeCardClicks, 1);
+    EXPECT_EQ(site.loginClicks, 0);
+    EXPECT_EQ(sDrug, kDrugRecord);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "earlier");  // never overwritten
+}
+
+TEST_F(ChartFixture, ReinitialisingStartsFromThePortal) {
+    site.state = State::LoggedIn;
+    settings.reinitializeWeb = true;
+    EXPECT_TRUE(loader.loadEdgeChart(sDrug, sLab));
+    EXPECT_EQ(browser.reinitializations, 1);
+    EXPECT_EQ(browser.navigations.size(), 1);  // the menu was empty right after
+    EXPECT_EQ(site.loginClicks, 1);
+}
+
+struct FailCase {
+    const char* name;
+    std::function<void(FakeCloudSite&)> setup;
+    QString message;
+    int loginClicks;
+    std::uint32_t minMs, maxMs;
+};
+
+TEST_F(ChartFixture, EveryFailureOfTheLoginShowsItsMessage) {
+    const FailCase cases[] = {
+        {"page never loads", [](FakeCloudSite& s) { s.pageNeverLoads = true; },
+         "網頁下載錯誤或逾時1", 0, 30000, 31000},
+        {"no page text", [](FakeCloudSite& s) { s.afterNavigate = State::NotLoaded; },
+         "無法取得網頁內容(首頁)22秒)", 0, 20000, 22000},
+        {"maintenance", [](FakeCloudSite& s) { s.afterNavigate = State::Maintenance; },
+         "網頁維護中..請稍候再試", 0, 0, 3000},
+        {"no portal text", [](FakeCloudSite& s) { s.afterNavigate = State::NoPortalText; },
+         "網頁下載錯誤或逾時2", 0, 0, 3000},
+        {"login never succeeds", [](FakeCloudSite& s) { s.loginWorks = false; },
+         "嘗試點擊查詢頁錯誤", 3, 30000, 33000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        VirtualClock clk{0xFFFF0000u};
+        FakeBrowser br{clk};
+        FakeCloudSite st{clk, br};
+        BrowserDriver drv{br, clk, status};
+        RecordingPrompts pr;
+        EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
+        c.setup(st);
+        drv.startWebTimer();
+        const std::uint32_t mark = clk.tickCount();
+        QString d = "x", l = "y";
+        EXPECT_FALSE(ld.loadEdgeChart(d, l));
+        EXPECT_EQ(pr.messages(), QStringList{c.message});
+        EXPECT_EQ(st.loginClicks, c.loginClicks);
+        EXPECT_GE(Clock::elapsed(mark, clk.tickCount()), c.minMs);
+        EXPECT_LE(Clock::elapsed(mark, clk.tickCount()), c.maxMs);
+        EXPECT_EQ(d, "x");  // untouched before the login is confirmed
+        drv.stopWebTimer();
+    }
+}
+
+TEST_F(ChartFixture, TabsThatDoNotOpen) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeCloudSite&)> setup;
+        QString drug;
+        QStringList messages;
+    } const cases[] = {
+        {"disabled", [](FakeCloudSite& s) { s.tabs[1].disabled = true; }, "", {}},
+        {"no data", [](FakeCloudSite& s) { s.tabs[1].pages.clear(); }, "", {}},
+        {"missing caption", [](FakeCloudSite& s) { s.tabs.removeAt(1); }, "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        VirtualClock clk;
+        FakeBrowser br{clk};
+        FakeCloudSite st{clk, br};
+        st.tabs = site.tabs;
+        c.setup(st);
+        BrowserDriver drv{br, clk, status};
+        RecordingPrompts pr;
+        EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
+        QString d, l;
+        EXPECT_TRUE(ld.loadEdgeChart(d, l));
+        EXPECT_EQ(d, c.drug);
+        EXPECT_EQ(l, kLabRecord);  // the lab tab is read all the same
+        EXPECT_EQ(pr.messages(), c.messages);
+    }
+}
+
+TEST_F(ChartFixture, ATabWaitThatRunsOutShowsTheCountMessage) {
+    site.tabOpenMs = 60000;
+    const std::uint32_t mark = clock.tickCount();
+    EXPECT_TRUE(loader.loadEdgeChart(sDrug, sLab));
+    EXPECT_EQ(prompts.messages(),
+              QStringList({"查詢[西醫用藥]的項目數次異常", "查詢[檢查與檢驗]的項目數次異常"}));
+    EXPECT_EQ(sDrug, "");
+    EXPECT_EQ(sLab, "");
+    // Each wait has its own 10 s, after the login.
+    EXPECT_GE(since(mark), 20000u);
+    EXPECT_LE(since(mark), 30000u);
+}
+
+TEST_F(ChartFixture, DirectReadTakesEachTableFromItsOwnTab) {
+    site.state = State::LoggedIn;
+    site.openTab = 3;  // the user left the laboratory tab open
+    EXPECT_TRUE(loader.loadEdgeChartNoLogin(sDrug, sLab));
+    EXPECT_EQ(sDrug, kDrugRecord);
+    EXPECT_EQ(sLab, kLabRecord);
+    EXPECT_TRUE(browser.navigations.isEmpty());
+    EXPECT_EQ(site.loginClicks, 0);
+    EXPECT_EQ(status.msg1, "雲端藥歷查詢中...");
+}
+
+TEST_F(ChartFixture, DirectReadEdgeCases) {
+    site.state = State::LoggedIn;
+    browser.address = "https://127.0.0.1/imu/other/";
+    EXPECT_TRUE(loader.loadEdgeChartNoLogin(sDrug, sLab));
+    EXPECT_EQ(sDrug, "");
+    EXPECT_EQ(sLab, kLabRecord);
+
+    site.state = State::Portal;
+    const std::uint32_t mark = clock.tickCount();
+    EXPECT_FALSE(loader.loadEdgeChartNoLogin(sDrug, sLab));
+    EXPECT_EQ(prompts.messages(), QStringList{"點擊查詢頁錯誤"});
+    EXPECT_GE(since(mark), 10000u);
+    EXPECT_LE(since(mark), 11000u);
+}
+
+TEST_F(ChartFixture, CloudStepOfTheFlows) {
+    site.afterNavigate = State::Maintenance;
+    EXPECT_TRUE(loader.runCloudRead(false, 3200, sDrug, sLab));
+    EXPECT_FALSE(driver.webTimerActive());
+    EXPECT_FALSE(loader.runCloudRead(false, 5000, sDrug, sLab));
+    EXPECT_EQ(prompts.messages().last(), "雲端藥歷網頁無法登入");
+
+    site.state = State::Portal;
+    prompts.clear();
+    EXPECT_FALSE(loader.patientPageOpen());
+    EXPECT_EQ(prompts.messages(), QStringList{"需在病人雲端藥歷用藥頁面才能正常執行"});
+    site.state = State::LoggedIn;
+    EXPECT_TRUE(loader.patientPageOpen());
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "fake_cloud_site.h"
+
+#include "cloud/edge_chart.h"
+#include "cloud/edge_table.h"
+
+namespace {
+FakeBrowser::Reply text(const QString& t) { return {FakeBrowser::encodedJson(t), 30}; }
+FakeBrowser::Reply none() { return {QStringLiteral("null"), 30}; }
+}  // namespace
+
+FakeCloudSite::FakeCloudSite(VirtualClock& clock, FakeBrowser& browser)
+    : clock_(clock), browser_(browser) {
+    browser_.onScript = [this](const QString& s) { return answer(s); };
+    browser_.onNavigate = [this](const QUrl&) {
+        state = State::NotLoaded;
+        openTab = 0;
+        browser_.scheduleNavigation(50, pageNeverLoads ? 1000000 : 200);
+        if (!pageNeverLoads) clock_.after(200, [this] { state = afterNavigate; });
+    };
+    browser_.address = "https://127.0.0.1/imu/IMUE1000/";
+}
+
+QString FakeCloudSite::tablePage(const QStringList& columns, const QList<QStringList>& rows,
+                                 const QString& pager) {
+    QString t = columns.join('\t') + "\n" + columns.join('\t') + "\n";
+    for (const QStringList& r : rows) t += r.join('\t') + "\n";
+    return t + pager + "\nPrevious\n1\n2\nNext";
+}
+
+const FakeTab* FakeCloudSite::current() const {
+    return openTab >= 1 && openTab <= tabs.size() ? &tabs.at(openTab - 1) : nullptr;
+}
+
+QString FakeCloudSite::pageText() const {
+    switch (state) {
+        case State::NotLoaded:
+            return {};
+        case State::Portal:
+            return "健保雲端系統2.0(實體健保卡)\n健保雲端系統2.0(虛擬健保卡)";
+        case State::Maintenance:
+            return "網頁維護中..請稍候再試";
+        case State::NoPortalText:
+            return "歡迎";
+        case State::LoggedIn:
+            break;
+    }
+    QString t = "身分證號 A123456789\n請換卡再按我\n";
+    for (const FakeTab& tab : tabs) t += tab.caption + "\n";
+    if (const FakeTab* tab = current(); tab && tab->pages.isEmpty()) t += "個案查無資料";
+    return t;
+}
+
+QString FakeCloudSite::tabHtml(int n) const {
+    const FakeTab& tab = tabs.at(n - 1);
+    const QString cls = tab.disabled ? "disable" : (n == openTab ? "current" : "");
+    return "<a href=\"#\" title=\"" + tab.caption + "\" class=\"" + cls + "\">" + tab.caption +
+           "</a>";
+}
+
+std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
+    const bool loggedIn = state == State::LoggedIn;
+    if (s == EdgeChartLoader::kPageText)
+        return state == State::NotLoaded ? none() : text(pageText());
+    if (s == EdgeChartLoader::kPageHtml)
+        return loggedIn ? text("<td>身分證號</td>") : text("<p>" + pageText() + "</p>");
+    if (s == EdgeChartLoader::kMenuText) return loggedIn ? text(pageText()) : none();
+    if (s == EdgeChartLoader::loginClick("健保雲端系統2.0(實體健保卡)")) {
+        ++loginClicks;
+        if (state == State::Portal && loginWorks)
+            clock_.after(loginMs, [this] { state = State::LoggedIn; });
+        return none();
+    }
+    if (s == EdgeChartLoader::kChangeCardClick) {
+        ++changeCardClicks;
+        return none();
+    }
+    if (!loggedIn) return none();
+    if (s == EdgeChartLoader::kTabList) {
+        QStringList captions;
+        for (const FakeTab& tab : tabs) captions << tab.caption;
+        return text(captions.join('\n'));
+    }
+    for (int n = 1; n <= tabs.size(); ++n) {
+        if (s == EdgeChartLoader::tabHtml(n)) return text(tabHtml(n));
+        if (s == EdgeChartLoader::tabClick(n)) {
+            if (!tabs.at(n - 1).disabled) {
+                clock_.after(tabOpenMs, [this, n] {
+                    openTab = n;
+                    page = 0;
+                });
+            }
+            return none();
+        }
+    }
+    const FakeTab* tab = current();
+    if (!tab || tab->pages.isEmpty()) return none();
+    if (s == EdgeTableReader::kTableText) return text(tab->pages.at(page));
+    if (s == EdgeTableReader::kTableHtml) {
+        QString html = "<div id=\"TableDiv\"><table></table>";
+        if (tab->hasNextButton)
+            html += "<a class=\"paginate_button next\" aria-controls=\"DataTables_Table_" +
+                    tab->tableNumber + "\" id=\"DataTables_Table_" + tab->tableNumber +
+                    "_next\">Next</a>";
+        return text(html + "</div>");
+    }
+    for (const QString& n : {tab->tableNumber, QString()}) {
+        if (s == EdgeTableReader::nextClickScript(n)) {
+            ++nextClicks;
+            clickedNext << n;
+            // A click naming no element does nothing, as on the real page.
+            if (!n.isEmpty() && n == tab->tableNumber && !nextDoesNothing)
+                clock_.after(repaintMs, [this] {
+                    if (const FakeTab* t = current(); t && page + 1 < t->pages.size()) ++page;
+                });
+            return none();
+        }
+    }
+    return none();
+}
