@@ -75,9 +75,15 @@ bool configure(int fd, unsigned index, const LineSettings& s) {
     tio.c_cc[VTIME] = 0;
     cfsetispeed(&tio, speed);
     cfsetospeed(&tio, speed);
-    // A pseudo-terminal drops some of these (parity) without saying so, so the
-    // settings are not read back and compared.
-    if (tcsetattr(fd, TCSANOW, &tio) != 0) return false;
+    if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+        // A pseudo-terminal drops the parity setting, and the C library then reports
+        // EINVAL although the rest was applied. Accept the port when raw mode and the
+        // speed did take effect.
+        termios now{};
+        if (errno != EINVAL || tcgetattr(fd, &now) != 0 || cfgetospeed(&now) != speed ||
+            (now.c_lflag & (ICANON | ECHO)) != 0)
+            return false;
+    }
 
     // DTR held off on every port; RTS held on for COM1 to COM4, off for the others.
     // Terminals without modem lines refuse these; that is no reason to fail.
