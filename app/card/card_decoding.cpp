@@ -13,6 +13,14 @@ constexpr std::array<const char*, 33> kVisitTypeCodes = {
     "AB", "AC", "AD", "AE", "AF", "AG", "AH", "AI", "AJ", "AK", "B7",
     "BA", "BB", "BC", "BD", "BE", "BF", "CA", "DA", "DB", "DC", "EA"};
 
+// An 8-byte fee lands in a 7-byte field. A fee written with leading zeros loses
+// one of them rather than its last digit; any other keeps its first 7 bytes.
+QByteArray fee(const char (&source)[8]) {
+    QByteArray b = fieldAnsi(source);
+    if (b.size() == 8 && b.front() == '0') b.remove(0, 1);
+    return b;
+}
+
 QChar byteChar(const char (&b)[1]) { return QChar(static_cast<unsigned char>(b[0])); }
 
 const QLatin1StringView kPlaceholder(constICD10code);
@@ -61,9 +69,9 @@ void decodeVisits(const tOPD_Hospital& in, tICcardInfo& out, CardCodeLookups& na
         const QByteArray code = fieldAnsi(v.HospitalCode);
         setAnsi(hx.hospitalCode, code);
         setAnsi(hx.INSUcard, fieldAnsi(v.INSUcode));
-        setAnsi(hx.OPD_Fee, fieldAnsi(v.OPD_fee));
-        setAnsi(hx.OPD_part, fieldAnsi(v.OPD_part));
-        setAnsi(hx.ADM_Fee, fieldAnsi(v.ADM_fee));
+        setAnsi(hx.OPD_Fee, fee(v.OPD_fee));
+        setAnsi(hx.OPD_part, fee(v.OPD_part));
+        setAnsi(hx.ADM_Fee, fee(v.ADM_fee));
         setAnsi(hx.ADM_partLow, fieldAnsi(v.ADM_partLow));
         setAnsi(hx.ADM_partHigh, fieldAnsi(v.ADM_partHigh));
         setText(hx.hospitalName, names.hospitalName(text(hx.hospitalCode)));

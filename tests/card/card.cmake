@@ -3,3 +3,14 @@ tolvane_test(card_model_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/card_decoding_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/patient_pages_test.cpp
   LIBS tolvane_card tolvane_test_support)
+
+# Against the stand-in control software of the demo folder.
+tolvane_test(card_reader_test LABEL unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/reader_connection_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/read_ic_card_data_test.cpp
+  LIBS tolvane_card tolvane_test_support)
+target_compile_definitions(card_reader_test PRIVATE
+  TOLVANE_DEMO_DIR="${TOLVANE_DEMO_DIR}" CARD_FIXTURE_DIR="${CMAKE_CURRENT_LIST_DIR}/fixtures")
+if(TARGET cshis)
+  add_dependencies(card_reader_test cshis)
+endif()

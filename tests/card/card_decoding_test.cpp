@@ -133,6 +133,8 @@ TEST(CardDecoding, VisitsTakeTheirFieldsAndKnownVisitTypesOnly) {
     tOPD_HOSPITALSub& v = in.OPD_hospital[0];
     put(v.HospitalCode, QByteArray("3501200000"));
     put(v.OPD_fee, QByteArray("12345678"));
+    put(v.OPD_part, QByteArray("00000450"));  // zero-padded: the value survives
+    put(v.ADM_fee, QByteArray("0"));
     put(v.ReturnCard, QByteArray("N"));
     put(v.INSUcode, QByteArray("0007"));
     put(in.OPD_hospital[1].HospitalCode, QByteArray("9999999999"));
@@ -151,6 +153,8 @@ TEST(CardDecoding, VisitsTakeTheirFieldsAndKnownVisitTypesOnly) {
     EXPECT_EQ(text(out.Hx[0].hospitalName), QString(32, QChar(0x96F2)));
     EXPECT_EQ(text(out.Hx[1].hospitalName), QStringLiteral("(不明院所)"));
     EXPECT_EQ(text(out.Hx[0].OPD_Fee), QStringLiteral("1234567"));
+    EXPECT_EQ(text(out.Hx[0].OPD_part), QStringLiteral("0000450"));
+    EXPECT_EQ(text(out.Hx[0].ADM_Fee), QStringLiteral("0"));
     EXPECT_EQ(text(out.Hx[0].ReturnCard), QStringLiteral("N"));
     EXPECT_EQ(text(out.Hx[0].INSUcard), QStringLiteral("0007"));
 }
