@@ -76,7 +76,7 @@ void TFtolv::CVHCNHIsetClick() {
 
 void TFtolv::CsettingClick() {
     if (ui->CmainPage->currentWidget() != ui->CPcloudChart) return;
-    const bool show = !ui->CPfieldSetting->isVisible();
+    const bool show = ui->CPfieldSetting->isHidden();
     ui->CPfieldSetting->setVisible(show);
     if (show)
         emit fieldSettingShown();

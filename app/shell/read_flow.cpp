@@ -1,0 +1,209 @@
+#include "shell/read_flow.h"
+
+#include <QRegularExpression>
+#include <cstring>
+#include <exception>
+
+#include "card/control_software.h"
+#include "card/reader_connection.h"
+#include "cloud/edge_chart.h"
+#include "common/card_text.h"
+#include "common/clock.h"
+#include "common/codepage.h"
+#include "common/prompts.h"
+#include "common/status_sink.h"
+
+namespace {
+
+const QString kNoControlSoftware = QStringLiteral("cshis.dll無法套用");
+const QString kNoInstitutionCode = QStringLiteral("讀取 SAM 院所代碼錯誤");
+const QString kNoBasicData = QStringLiteral("讀取病人IC卡基本資料錯誤");
+const QString kBadPatientId = QStringLiteral("身分證號須為10碼英文字母或數字");
+const QString kIdPrompt = QStringLiteral("請填寫病人身分證");
+
+// Disables the window (or only the read buttons) for the life of a query and
+// enables it again on every way out, an unexpected failure included.
+class EnabledGuard {
+  public:
+    using Setter = void (ReadFlowView::*)(bool);
+    EnabledGuard(ReadFlowView& view, Setter setter) : view_(view), setter_(setter) {
+        (view_.*setter_)(false);
+    }
+    ~EnabledGuard() { (view_.*setter_)(true); }
+    EnabledGuard(const EnabledGuard&) = delete;
+    EnabledGuard& operator=(const EnabledGuard&) = delete;
+
+  private:
+    ReadFlowView& view_;
+    Setter setter_;
+};
+
+bool readsCard(ReadMode mode) { return mode != ReadMode::Cloud; }
+bool readsCloud(ReadMode mode) { return mode != ReadMode::IcCard; }
+
+}  // namespace
+
+ReadFlow::ReadFlow(ReadFlowContext ctx, ReadFlowSteps steps)
+    : ctx_(ctx), steps_(std::move(steps)) {}
+
+std::optional<QString> ReadFlow::normalisedPatientId(const QString& typed) {
+    static const QRegularExpression tenLettersOrDigits(QStringLiteral("^[A-Z0-9]{10}$"));
+    const QString id = typed.trimmed().toUpper();
+    if (!tenLettersOrDigits.match(id).hasMatch()) return std::nullopt;
+    return id;
+}
+
+void ReadFlow::fail(const QString& message) { ctx_.prompts.message(message); }
+
+bool ReadFlow::ensureControlSoftware() {
+    if (ctx_.cs.LoadLibraryCshis()) return true;
+    fail(kNoControlSoftware);
+    return false;
+}
+
+bool ReadFlow::readInstitutionCode() {
+    char buffer[10] = {};
+    int32_t length = sizeof buffer;
+    const std::optional<int32_t> result = ctx_.cs.hiscsGetHospID(buffer, &length);
+    if (!result) {
+        fail(ControlSoftware::missingEntryMessage("csGetHospID"));
+        return false;
+    }
+    if (*result != 0) {
+        fail(kNoInstitutionCode);
+        return false;
+    }
+    ctx_.patient.sHospitalCode = GetFromBuffer(buffer, sizeof buffer);
+    return true;
+}
+
+void ReadFlow::referralStep() {
+    PatientState& p = ctx_.patient;
+    p.sRef.clear();
+    if (!ctx_.view.referralQueryEnabled()) return;
+    const std::optional<QString> text = steps_.GetRefDataJSON();
+    if (!text) return;  // a failed referral query is not reported
+    p.sRef = text->left(kReferralMaxChars);
+    // The card record keeps a zero-terminated copy cut at a whole character.
+    const QByteArray bytes = toAnsiCut(p.sRef, kReferralMaxBytes);
+    std::memset(p.ICcardInfo.ReferralNote, 0, sizeof p.ICcardInfo.ReferralNote);
+    std::memcpy(p.ICcardInfo.ReferralNote, bytes.constData(), size_t(bytes.size()));
+    ctx_.view.setReferralMemo(p.sRef);
+}
+
+void ReadFlow::Read() {
+    PatientState& p = ctx_.patient;
+    p.sDrug.clear();
+    p.sLab.clear();
+    p.sRef.clear();
+    // The memo shows the referrals of the patient being read, or nothing.
+    ctx_.view.setReferralMemo(QString());
+    if (!bVPN_) return;
+
+    EnabledGuard window(ctx_.view, &ReadFlowView::setWindowEnabled);
+    try {
+        runRead();
+    } catch (const std::exception& e) {
+        fail(QStringLiteral("讀取時發生未預期的錯誤: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
+}
+
+bool ReadFlow::runRead() {
+    PatientState& p = ctx_.patient;
+    ReadFlowView& view = ctx_.view;
+    const ReadMode mode = view.mode();
+
+    view.showEdgePage();
+    ctx_.clock.pump();
+    if (!ensureControlSoftware()) return false;
+    ctx_.reader.identifyProfessional();
+    if (!readInstitutionCode()) return false;
+    if (!ctx_.reader.getRegisterBasic(p.ptData, p.PtBuffer)) {
+        fail(kNoBasicData);
+        return false;
+    }
+
+    if (readsCard(mode)) {
+        const CardReadContext card{ctx_.cs, ctx_.names, ctx_.status, ctx_.clock, ctx_.prompts};
+        ReadICcardData(card, view.cardReadSettings(), p.ptData, ctx_.reader.sReadCardDrID(),
+                       p.ICcardInfo);
+    } else {
+        // This mode reads no card content: an earlier patient's must not stay
+        // in the record that is shown and archived under this one.
+        p.ICcardInfo = tICcardInfo{};
+    }
+    if (!readsCloud(mode)) view.clearCloudRecords();
+
+    ctx_.status.setMsg1(QStringLiteral("讀取雲端成健資格..."));
+    ctx_.clock.pump();
+    const QString ae = steps_.getAdultPrevent();
+    ctx_.status.setMsg3(p.ptData.name + QLatin1Char(' ') + ae);
+
+    if (readsCloud(mode) && !ctx_.cloud.runCloudRead(false, xHISversion_, p.sDrug, p.sLab))
+        return false;
+
+    referralStep();
+    ctx_.status.setMsg1(QStringLiteral("雲端資訊讀取完成"));
+    if (readsCard(mode)) view.fillPTdata();
+    if (readsCloud(mode)) view.fillCloudData();
+    if (view.saveQueryEnabled()) steps_.writeArchive(p.ptData.A12ID.toUpper(), ae);
+    view.showCloud(QStringLiteral("drug"));
+    return true;
+}
+
+void ReadFlow::DirectRead() {
+    // The page check pumps messages: no second query may start meanwhile.
+    EnabledGuard buttons(ctx_.view, &ReadFlowView::setReadButtonsEnabled);
+    if (!ctx_.cloud.patientPageOpen()) return;
+
+    const std::optional<QString> typed = ctx_.prompts.inputBox(kIdPrompt, kIdPrompt, QString());
+    if (!typed || typed->trimmed().isEmpty()) return;
+    const std::optional<QString> id = normalisedPatientId(*typed);
+    if (!id) {
+        fail(kBadPatientId);
+        return;
+    }
+
+    PatientState& p = ctx_.patient;
+    p.sDrug.clear();
+    p.sLab.clear();
+    p.sRef.clear();
+    if (!bVPN_) return;
+
+    // The card is not read here: what the record holds may be shown and
+    // archived under this ID only when it is this patient's.
+    if (p.ptData.A12ID.trimmed().toUpper() != *id) {
+        p.ptData = treadCard{};
+        p.PtBuffer = BasicInfo{};
+        p.ICcardInfo = tICcardInfo{};
+    }
+
+    EnabledGuard window(ctx_.view, &ReadFlowView::setWindowEnabled);
+    try {
+        runDirectRead(*id);
+    } catch (const std::exception& e) {
+        fail(QStringLiteral("讀取時發生未預期的錯誤: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
+}
+
+bool ReadFlow::runDirectRead(const QString& patientId) {
+    PatientState& p = ctx_.patient;
+    ReadFlowView& view = ctx_.view;
+    const ReadMode mode = view.mode();
+
+    view.showEdgePage();
+    ctx_.clock.pump();
+    if (!ensureControlSoftware()) return false;
+    ctx_.reader.identifyProfessional();
+    if (!readInstitutionCode()) return false;
+    if (!readsCloud(mode)) view.clearCloudRecords();
+
+    if (!ctx_.cloud.runCloudRead(true, xHISversion_, p.sDrug, p.sLab)) return false;
+
+    ctx_.status.setMsg1(QStringLiteral("雲端資訊讀取完成"));
+    if (readsCard(mode)) view.fillPTdata();
+    if (readsCloud(mode)) view.fillCloudData();
+    if (view.saveQueryEnabled()) steps_.writeArchive(patientId, QString());
+    view.showCloud(QStringLiteral("drug"));
+    return true;
+}

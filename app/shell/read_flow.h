@@ -1,0 +1,101 @@
+#pragma once
+// The two queries of the top bar: "Read" (the card in the reader, then the
+// cloud records) and "Direct Read" (the cloud records of a patient page the
+// user opened by hand). The flow decides the order of the steps, their gates,
+// messages and which per-patient state each query resets; the steps themselves
+// belong to the card, cloud and report code.
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "card/patient_state.h"
+#include "card/read_ic_card_data.h"
+
+class CardCodeLookups;
+class Clock;
+class ControlSoftware;
+class EdgeChartLoader;
+class Prompts;
+class ReaderConnection;
+class StatusSink;
+
+enum class ReadMode { IcCard, Cloud, All };
+
+// What the flows ask of the window.
+class ReadFlowView {
+  public:
+    virtual ~ReadFlowView() = default;
+    virtual ReadMode mode() const = 0;
+    virtual CardReadSettings cardReadSettings() const = 0;
+    virtual bool referralQueryEnabled() const = 0;  // CcloudRefCheck
+    virtual bool saveQueryEnabled() const = 0;      // CsaveDataCheck
+    // The whole window while a query runs.
+    virtual void setWindowEnabled(bool enabled) = 0;
+    // "Read" and "Direct Read" alone (Direct Read's page check pumps messages
+    // before the window is disabled).
+    virtual void setReadButtonsEnabled(bool enabled) = 0;
+    virtual void showEdgePage() = 0;
+    virtual void setReferralMemo(const QString& text) = 0;
+    virtual void fillPTdata() = 0;
+    virtual void fillCloudData() = 0;
+    virtual void showCloud(const QString& kind) = 0;
+    // Empties the hidden record lists and the report (a card-only query).
+    virtual void clearCloudRecords() = 0;
+};
+
+// Steps that come with later work. Until they are wired they give their
+// documented empty results: no eligibility text, no referral, nothing archived.
+struct ReadFlowSteps {
+    std::function<QString()> getAdultPrevent = [] { return QString(); };
+    // The referral text, or nothing when the query failed.
+    std::function<std::optional<QString>()> GetRefDataJSON = [] { return std::nullopt; };
+    // Writes the archive; false (after its own message) when it could not.
+    std::function<bool(const QString& patientId, const QString& ae)> writeArchive =
+        [](const QString&, const QString&) { return true; };
+};
+
+struct ReadFlowContext {
+    ControlSoftware& cs;
+    ReaderConnection& reader;
+    EdgeChartLoader& cloud;
+    CardCodeLookups& names;
+    Clock& clock;
+    Prompts& prompts;
+    StatusSink& status;
+    ReadFlowView& view;
+    PatientState& patient;
+};
+
+class ReadFlow {
+  public:
+    static constexpr int kReferralMaxChars = 500;
+    static constexpr int kReferralMaxBytes = 500;
+
+    ReadFlow(ReadFlowContext ctx, ReadFlowSteps steps = {});
+
+    // Decided once at start-up.
+    void setVpn(bool bVPN) { bVPN_ = bVPN; }
+    void setHisVersion(int xHISversion) { xHISversion_ = xHISversion; }
+
+    void Read();
+    void DirectRead();
+
+    // The ID typed for Direct Read, trimmed and upper-cased; nullopt unless it is
+    // ten ASCII letters or digits (it names the archive file).
+    static std::optional<QString> normalisedPatientId(const QString& typed);
+
+  private:
+    // Each returns false after showing the flow's failure message.
+    bool ensureControlSoftware();
+    bool readInstitutionCode();
+    void referralStep();
+    bool runRead();
+    bool runDirectRead(const QString& patientId);
+    void fail(const QString& message);
+
+    ReadFlowContext ctx_;
+    ReadFlowSteps steps_;
+    bool bVPN_ = false;
+    int xHISversion_ = 0;
+};

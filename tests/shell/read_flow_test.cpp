@@ -1,0 +1,256 @@
+#include "shell/read_flow.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "card/card_decoding.h"
+#include "card/reader_connection.h"
+#include "cloud/browser_driver.h"
+#include "cloud/edge_chart.h"
+#include "common/codepage.h"
+#include "cshis_harness.h"
+#include "fake_cloud_site.h"
+#include "recording_prompts.h"
+#include "recording_status_sink.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class FakeView : public ReadFlowView {
+  public:
+    ReadMode mode() const override { return readMode; }
+    CardReadSettings cardReadSettings() const override { return {}; }
+    bool referralQueryEnabled() const override { return referral; }
+    bool saveQueryEnabled() const override { return save; }
+    void setWindowEnabled(bool on) override { log.append(on ? "window on" : "window off"); }
+    void setReadButtonsEnabled(bool on) override { log.append(on ? "buttons on" : "buttons off"); }
+    void showEdgePage() override { log.append("edge"); }
+    void setReferralMemo(const QString& text) override { memo = text; }
+    void fillPTdata() override { log.append("fillPTdata"); }
+    void fillCloudData() override { log.append("fillCloudData"); }
+    void showCloud(const QString& kind) override { log.append("showCloud " + kind); }
+    void clearCloudRecords() override { log.append("clearCloudRecords"); }
+
+    ReadMode readMode = ReadMode::IcCard;
+    bool referral = true;
+    bool save = true;
+    QString memo = "earlier memo";
+    QStringList log;
+};
+
+class NoNames : public CardCodeLookups {
+  public:
+    QString hospitalName(const QString&) override { return {}; }
+    std::optional<QString> diagnosisName(const QString&) override { return QString(); }
+};
+
+struct FlowFixture : ::testing::Test {
+    CshisHarness card;
+    VirtualClock clock{0xFFFFF000u};
+    FakeBrowser browser{clock};
+    FakeCloudSite site{clock, browser};
+    RecordingStatusSink status;
+    RecordingPrompts prompts;
+    BrowserDriver driver{browser, clock, status};
+    EdgeChartSettings settings;
+    EdgeChartLoader loader{driver, clock, prompts, status, card.cs, settings};
+    ReaderConnection reader{card.cs, clock, prompts, status};
+    NoNames names;
+    FakeView view;
+    PatientState patient;
+    QStringList archived;
+    std::optional<QString> referralText;
+    ReadFlow flow{
+        ReadFlowContext{card.cs, reader, loader, names, clock, prompts, status, view, patient},
+        ReadFlowSteps{[] { return QStringLiteral("符合成健"); }, [this] { return referralText; },
+                      [this](const QString& id, const QString& ae) {
+                          archived.append(id + "|" + ae);
+                          return true;
+                      }}};
+
+    FlowFixture() {
+        settings.URLaddr = QUrl("https://127.0.0.1:8443/imu/IMUE1000/");
+        settings.appPath = card.dir.path();
+        settings.errorFileFolder = card.dir.path();
+        site.tabs = {
+            FakeTab{"西醫用藥",
+                    false,
+                    {FakeCloudSite::tablePage({"就醫日期", "藥品名稱"}, {{"113/05/01", "Aspirin"}},
+                                              "Showing 1 to 1 of 1 entries")}},
+            FakeTab{"檢查與檢驗", false, {}}};
+        flow.setVpn(true);
+        flow.setHisVersion(5010);
+    }
+    void markCardRecord() { std::memset(&patient.ICcardInfo, 0x41, 64); }
+    bool cardRecordEmpty() const {
+        const auto* b = reinterpret_cast<const unsigned char*>(&patient.ICcardInfo);
+        return std::all_of(b, b + sizeof patient.ICcardInfo, [](unsigned char c) { return !c; });
+    }
+};
+
+TEST_F(FlowFixture, WithoutVpnReadOnlyEmptiesTheTexts) {
+    ASSERT_TRUE(card.ok);
+    flow.setVpn(false);
+    patient.sDrug = patient.sLab = patient.sRef = "old";
+    flow.Read();
+    EXPECT_TRUE(patient.sDrug.isEmpty() && patient.sLab.isEmpty() && patient.sRef.isEmpty());
+    EXPECT_THAT(view.log, IsEmpty());
+    EXPECT_THAT(prompts.messages(), IsEmpty());
+    EXPECT_EQ(card.allCalls(), 0);
+}
+
+TEST_F(FlowFixture, CardOnlyReadFillsThePagesAndArchivesWithoutTheCloud) {
+    ASSERT_TRUE(card.ok);
+    view.readMode = ReadMode::IcCard;
+    referralText = QString(600, QChar(0x8f49));  // 轉: two bytes in the code page
+    flow.Read();
+
+    EXPECT_THAT(prompts.messages(), IsEmpty());
+    EXPECT_EQ(patient.ptData.A12ID, "F223456789");
+    EXPECT_EQ(patient.sHospitalCode, "3501200000");
+    EXPECT_EQ(status.msg3, patient.ptData.name + " 符合成健");
+    EXPECT_TRUE(browser.scripts.isEmpty()) << "no cloud read in this mode";
+    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "clearCloudRecords", "fillPTdata",
+                                      "showCloud drug", "window on"));
+    EXPECT_THAT(archived, ElementsAre("F223456789|符合成健"));
+
+    // The referral text is cut to 500 characters, its card copy to 500 bytes at
+    // a whole character, zero-terminated.
+    EXPECT_EQ(patient.sRef.size(), 500);
+    EXPECT_EQ(view.memo, patient.sRef);
+    const QByteArray stored(patient.ICcardInfo.ReferralNote);
+    EXPECT_EQ(stored.size(), 500);
+    EXPECT_EQ(fromAnsi(stored), QString(250, QChar(0x8f49)));
+}
+
+TEST_F(FlowFixture, FailuresShowTheirMessageAndEnableTheWindow) {
+    ASSERT_TRUE(card.ok);
+    struct Case {
+        const char* card;
+        const char* entry;
+        const char* codes;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"patient", "csGetHospID", "5006", "讀取 SAM 院所代碼錯誤"},
+        {"patient", "hisGetRegisterBasic", "5003", "讀取病人IC卡基本資料錯誤"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        card.resetCalls();
+        card.insert(c.card);
+        card.force(c.entry, c.codes);
+        prompts.clear();
+        view.log.clear();
+        archived.clear();
+        flow.Read();
+        ASSERT_FALSE(prompts.messages().isEmpty());
+        EXPECT_EQ(prompts.messages().last(), QString::fromUtf8(c.message));
+        EXPECT_EQ(view.log.first(), "window off");
+        EXPECT_EQ(view.log.last(), "window on");
+        EXPECT_FALSE(view.log.contains("showCloud drug"));
+        EXPECT_THAT(archived, IsEmpty());
+    }
+}
+
+TEST_F(FlowFixture, MissingControlSoftwareFailsTheRead) {
+    QTemporaryDir empty;
+    ControlSoftware none(empty.path());
+    ReadFlow noLib{
+        ReadFlowContext{none, reader, loader, names, clock, prompts, status, view, patient}};
+    noLib.setVpn(true);
+    noLib.Read();
+    EXPECT_THAT(prompts.messages(), ElementsAre("cshis.dll無法套用"));
+    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "window on"));
+}
+
+TEST_F(FlowFixture, CloudReadEmptiesTheCardRecordAndFillsTheDrugText) {
+    ASSERT_TRUE(card.ok);
+    view.readMode = ReadMode::Cloud;
+    markCardRecord();
+    flow.Read();
+    EXPECT_TRUE(cardRecordEmpty()) << "no card content of an earlier patient stays";
+    EXPECT_THAT(prompts.messages(), IsEmpty());
+    EXPECT_TRUE(patient.sDrug.contains("Aspirin"));
+    EXPECT_THAT(view.log,
+                ElementsAre("window off", "edge", "fillCloudData", "showCloud drug", "window on"));
+    EXPECT_FALSE(driver.webTimerActive());
+}
+
+TEST_F(FlowFixture, FailedCloudLoginEndsTheFlowOnlyForNewerControlSoftware) {
+    ASSERT_TRUE(card.ok);
+    view.readMode = ReadMode::All;
+    site.loginWorks = false;
+
+    flow.setHisVersion(5010);
+    flow.Read();
+    EXPECT_EQ(prompts.messages().last(), "雲端藥歷網頁無法登入");
+    EXPECT_THAT(archived, IsEmpty());
+    EXPECT_EQ(view.log.last(), "window on");
+
+    flow.setHisVersion(3020);
+    prompts.clear();
+    view.log.clear();
+    site.state = FakeCloudSite::State::NotLoaded;
+    flow.Read();
+    EXPECT_FALSE(prompts.messages().contains("雲端藥歷網頁無法登入"));
+    EXPECT_THAT(archived, ElementsAre("F223456789|符合成健"));
+    EXPECT_TRUE(view.log.contains("showCloud drug"));
+}
+
+TEST(ReadFlowId, TypedIdIsTrimmedUpperCasedAndTenLettersOrDigits) {
+    EXPECT_EQ(ReadFlow::normalisedPatientId(" f223456789 "), "F223456789");
+    for (const char* bad :
+         {"F22345678", "F2234567890", "F22345678/", "../F2234567", "F22345 789", "Ｆ223456789"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(ReadFlow::normalisedPatientId(QString::fromUtf8(bad)));
+    }
+}
+
+TEST_F(FlowFixture, DirectReadRejectsABadIdBeforeDisablingTheWindow) {
+    ASSERT_TRUE(card.ok);
+    site.state = FakeCloudSite::State::LoggedIn;
+    site.openTab = 1;
+    prompts.scriptInput(QStringLiteral("F2234"));
+    flow.DirectRead();
+    EXPECT_EQ(prompts.messages().last(), "身分證號須為10碼英文字母或數字");
+    EXPECT_THAT(view.log, ElementsAre("buttons off", "buttons on"));
+}
+
+TEST_F(FlowFixture, DirectReadKeepsTheCardRecordOnlyForThePatientItBelongsTo) {
+    ASSERT_TRUE(card.ok);
+    view.readMode = ReadMode::All;
+    for (const char* typed : {"f223456789", "A111111111"}) {
+        SCOPED_TRACE(typed);
+        patient.ptData.A12ID = "F223456789";
+        markCardRecord();
+        site.state = FakeCloudSite::State::LoggedIn;
+        site.openTab = 1;
+        archived.clear();
+        view.log.clear();
+        prompts.scriptInput(QString::fromLatin1(typed));
+        flow.DirectRead();
+        const bool same = QString::fromLatin1(typed).toUpper() == "F223456789";
+        EXPECT_EQ(cardRecordEmpty(), !same);
+        EXPECT_EQ(patient.ptData.A12ID.isEmpty(), !same);
+        EXPECT_THAT(archived, ElementsAre(QString::fromLatin1(typed).toUpper() + "|"));
+        EXPECT_EQ(view.log.first(), "buttons off");
+        EXPECT_EQ(view.log.last(), "buttons on");
+        EXPECT_TRUE(patient.sDrug.contains("Aspirin"));
+    }
+}
+
+TEST_F(FlowFixture, DirectReadOutsideAPatientPageStops) {
+    ASSERT_TRUE(card.ok);
+    site.state = FakeCloudSite::State::Portal;
+    flow.DirectRead();
+    EXPECT_THAT(prompts.messages(), ElementsAre("需在病人雲端藥歷用藥頁面才能正常執行"));
+    EXPECT_THAT(view.log, ElementsAre("buttons off", "buttons on"));
+    EXPECT_EQ(card.allCalls(), 0);
+}
+
+}  // namespace
