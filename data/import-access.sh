@@ -53,10 +53,10 @@ import() {
   rm -f "$db"
   local tables
   tables=$(mdb-tables -1 "$mdb")
-  local spec table columns found
-  for spec in "$@"; do
-    table=${spec%%:*}
-    columns=${spec#*:}
+  local entry table columns found
+  for entry in "$@"; do
+    table=${entry%%:*}
+    columns=${entry#*:}
     # Access names compare without regard to case.
     found=$(printf '%s\n' "$tables" | grep -ix -- "$table" | head -n 1 || true)
     if [ -z "$found" ]; then

@@ -66,9 +66,9 @@ bool isPlainCode(const QString& code) {
 }  // namespace
 
 QString getStrOfStringArray(int Xindex, const QString& S, QChar quoteChar) {
-    // Positions are 1-based as in the list's original reading: a search that
-    // finds nothing gives 0, so "just past it" is 1, the line's start. The walk
-    // therefore repeats every (separators + 1) steps, which bounds the loop.
+    // Positions are 1-based and a search that finds nothing gives 0, so "just
+    // past it" is 1, the line's start: the walk repeats every (separators + 1)
+    // steps, which also bounds the loop for any index.
     const qsizetype separators = S.count(quoteChar);
     const qsizetype steps = Xindex > 0 ? Xindex % (separators + 1) : 0;
     qsizetype y = 1;

@@ -77,7 +77,7 @@ struct TableQuery {
     const char* text;
 };
 
-// Codes compare without regard to case, as the clinic's original files did; the
+// Codes compare without regard to case, as the clinics' Access files do; the
 // databases we build carry matching indexes.
 constexpr std::array<TableQuery, 4> kTables{{
     {Table::Medicine, "select ENAME from medicine where INSUCODE = ? collate nocase"},
