@@ -1,5 +1,7 @@
 #include "card/card_fields.h"
 
+#include <cstring>
+
 #include "common/card_text.h"
 #include "common/codepage.h"
 
@@ -25,3 +27,19 @@ QByteArray cutAnsi(QByteArrayView bytes, int maxBytes) {
 QByteArray ansiOf(const QString& text, int maxBytes) { return toAnsiCut(text, maxBytes); }
 
 QString textOfAnsi(QByteArrayView bytes) { return fromAnsi(bytes); }
+
+void storeReferralNote(tICcardInfo& card, const QString& text) {
+    constexpr int kMaxChars = 500;
+    constexpr int kMaxBytes = int(sizeof card.ReferralNote) - 1;
+    const QByteArray b = toAnsiCut(text.left(kMaxChars), kMaxBytes);
+    std::memset(card.ReferralNote, 0, sizeof card.ReferralNote);
+    std::memcpy(card.ReferralNote, b.constData(), std::size_t(b.size()));
+}
+
+QString referralNote(const tICcardInfo& card) {
+    const char* p = card.ReferralNote;
+    const void* end = std::memchr(p, 0, sizeof card.ReferralNote);
+    const qsizetype n =
+        end ? static_cast<const char*>(end) - p : qsizetype(sizeof card.ReferralNote);
+    return fromAnsi(QByteArrayView(p, n));
+}

@@ -14,3 +14,7 @@ target_compile_definitions(card_reader_test PRIVATE
 if(TARGET cshis)
   add_dependencies(card_reader_test cshis)
 endif()
+
+tolvane_test(card_pages_view_test LABEL widget
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/patient_pages_view_test.cpp
+  LIBS tolvane_card_view tolvane_test_support)
