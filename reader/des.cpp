@@ -12,9 +12,6 @@ constexpr std::uint8_t kFp[64] = {40, 8, 48, 16, 56, 24, 64, 32, 39, 7, 47, 15, 
                                   38, 6, 46, 14, 54, 22, 62, 30, 37, 5, 45, 13, 53, 21, 61, 29,
                                   36, 4, 44, 12, 52, 20, 60, 28, 35, 3, 43, 11, 51, 19, 59, 27,
                                   34, 2, 42, 10, 50, 18, 58, 26, 33, 1, 41, 9,  49, 17, 57, 25};
-constexpr std::uint8_t kE[48] = {32, 1,  2,  3,  4,  5,  4,  5,  6,  7,  8,  9,  8,  9,  10, 11,
-                                 12, 13, 12, 13, 14, 15, 16, 17, 16, 17, 18, 19, 20, 21, 20, 21,
-                                 22, 23, 24, 25, 24, 25, 26, 27, 28, 29, 28, 29, 30, 31, 32, 1};
 constexpr std::uint8_t kP[32] = {16, 7, 20, 21, 29, 12, 28, 17, 1,  15, 23, 26, 5,  18, 31, 10,
                                  2,  8, 24, 14, 32, 27, 3,  9,  19, 13, 30, 6,  22, 11, 4,  25};
 constexpr std::uint8_t kPc1[56] = {57, 49, 41, 33, 25, 17, 9,  1,  58, 50, 42, 34, 26, 18,
@@ -74,16 +71,56 @@ void store(std::uint64_t v, std::uint8_t b[8]) {
     }
 }
 
-std::uint32_t feistel(std::uint32_t r, std::uint64_t roundKey) {
-    const std::uint64_t x = permute(r, 32, kE) ^ roundKey;
-    std::uint32_t s = 0;
-    for (int box = 0; box < 8; ++box) {
-        const unsigned six = static_cast<unsigned>(x >> (42 - 6 * box)) & 0x3Fu;
-        const unsigned row = ((six & 0x20u) >> 4) | (six & 1u);
-        const unsigned col = (six >> 1) & 0x0Fu;
-        s = (s << 4) | kSbox[box][row * 16 + col];
+// The bit permutations are table-driven at run time: each input byte (or S-box
+// input) looks up its share of the output, so a block costs a few dozen lookups.
+struct Tables {
+    std::uint64_t ip[8][256];
+    std::uint64_t fp[8][256];
+    std::uint32_t sp[8][64];  // S-box output already through P
+
+    Tables() {
+        for (int b = 0; b < 8; ++b) {
+            for (unsigned v = 0; v < 256; ++v) {
+                const std::uint64_t in = static_cast<std::uint64_t>(v) << (56 - 8 * b);
+                ip[b][v] = permute(in, 64, kIp);
+                fp[b][v] = permute(in, 64, kFp);
+            }
+        }
+        for (int box = 0; box < 8; ++box) {
+            for (unsigned six = 0; six < 64; ++six) {
+                const unsigned row = ((six & 0x20u) >> 4) | (six & 1u);
+                const unsigned col = (six >> 1) & 0x0Fu;
+                const std::uint32_t s = static_cast<std::uint32_t>(kSbox[box][row * 16 + col])
+                                        << (28 - 4 * box);
+                sp[box][six] = static_cast<std::uint32_t>(permute(s, 32, kP));
+            }
+        }
     }
-    return static_cast<std::uint32_t>(permute(s, 32, kP));
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+std::uint64_t permuteBytes(const std::uint64_t (&table)[8][256], std::uint64_t v) {
+    std::uint64_t out = 0;
+    for (int b = 0; b < 8; ++b) out |= table[b][(v >> (56 - 8 * b)) & 0xFF];
+    return out;
+}
+
+std::uint32_t feistel(const Tables& t, std::uint32_t r, std::uint64_t roundKey) {
+    // The expansion takes six bits per S-box from R with its ends wrapped round:
+    // bits 32, 1..32, 1 as one 34-bit value.
+    const std::uint64_t x = (static_cast<std::uint64_t>(r & 1u) << 33) |
+                            (static_cast<std::uint64_t>(r) << 1) | (r >> 31);
+    std::uint32_t f = 0;
+    for (int box = 0; box < 8; ++box) {
+        const unsigned six =
+            static_cast<unsigned>((x >> (28 - 4 * box)) ^ (roundKey >> (42 - 6 * box))) & 0x3Fu;
+        f |= t.sp[box][six];
+    }
+    return f;
 }
 
 }  // namespace
@@ -102,16 +139,17 @@ void DesKeySchedule::setKey(const std::uint8_t key[8]) {
 }
 
 void DesKeySchedule::crypt(const std::uint8_t in[8], std::uint8_t out[8], bool decrypting) const {
-    const std::uint64_t ip = permute(load(in), 64, kIp);
+    const Tables& t = tables();
+    const std::uint64_t ip = permuteBytes(t.ip, load(in));
     std::uint32_t l = static_cast<std::uint32_t>(ip >> 32);
     std::uint32_t r = static_cast<std::uint32_t>(ip);
     for (int i = 0; i < 16; ++i) {
-        const std::uint32_t next = l ^ feistel(r, roundKeys_[decrypting ? 15 - i : i]);
+        const std::uint32_t next = l ^ feistel(t, r, roundKeys_[decrypting ? 15 - i : i]);
         l = r;
         r = next;
     }
     // The halves are swapped before the final permutation.
-    store(permute((static_cast<std::uint64_t>(r) << 32) | l, 64, kFp), out);
+    store(permuteBytes(t.fp, (static_cast<std::uint64_t>(r) << 32) | l), out);
 }
 
 void DesKeySchedule::encrypt(const std::uint8_t in[8], std::uint8_t out[8]) const {

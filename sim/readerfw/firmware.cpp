@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <stdexcept>
 
@@ -94,6 +95,10 @@ void Firmware::setReaderId(const Bytes& idAndVersion) {
     std::lock_guard l(mutex_);
     readerId_ = idAndVersion;
 }
+void Firmware::setReplyDelayMs(int ms) {
+    std::lock_guard l(mutex_);
+    replyDelayMs_ = ms;
+}
 void Firmware::inject(Reply r) {
     std::lock_guard l(mutex_);
     injected_.push_back(std::move(r));
@@ -157,6 +162,7 @@ void Firmware::deriveKey(const std::uint8_t m[12]) {
 }
 
 void Firmware::writeAll(const Bytes& b) {
+    if (replyDelayMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(replyDelayMs_));
     std::size_t done = 0;
     while (done < b.size()) {
         const ssize_t n = ::write(master_, b.data() + done, b.size() - done);

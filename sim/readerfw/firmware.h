@@ -70,6 +70,8 @@ class Firmware {
     void setSessionMaterial(const std::array<std::uint8_t, 12>& m);
     void setDateTime(const std::array<std::uint8_t, 8>& dt);
     void setReaderId(const Bytes& idAndVersion);
+    // Time the reader takes before each answer (a real line needs about 1 ms a byte).
+    void setReplyDelayMs(int ms);
     // Queues answers for the next command frames, in order.
     void inject(Reply r);
     void inject(int times, const Reply& r);
@@ -117,6 +119,7 @@ class Firmware {
     std::map<std::uint32_t, Bytes> files_;
     std::deque<Reply> injected_;
     std::vector<Frame> frames_;
+    int replyDelayMs_ = 0;
     int wakeups_ = 0;
     int garbled_ = 0;
 };
