@@ -8,12 +8,15 @@ tolvane_test(card_model_test LABEL unit
 tolvane_test(card_reader_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/reader_connection_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/read_ic_card_data_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/code_table_wiring_test.cpp
   LIBS tolvane_card tolvane_test_support)
 target_compile_definitions(card_reader_test PRIVATE
   TOLVANE_DEMO_DIR="${TOLVANE_DEMO_DIR}" CARD_FIXTURE_DIR="${CMAKE_CURRENT_LIST_DIR}/fixtures")
-if(TARGET cshis)
-  add_dependencies(card_reader_test cshis)
-endif()
+foreach(dep cshis tolvane_code_tables)
+  if(TARGET ${dep})
+    add_dependencies(card_reader_test ${dep})
+  endif()
+endforeach()
 
 tolvane_test(card_pages_view_test LABEL widget
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/patient_pages_view_test.cpp
