@@ -154,6 +154,13 @@ TEST(WindowsDll, CoreScenarioUnderWine) {
                                           "WINEDEBUG=-all",
                                           "WINEDLLOVERRIDES=mscoree,mshtml=", "DISPLAY="};
     const Outcome probe = run({"wine", "--version"}, env, 60);
+    if (probe.status != 0 && probe.output.find("Exec format error") != std::string::npos) {
+        // A kernel without 32-bit x86 support cannot start wine32 at all; that is the
+        // machine, not the DLL. The export table test above still runs.
+        GTEST_SKIP() << "this machine cannot execute 32-bit x86 programs, so wine32 cannot "
+                        "run reader.dll here: "
+                     << probe.output;
+    }
     ASSERT_EQ(probe.status, 0) << "wine cannot run here: " << probe.output;
     if (!exists(prefix + "/system.reg")) {
         const Outcome boot = run({"wine", "wineboot", "-i"}, env, 300);
