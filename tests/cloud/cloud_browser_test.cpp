@@ -1,0 +1,224 @@
+// The cloud read with the real browser engine against the loopback site.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include "card/control_software.h"
+#include "cloud/browser_driver.h"
+#include "cloud/edge_chart.h"
+#include "cloud/webengine_browser_view.h"
+#include "cloud_site.h"
+#include "common/clock.h"
+#include "qstring_printer.h"
+#include "recording_prompts.h"
+#include "recording_status_sink.h"
+
+namespace {
+
+const QString kDemo = QStringLiteral(CLOUDSITE_DEMO_DIR);
+
+QString fingerprint() {
+    QFile f(QDir(kDemo).filePath("cloudsite-cert.sha256"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).trimmed() : QString();
+}
+
+// The record text a correct read makes of the fixture's rows: the page drops
+// double quotes, and a line break inside a cell of any column but the last shows
+// as ">".
+QString expectedRecords(const QJsonArray& columns, const QJsonArray& rows) {
+    QString out;
+    for (const QJsonValue& row : rows) {
+        out += "<D>";
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            const QString name = columns.at(c).toString();
+            QString v = row.toArray().at(c).toString();
+            v.remove(u'"');
+            v.replace(u'\n', u'>');
+            out += "<" + name + ">" + v + "</" + name + ">";
+        }
+        out += "</D>";
+    }
+    return out;
+}
+
+QStringList rowsOf(const QString& records) {
+    QStringList rows = records.split("</D>");
+    rows.removeAll(QString());
+    return rows;
+}
+
+struct CloudBrowser : ::testing::Test {
+    QTemporaryDir dir;  // card state, profile, program folder
+    QJsonObject fixture;
+    std::unique_ptr<cloudsite::Site> site;
+    QWidget window;
+    std::unique_ptr<WebEngineBrowser> browser;
+    RecordingPrompts prompts;
+    RecordingStatusSink status;
+    std::unique_ptr<BrowserDriver> driver;
+    ControlSoftware cs{QStringLiteral("/nonexistent")};
+    EdgeChartSettings settings;
+    std::unique_ptr<EdgeChartLoader> loader;
+    QString sDrug, sLab;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        QFile::copy(QStringLiteral(CLOUD_TEST_FIXTURES "/sim-cards.json"),
+                    QDir(dir.path()).filePath("sim-cards.json"));
+        insert("first");
+        QString error;
+        fixture = cloudsite::Site::loadFixture(QDir(kDemo).filePath("cloud-records.json"), &error);
+        ASSERT_FALSE(fixture.isEmpty()) << error.toStdString();
+        site = std::make_unique<cloudsite::Site>(cloudsite::Options{
+            QDir(kDemo).filePath("cloudsite-cert.pem"), QDir(kDemo).filePath("cloudsite-key.pem"),
+            QDir(kDemo).filePath("cloud-records.json"), dir.path()});
+        site->switches().pageDelayMs = 150;
+        ASSERT_TRUE(site->start(0)) << site->error().toStdString();
+
+        browser = std::make_unique<WebEngineBrowser>(&window, dir.filePath("profile"));
+        browser->setTrustedCertificateFingerprint(fingerprint());
+        driver = std::make_unique<BrowserDriver>(*browser, systemClock(), status);
+        settings.URLaddr = QUrl(site->startAddress());
+        settings.appPath = dir.path();
+        settings.errorFileFolder = dir.path();
+        loader = std::make_unique<EdgeChartLoader>(*driver, systemClock(), prompts, status, cs,
+                                                   settings);
+    }
+    void TearDown() override {
+        loader.reset();
+        driver.reset();
+        browser.reset();
+        if (site) site->stop();
+        // The engine lets go of the profile's files a little after the page is gone.
+        for (int i = 0; i < 10 && !dir.remove(); ++i) Delay(systemClock(), 200);
+    }
+
+    void insert(const char* key) {
+        QFile f(QDir(dir.path()).filePath("sim-card.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(key);
+    }
+    QString expected(const char* patient, const char* kind) const {
+        const QJsonObject p = fixture.value("patients").toObject().value(patient).toObject();
+        return expectedRecords(
+            fixture.value(QString(kind) == "drug" ? "drugColumns" : "labColumns").toArray(),
+            p.value(kind).toArray());
+    }
+};
+
+TEST_F(CloudBrowser, FullReadThenTheNextCardThenADirectRead) {
+    ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+    EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join("|").toStdString();
+    EXPECT_EQ(rowsOf(sDrug).size(), 26);
+    EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("B220715631", "drug")));
+    EXPECT_EQ(rowsOf(sLab), rowsOf(expected("B220715631", "lab")));
+    EXPECT_TRUE(sLab.contains("<檢驗結果>2+</檢驗結果>"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("check.log")));
+
+    // The next patient: the site is still logged in, the change-card button
+    // takes the card now in the reader; this one has no laboratory records.
+    insert("second");
+    ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+    EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("F129048179", "drug")));
+    EXPECT_EQ(sLab, "");
+    EXPECT_TRUE(prompts.messages().isEmpty());
+
+    // The page is open: a direct read takes the same tables without logging in.
+    ASSERT_TRUE(loader->loadEdgeChartNoLogin(sDrug, sLab));
+    EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("F129048179", "drug")));
+    EXPECT_EQ(sLab, "");
+}
+
+TEST_F(CloudBrowser, PagerSwitches) {
+    struct Case {
+        const char* name;
+        std::atomic<bool> cloudsite::Switches::*sw;
+        int drugRows;
+        QStringList messages;
+    } const cases[] = {
+        {"thousands separators", &cloudsite::Switches::pagerThousands, 26, {}},
+        {"next without table number",
+         &cloudsite::Switches::nextWithoutNumber,
+         10,
+         {"查詢[西醫用藥]的項目數次異常", "查詢[檢查與檢驗]的項目數次異常"}},
+        {"page does not change",
+         &cloudsite::Switches::pageStuck,
+         10,
+         {"查詢[西醫用藥]的項目數次異常", "查詢[檢查與檢驗]的項目數次異常"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts.clear();
+        (site->switches().*c.sw) = true;
+        ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+        (site->switches().*c.sw) = false;
+        EXPECT_EQ(prompts.messages(), c.messages);
+        EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("B220715631", "drug")).mid(0, c.drugRows));
+    }
+}
+
+TEST_F(CloudBrowser, SiteFailures) {
+    struct Case {
+        const char* name;
+        std::atomic<bool> cloudsite::Switches::*sw;
+        QString message;
+    } const cases[] = {
+        {"maintenance", &cloudsite::Switches::maintenance, "網頁維護中..請稍候再試"},
+        {"no portal text", &cloudsite::Switches::noPortalText, "網頁下載錯誤或逾時2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts.clear();
+        (site->switches().*c.sw) = true;
+        EXPECT_FALSE(loader->loadEdgeChart(sDrug, sLab));
+        (site->switches().*c.sw) = false;
+        EXPECT_EQ(prompts.messages(), QStringList{c.message});
+    }
+}
+
+TEST_F(CloudBrowser, OnlyTheConfiguredCertificateIsTrusted) {
+    browser->setTrustedCertificateFingerprint(QString(64, u'0'));
+    driver->navigate(QUrl(site->startAddress()));
+    EXPECT_TRUE(driver->waitEdgeComplete());  // a certificate error counts as completed
+    EXPECT_FALSE(
+        driver->GetEdgeText(EdgeChartLoader::kPageText).contains("健保雲端系統2.0(實體健保卡)"));
+
+    browser->setTrustedCertificateFingerprint(fingerprint());
+    driver->navigate(QUrl(site->startAddress()));
+    EXPECT_TRUE(driver->waitEdgeComplete());
+    EXPECT_TRUE(
+        driver->GetEdgeText(EdgeChartLoader::kPageText).contains("健保雲端系統2.0(實體健保卡)"));
+}
+
+TEST_F(CloudBrowser, ReinitialisedPageReopensItsAddressAndLoginSurvives) {
+    settings.reinitializeWeb = true;
+    ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+    const QString shown = browser->currentAddress();
+    browser->reinitialize();
+    EXPECT_EQ(browser->currentAddress(), "");
+    Delay(systemClock(), 1500);
+    EXPECT_EQ(browser->currentAddress(), shown);
+    // The session cookie lives in the profile: the record page opens without a login.
+    EXPECT_TRUE(driver->GetEdgeText(EdgeChartLoader::kMenuText).contains("請換卡再按我"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // As root the engine's sandbox cannot start; keep it off the network too.
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
+    WebEngineBrowser::prepareEnvironment();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
