@@ -193,9 +193,13 @@ void TFtolv::runStartup() {
     std::memset(hisPath, ' ', 250);
     hisPath[250] = '\0';
     const std::optional<std::int32_t> version = deps_.controlSoftware->csGetVersionEx(hisPath);
-    // A library without the version entry cannot be trusted with the rest either.
     xHISversion = version.value_or(0);
-    if (!version || !startup::isSupportedVersion(xHISversion)) {
+    if (!version) {
+        // Without its version entry the library cannot be told apart from an
+        // unsupported one; it is rejected the same way, saying what is missing.
+        deps_.prompts->message(ControlSoftware::missingEntryMessage("csGetVersionEx"));
+        endRequested_ = true;
+    } else if (!startup::isSupportedVersion(xHISversion)) {
         deps_.prompts->message(startup::kMsgBadVersion);
         endRequested_ = true;
     }

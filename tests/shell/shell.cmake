@@ -14,5 +14,10 @@ tolvane_test(shell_window_test LABEL widget
   LIBS tolvane_shell_view tolvane_test_support tolvane_test_browser Qt6::Test)
 target_compile_definitions(shell_window_test PRIVATE
   SHELL_CSHIS_LIBRARY="$<TARGET_FILE:cshis>"
+  SHELL_CSHIS_PARTIAL_LIBRARY="$<TARGET_FILE:cshis_partial>"
+  SHELL_DEMO_DIR="${TOLVANE_DEMO_DIR}"
   SHELL_CSHIS_FIXTURE="${CMAKE_SOURCE_DIR}/sim/cshis/fixtures/cards.json")
-add_dependencies(shell_window_test cshis)
+add_dependencies(shell_window_test cshis cshis_partial tolvane_demo_ini)
+if(TARGET tolvane_code_tables)
+  add_dependencies(shell_window_test tolvane_code_tables)
+endif()

@@ -52,11 +52,12 @@ class WindowTest : public ::testing::Test {
     QString path(const QString& name) const { return dir.filePath(name); }
     IniFile ini() const { return IniFile(path("tolvane.ini")); }
 
-    // The stand-in control software, reporting `version`.
-    void installControlSoftware(int version = 5230) {
+    // The stand-in control software, reporting `version`; `library` may be the
+    // variant that lacks some exports.
+    void installControlSoftware(int version = 5230, const char* library = SHELL_CSHIS_LIBRARY) {
         // The stand-in reads its fixture on every call, so one copy serves every version.
         if (!QFile::exists(path("libcshis.so"))) {
-            ASSERT_TRUE(QFile::copy(SHELL_CSHIS_LIBRARY, path("libcshis.so")));
+            ASSERT_TRUE(QFile::copy(library, path("libcshis.so")));
         }
         QFile src(SHELL_CSHIS_FIXTURE);
         ASSERT_TRUE(src.open(QIODevice::ReadOnly));

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,6 +79,37 @@ TEST_F(WindowStartup, VersionOutside3xxxAnd5xxxEndsTheProgramAfterStartUp) {
         EXPECT_TRUE(w.windowTitle().endsWith(":" + QString::number(c.version)));
         EXPECT_TRUE(get<QPushButton>("Cread")->isEnabled());
     }
+}
+
+TEST_F(WindowStartup, ControlSoftwareWithoutVersionEntryIsRejected) {
+    installControlSoftware(5230, SHELL_CSHIS_PARTIAL_LIBRARY);
+    TFtolv& w = start();
+    EXPECT_THAT(prompts.messages(),
+                ElementsAre(ControlSoftware::missingEntryMessage("csGetVersionEx")));
+    EXPECT_TRUE(w.endRequested());
+    EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral("讀卡機連結版本:0")));
+}
+
+TEST_F(WindowStartup, DemoFolderStartsWithAndWithoutControlSoftware) {
+    const QDir demo(SHELL_DEMO_DIR);
+    for (const char* name :
+         {"tolvane.ini", "libcshis.so", "sim-cards.json", "sim-card.txt", "hospbsc.txt"})
+        ASSERT_TRUE(QFile::copy(demo.filePath(name), path(name))) << name;
+    TFtolv& w = start();
+    EXPECT_TRUE(prompts.records().empty());
+    EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("Vorrel雲端讀取     版本 ")));
+    EXPECT_EQ(w.URLaddr, "https://127.0.0.1:8443/imu/IMUE1000/");
+    EXPECT_THAT(pinger.pinged, ElementsAre("127.0.0.1"));
+    EXPECT_FALSE(w.endpoints.testCertSha256.isEmpty());
+    EXPECT_GT(w.hospitalSet.rowCount(), 0);
+    EXPECT_TRUE(get<QPushButton>("Cread")->isEnabled());
+
+    destroy();
+    ASSERT_TRUE(QFile::remove(path("libcshis.so")));
+    TFtolv& bare = start();
+    EXPECT_THAT(prompts.messages(), ElementsAre(QStringLiteral("無法動態套用cshis.dll")));
+    EXPECT_FALSE(get<QPushButton>("Cread")->isEnabled());
+    EXPECT_EQ(bare.windowTitle(), QStringLiteral("雲端藥歷讀取"));
 }
 
 TEST_F(WindowStartup, WithoutControlSoftwareTheWindowOpensButStoresNothing) {
