@@ -81,6 +81,7 @@ int BuildFrame(const Command& c) {
 const std::uint8_t* frameBuffer() { return frame; }
 
 std::uint8_t SendFrame(int length) {
+    if (length < 0) return kWriteFailed;  // BuildFrame refused the frame
     int padded = (length + 7) / 8 * 8;
     if (padded <= 0 || padded > kMaxFrameLength) padded = kMaxFrameLength;
     for (int i = 0; i < padded; i += 8) key.encrypt(frame + i, sendBuffer + i);

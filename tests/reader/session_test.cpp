@@ -241,6 +241,30 @@ TEST_F(Session, RetryCountsPerExport) {
     }
 }
 
+TEST_F(Session, ReaderStatusThreeIsAskedOnceMore) {
+    open();
+    fw->setStatusByte(0, 3);
+    EXPECT_EQ(GetReaderStatus(0, 0), 3u);
+    EXPECT_EQ(frames().size(), 2u);
+    fw->clearFrames();
+    fw->setStatusByte(0, 0x42);
+    EXPECT_EQ(GetReaderStatus(0, 1), 0x42u);
+    EXPECT_EQ(frames().size(), 1u);
+}
+
+TEST_F(Session, ChangeBaudClosesThePortOnSuccessOnly) {
+    open();
+    fw->inject(rc(2));
+    EXPECT_EQ(changebaud(0, 1), 2u);
+    EXPECT_TRUE(reader::portIsOpen());
+    const auto slept = clock.slept();
+    EXPECT_EQ(changebaud(0, 1), 0u);
+    EXPECT_FALSE(reader::portIsOpen());
+    EXPECT_EQ(clock.slept() - slept, 20);
+    std::uint8_t index = 0;
+    EXPECT_NE(OpenComPort(&index), 0u) << "the caller opens again at 9600 baud";
+}
+
 TEST_F(Session, RetryAfterMissingReplySendsTheSameFrameAgain) {
     open();
     fw->inject(silence());
