@@ -210,8 +210,8 @@ TEST_F(BasicDataTest, ContinuousTimeOutsResetOnceThenGiveUp) {
     const std::uint64_t start = clock.elapsedMs();
     EXPECT_FALSE(read());
     const std::uint64_t spent = clock.elapsedMs() - start;
-    EXPECT_LT(real.elapsed(), 1000);
-    EXPECT_GT(spent, 60000u);  // two periods of 30 s
+    EXPECT_LT(real.elapsed(), 5000);  // a minute of virtual time; about 0.3 s in a debug build
+    EXPECT_GT(spent, 60000u);         // two periods of 30 s
     EXPECT_LT(spent, 61500u);
     EXPECT_EQ(status.msg1, QStringLiteral("讀卡機Timeout!"));
     EXPECT_THAT(sim.callLog(), Contains("csSoftwareReset(3)"));
