@@ -54,6 +54,10 @@ std::optional<int> parseScale(const QString& text) {
     return v;
 }
 
+int windowExtentOr(int stored, int current) {
+    return stored >= 100 && stored <= 8192 ? stored : current;
+}
+
 std::optional<QList<int>> cloudLabDataWidths(const QString& value, int columnCount) {
     if (value.isEmpty()) return std::nullopt;
     const QStringList entries = value.split(QLatin1Char(','));

@@ -49,6 +49,10 @@ inline const QStringList kPorts = {"1", "2", "3", "4", "5", "6", "7", "8"};
 // A scale-box text as pixels per inch: an integer within kMinPpi..kMaxPpi.
 std::optional<int> parseScale(const QString& text);
 
+// A stored window width or height; one outside 100..8192 pixels (a damaged file)
+// would make the window unusable or its picture huge, and keeps the current one.
+int windowExtentOr(int stored, int current);
+
 // The value of "CloudLabData": applied only with exactly one entry more than the
 // list has columns; the first entry is unused, the rest are widths (0 when not an
 // integer). nullopt: the value changes nothing.

@@ -291,7 +291,7 @@ void TFtolv::showEvent(QShowEvent* event) {
     const IniFile ini(appInifile);
     const int w = ini.readInteger(settings::kSystem, settings::kWidthKey, width());
     const int h = ini.readInteger(settings::kSystem, settings::kHeightKey, height());
-    resize(w, h);
+    resize(settings::windowExtentOr(w, width()), settings::windowExtentOr(h, height()));
     placeToolGroup();
 }
 

@@ -236,14 +236,17 @@ TEST_F(WindowStartup, ShowAppliesStoredScaleAndSize) {
     EXPECT_EQ(get("Cmsg1")->width(), 154);  // 123 at 125 %
     EXPECT_EQ(w.size(), QSize(1100, 640));
 
-    // A stored scale outside the sane range is not applied.
+    // A stored scale or size outside the sane range is not applied.
     for (const int bad : {0, -96, 10000}) {
         destroy();
         ini().writeInteger("system", "視窗解析度", bad);
+        ini().writeInteger("system", "視窗寬度", bad);
+        ini().writeInteger("system", "視窗長度", bad * 7);
         TFtolv& again = start();
         EXPECT_EQ(get<QComboBox>("CscaleforPPI")->currentText(), QString::number(ppi)) << bad;
         again.show();
         EXPECT_EQ(again.currentPpi(), ppi) << bad;
+        EXPECT_EQ(again.size(), QSize(981, 576)) << bad;
     }
 }
 
