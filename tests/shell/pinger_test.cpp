@@ -61,4 +61,6 @@ TEST(IcmpPinger, LoopbackAnswers) {
     IcmpPinger pinger(systemClock());
     EXPECT_TRUE(PingVPN(pinger, "127.0.0.1"));
     EXPECT_FALSE(pinger.echo("127.0.0.1", -1, 1000));
+    // Names are not resolved: the check must not wait for a resolver.
+    EXPECT_FALSE(pinger.echo("localhost", 32, 1000));
 }
