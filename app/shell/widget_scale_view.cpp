@@ -1,5 +1,6 @@
 #include "widget_scale_view.h"
 
+#include <QAbstractButton>
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -47,6 +48,8 @@ void scaleWidgetTree(QWidget* window, double factor) {
         // The window's font reaches the others by inheritance.
         if (w->testAttribute(Qt::WA_SetFont)) scaleFont(w, factor);
         scaleSizes(w, factor);
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            button->setIconSize(button->iconSize() * factor);
         if (auto* tree = qobject_cast<QTreeWidget*>(w)) scaleSections(tree->header(), factor);
         if (auto* table = qobject_cast<QTableWidget*>(w)) {
             scaleSections(table->horizontalHeader(), factor);
