@@ -69,7 +69,7 @@ TEST(CloudLabDataRule, AppliesOnlyWithOneEntryMoreThanColumns) {
     EXPECT_EQ(cloudLabDataWidths("", 23), std::nullopt);
 }
 
-TEST(RuleLists, SplitAtCommasOnlyAfterRemovingDoubleBars) {
+TEST(StartupRuleLists, SplitAtCommasOnlyAfterRemovingDoubleBars) {
     EXPECT_THAT(ruleListFromValue("a||,b c,,d"), ElementsAre("a", "b c", "", "d"));
     EXPECT_TRUE(ruleListFromValue("").isEmpty());
     EXPECT_TRUE(ruleListFromValue("||").isEmpty());

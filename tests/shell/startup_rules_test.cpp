@@ -53,7 +53,7 @@ TEST(StartupRules, VisitGridAtDesignWidth) {
     EXPECT_EQ(visitGridRowTitles().size(), kGridRows);
 }
 
-TEST(Endpoints, DefaultsAndStoredValues) {
+TEST(EndpointsSection, DefaultsAndStoredValues) {
     QTemporaryDir dir;
     IniFile ini(dir.filePath("tolvane.ini"));
     Endpoints e = Endpoints::read(ini);
