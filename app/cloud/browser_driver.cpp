@@ -19,6 +19,7 @@ BrowserDriver::BrowserDriver(Browser& browser, Clock& clock, StatusSink& status)
 
 QString BrowserDriver::GetEdgeText(const QString& sJava) {
     sEdgeText_.clear();
+    ++textReads_;
     awaitedRequestId_ = nextRequestId_++;
     bDoGetEdgeText_ = true;
     browser_.runScript(sJava, awaitedRequestId_);

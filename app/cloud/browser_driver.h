@@ -38,6 +38,8 @@ class BrowserDriver : public QObject {
     // Runs sJava (an "encodeURI(...)" expression) and returns its decoded text,
     // or empty text when no result of this request came within the window.
     QString GetEdgeText(const QString& sJava);
+    // How many GetEdgeText calls were made (each costs one window).
+    quint64 textReads() const { return textReads_; }
     // A script whose result is not read (a click).
     void runScript(const QString& script);
     // Waits for the navigation that the caller has just started.
@@ -90,6 +92,7 @@ class BrowserDriver : public QObject {
     QString sEdgeText_;
     quint64 nextRequestId_ = 1;
     quint64 awaitedRequestId_ = 0;
+    quint64 textReads_ = 0;
 
     QTimer webTimer_;
     std::uint32_t webReadStartTime_ = 0;

@@ -130,6 +130,7 @@ function render() {
   next.textContent = "Next";
   next.onclick = function () {
     if (stuck || last >= rows.length) return;
+    if (delayMs <= 0) { page++; render(); return; }
     setTimeout(function () { page++; render(); }, delayMs);
   };
   pager.appendChild(next);

@@ -1,0 +1,184 @@
+// Wall time of a full cloud read (loadEdgeChart) with the real browser engine
+// against the loopback site, next to the sum of the waits the read prescribes
+// for the same pages. The difference is what the program and the engine add.
+//
+//   build/bench/cloud/cloud_read_bench
+//   build/bench/cloud/cloud_read_bench --benchmark_filter=drugPages:10
+// repaintMs is how long the site takes to show the next page after the click;
+// a page that is not there yet costs one more 500 ms text read.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include "card/control_software.h"
+#include "cloud/browser_driver.h"
+#include "cloud/edge_chart.h"
+#include "cloud/webengine_browser_view.h"
+#include "cloud_site.h"
+#include "common/clock.h"
+#include "common/prompts.h"
+#include "common/status_sink.h"
+
+namespace {
+
+const QString kDemo = QStringLiteral(CLOUDSITE_DEMO_DIR);
+constexpr int kPageSize = 10;
+
+struct NoPrompts : Prompts {
+    int shown = 0;
+    void message(const QString&) override { ++shown; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    Answer question(const QString&) override { return Answer::No; }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
+struct NoStatus : StatusSink {
+    void setMsg1(const QString&) override {}
+    void setMsg2(const QString&) override {}
+    void setMsg3(const QString&) override {}
+    void setBusyCursor(bool) override {}
+};
+
+// The demo fixture's rows repeated to fill the wanted number of pages.
+bool writeFixture(const QString& path, int drugPages, int labPages) {
+    QFile in(QDir(kDemo).filePath("cloud-records.json"));
+    if (!in.open(QIODevice::ReadOnly)) return false;
+    QJsonObject fx = QJsonDocument::fromJson(in.readAll()).object();
+    const QJsonObject demo = fx.value("patients").toObject().value("B220715631").toObject();
+    auto fill = [](const QJsonArray& rows, int count) {
+        QJsonArray out;
+        for (int i = 0; i < count; ++i) out.append(rows.at(i % rows.size()));
+        return out;
+    };
+    QJsonObject patient;
+    patient.insert("drug", fill(demo.value("drug").toArray(), drugPages * kPageSize));
+    patient.insert("lab", fill(demo.value("lab").toArray(), labPages * kPageSize));
+    fx.insert("patients", QJsonObject{{"B220715631", patient}});
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(QJsonDocument(fx).toJson()) > 0;
+}
+
+// The waits a read of a logged-in site prescribes: menu text 500, change-card
+// pause 1000, confirmation 500 + 500, each tab 500 (tab list) + 500 + 500 (one
+// turn of its wait) + 500 (opening pause); a drug page 500 (text) + 500 (HTML,
+// not on the last page); a laboratory page 500 more for its pause.
+double prescribedMs(int drugPages, int labPages) {
+    return 500 + 1000 + 1000 + 2 * 2000 + (drugPages * 1000 - 500) + (labPages * 1500 - 500);
+}
+
+// Menu, confirmation, two reads per tab (list and link), two per page but one
+// on the last page of each table.
+double prescribedReads(int drugPages, int labPages) {
+    return 2 + 4 + (2 * drugPages - 1) + (2 * labPages - 1);
+}
+
+void BM_LoadEdgeChart(benchmark::State& state) {
+    const int drugPages = int(state.range(0));
+    const int labPages = int(state.range(1));
+    QTemporaryDir dir;
+    QFile cards(dir.filePath("sim-cards.json"));
+    cards.open(QIODevice::WriteOnly);
+    cards.write(R"({"cards":[{"key":"demo","id":"B220715631","name":"x"}]})");
+    cards.close();
+    QFile inserted(dir.filePath("sim-card.txt"));
+    inserted.open(QIODevice::WriteOnly);
+    inserted.write("demo");
+    inserted.close();
+    if (!writeFixture(dir.filePath("records.json"), drugPages, labPages)) {
+        state.SkipWithError("fixture not readable");
+        return;
+    }
+    cloudsite::Site site({QDir(kDemo).filePath("cloudsite-cert.pem"),
+                          QDir(kDemo).filePath("cloudsite-key.pem"), dir.filePath("records.json"),
+                          dir.path()});
+    // The page shows the next page as soon as its script runs: what is measured
+    // is the program's own pacing, not the site's repaint time.
+    site.switches().pageDelayMs = int(state.range(2));
+    if (!site.start(0)) {
+        state.SkipWithError("site did not start");
+        return;
+    }
+    QWidget window;
+    NoPrompts prompts;
+    NoStatus status;
+    QString sDrug, sLab;
+    {
+        WebEngineBrowser browser(&window, dir.filePath("profile"));
+        QFile fp(QDir(kDemo).filePath("cloudsite-cert.sha256"));
+        fp.open(QIODevice::ReadOnly);
+        browser.setTrustedCertificateFingerprint(QString::fromLatin1(fp.readAll()).trimmed());
+        BrowserDriver driver(browser, systemClock(), status);
+        ControlSoftware cs(dir.filePath("none"));
+        EdgeChartSettings settings;
+        settings.URLaddr = QUrl(site.startAddress());
+        settings.appPath = dir.path();
+        settings.errorFileFolder = dir.path();
+        EdgeChartLoader loader(driver, systemClock(), prompts, status, cs, settings);
+        // Log in once; the measured reads find the site logged in, as every read
+        // after the first of a day does.
+        loader.loadEdgeChart(sDrug, sLab);
+        double wallMs = 0;
+        const quint64 readsBefore = driver.textReads();
+        for (auto _ : state) {
+            QElapsedTimer t;
+            t.start();
+            loader.loadEdgeChart(sDrug, sLab);
+            wallMs += double(t.elapsed());
+        }
+        const double runs = double(state.iterations());
+        // Text reads beyond one per prescribed read: polls that found a page
+        // not yet repainted or a tab not yet open; each is a 500 ms window.
+        const double reads = double(driver.textReads() - readsBefore) / runs;
+        const double extraReads = reads - prescribedReads(drugPages, labPages);
+        state.counters["extra_reads"] = extraReads;
+        state.counters["own_overhead_ms"] =
+            wallMs / runs - prescribedMs(drugPages, labPages) - 500.0 * extraReads;
+        state.counters["wall_ms"] = wallMs / runs;
+        state.counters["prescribed_ms"] = prescribedMs(drugPages, labPages);
+        state.counters["overhead_pct"] = 100.0 *
+                                         (wallMs / runs - prescribedMs(drugPages, labPages)) /
+                                         prescribedMs(drugPages, labPages);
+        state.counters["drug_rows"] = double(sDrug.count(QLatin1String("</D>")));
+        state.counters["lab_rows"] = double(sLab.count(QLatin1String("</D>")));
+        state.counters["messages"] = prompts.shown;
+    }
+    site.stop();
+    for (int i = 0; i < 10 && !dir.remove(); ++i) Delay(systemClock(), 200);
+}
+
+BENCHMARK(BM_LoadEdgeChart)
+    ->ArgNames({"drugPages", "labPages", "repaintMs"})
+    ->Args({3, 2, 0})
+    ->Args({10, 10, 0})
+    ->Args({3, 2, 300})
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
+    WebEngineBrowser::prepareEnvironment();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
