@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QWebEngineLoadingInfo>
 #include <QWidget>
 
 #include "card/control_software.h"
@@ -206,6 +207,39 @@ TEST_F(CloudBrowser, ReinitialisedPageReopensItsAddressAndLoginSurvives) {
     EXPECT_EQ(browser->currentAddress(), shown);
     // The session cookie lives in the profile: the record page opens without a login.
     EXPECT_TRUE(driver->GetEdgeText(EdgeChartLoader::kMenuText).contains("請換卡再按我"));
+}
+
+TEST_F(CloudBrowser, LoginSurvivesARestartOfTheProgram) {
+    ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+    const QUrl records(browser->currentAddress());
+    loader.reset();
+    driver.reset();
+    browser.reset();
+    Delay(systemClock(), 1000);  // the profile writes its cookies on the way out
+
+    browser = std::make_unique<WebEngineBrowser>(&window, dir.filePath("profile"));
+    browser->setTrustedCertificateFingerprint(fingerprint());
+    driver = std::make_unique<BrowserDriver>(*browser, systemClock(), status);
+    driver->navigate(records);
+    ASSERT_TRUE(driver->waitEdgeComplete());
+    EXPECT_TRUE(driver->GetEdgeText(EdgeChartLoader::kMenuText).contains("請換卡再按我"));
+}
+
+TEST(WebEngineErrorStatus, OnlyALostNetworkIsDisconnected) {
+    struct Case {
+        QWebEngineLoadingInfo::ErrorDomain domain;
+        int code;
+        int want;
+    } const cases[] = {
+        {QWebEngineLoadingInfo::ConnectionErrorDomain, -106, Browser::kErrorStatusDisconnected},
+        {QWebEngineLoadingInfo::ConnectionErrorDomain, -105, 13},  // name not resolved
+        {QWebEngineLoadingInfo::DnsErrorDomain, -105, 13},
+        {QWebEngineLoadingInfo::ConnectionErrorDomain, -102, 12},  // refused
+        {QWebEngineLoadingInfo::CertificateErrorDomain, -202, 5},
+        {QWebEngineLoadingInfo::HttpErrorDomain, -106, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WebEngineBrowser::webErrorStatus(c.domain, c.code), c.want) << c.code;
 }
 
 }  // namespace
