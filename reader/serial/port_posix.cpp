@@ -100,8 +100,10 @@ void closeFd() {
     portFd = -1;
 }
 
-// Waits until the port is ready for `events` or `ms` pass; true when ready.
-bool waitFor(short events, int ms) {
+enum class Wait { kReady, kTimedOut, kLineGone };
+
+// Waits until the port is ready for `events` or `ms` pass.
+Wait waitFor(short events, int ms) {
     if (ms < 0) ms = 0;
     Clock& c = clock();
     pollfd p{portFd, events, 0};
@@ -109,8 +111,15 @@ bool waitFor(short events, int ms) {
     do {
         rc = poll(&p, 1, c.lineWaitMs(ms));
     } while (rc < 0 && errno == EINTR);
-    if (rc == 0) c.lineIdle(ms);
-    return rc > 0;
+    if (rc == 0) {
+        c.lineIdle(ms);
+        return Wait::kTimedOut;
+    }
+    // A hung-up or broken line would wake every poll at once: stop instead of spinning.
+    // (Only asked after a read found nothing, so POLLHUP here means no more data.)
+    if (rc < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) || (p.revents & events) == 0)
+        return Wait::kLineGone;
+    return Wait::kReady;
 }
 
 // Time left before a transfer started at `start` passes the limit, plus one so the
@@ -180,7 +189,9 @@ std::uint8_t WriteAll(const std::uint8_t* data, int length) {
         if (clock().nowMs() - start > kTransferLimitMs) return kPortFailed;
         if (written == length) return 0;
         const int left = remainingMs(start);
-        waitFor(POLLOUT, left < kWriteCallLimitMs ? left : kWriteCallLimitMs);
+        if (waitFor(POLLOUT, left < kWriteCallLimitMs ? left : kWriteCallLimitMs) ==
+            Wait::kLineGone)
+            return kPortFailed;
     }
 }
 
@@ -198,7 +209,8 @@ std::uint8_t ReadExact(int count, std::uint8_t* dest, int* arrived) {
         }
         // The limit is tested before completion: a late last byte still fails.
         if (clock().nowMs() - start > kTransferLimitMs) return kPortFailed;
-        if (*arrived < count && n <= 0) waitFor(POLLIN, remainingMs(start));
+        if (*arrived < count && n <= 0 && waitFor(POLLIN, remainingMs(start)) == Wait::kLineGone)
+            return kPortFailed;
     }
     return 0;
 }

@@ -90,7 +90,10 @@ std::uint8_t WriteAll(const std::uint8_t* data, int length) {
     int written = 0;
     for (;;) {
         DWORD n = 0;
-        WriteFile(portHandle, data + written, static_cast<DWORD>(length - written), &n, nullptr);
+        // A time-out returns TRUE with fewer bytes; FALSE means the port itself failed.
+        if (!WriteFile(portHandle, data + written, static_cast<DWORD>(length - written), &n,
+                       nullptr))
+            return kPortFailed;
         FlushFileBuffers(portHandle);
         written += static_cast<int>(n);
         if (clock().nowMs() - start > kTransferLimitMs) return kPortFailed;

@@ -5,6 +5,7 @@
 // The firmware stand-in on the other end is set up by the caller: see
 // kScenario* below for what it must hold.
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 

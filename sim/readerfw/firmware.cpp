@@ -177,6 +177,13 @@ void Firmware::writeAll(const Bytes& b) {
     }
 }
 
+void Firmware::writeSlowly(const Bytes& b) {
+    for (std::uint8_t byte : b) {
+        writeAll({byte});
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 void Firmware::run() {
     Bytes pending;
     for (;;) {
@@ -289,7 +296,11 @@ void Firmware::answer(const Frame&, const Reply& r) {
         key_.encrypt(body.data() + 8 * b, c);
         out.insert(out.end(), c, c + 8);
     }
-    writeAll(out);
+    if (r.byteByByte) {
+        writeSlowly(out);
+    } else {
+        writeAll(out);
+    }
 }
 
 void Firmware::sendReply(std::uint8_t rc, const Bytes& data) {

@@ -45,6 +45,7 @@ struct Reply {
     int blocks = -1;                     // encrypted blocks to send (-1: as L needs)
     bool silent = false;                 // send nothing at all
     std::optional<Bytes> raw;            // these bytes verbatim, nothing else
+    bool byteByByte = false;             // each byte written on its own, 1 ms apart
 };
 
 class Firmware {
@@ -96,6 +97,7 @@ class Firmware {
     void answer(const Frame& f, const Reply& r);
     void sendReply(std::uint8_t rc, const Bytes& data);
     void writeAll(const Bytes& b);
+    void writeSlowly(const Bytes& b);
     void useKey(const std::array<std::uint8_t, 8>& k);
     void deriveKey(const std::uint8_t m[12]);
 

@@ -104,6 +104,15 @@ TEST_F(SerialLayer, ReadOfEightWhereSevenArriveFailsAndKeepsThem) {
               (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 0xEE}));
 }
 
+TEST_F(SerialLayer, LineThatHungUpFailsAtOnce) {
+    ASSERT_EQ(reader::OpenPort(0, k9600E81), 0);
+    fw.reset();  // the other end goes away
+    std::uint8_t b;
+    const auto start = clock.nowMs();
+    EXPECT_EQ(reader::ReadExact(1, &b), reader::kPortFailed);
+    EXPECT_LT(clock.nowMs() - start, reader::kTransferLimitMs) << "no waiting on a dead line";
+}
+
 TEST_F(SerialLayer, WriteDiscardsStaleInput) {
     ASSERT_EQ(reader::OpenPort(0, k9600E81), 0);
     fw->sendRaw({9, 9, 9});

@@ -32,6 +32,8 @@ Reply silence() {
     return r;
 }
 
+Bytes seq14() { return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}; }
+
 int openDescriptors() {
     int n = 0;
     if (DIR* d = opendir("/proc/self/fd")) {
@@ -171,6 +173,18 @@ TEST_F(Session, ReplyBlocksAsLengthNeeds) {
         EXPECT_EQ(Bytes(buf.begin(), buf.begin() + length), data);
         EXPECT_EQ(buf[static_cast<std::size_t>(length)], 0xEE);
     }
+}
+
+TEST_F(Session, ReplyArrivingByteByByteIsAssembled) {
+    open();
+    Reply r = rc(0, seq14());
+    r.byteByByte = true;
+    fw->inject(r);
+    std::uint16_t len = 14;
+    Bytes buf(14, 0);
+    EXPECT_EQ(ReadRecord(0, 3, 0, 1, 0, &len, 0, buf.data()), 0u);
+    EXPECT_EQ(buf, seq14());
+    EXPECT_EQ(frames().size(), 1u);
 }
 
 TEST_F(Session, ReplyThatStopsAfterTheFirstBlockKeepsWhatArrived) {
