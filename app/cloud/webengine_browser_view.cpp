@@ -61,10 +61,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QString& profileFolder
 
 WebEngineBrowser::~WebEngineBrowser() {
     // The page must go before its profile.
-    if (page_) {
-        view_->setPage(nullptr);
-        delete page_;
-    }
+    if (view_) view_->setPage(nullptr);
+    delete page_;
 }
 
 QWidget* WebEngineBrowser::view() const { return view_; }
@@ -122,8 +120,10 @@ void WebEngineBrowser::createPage(const QUrl& reopen) {
     page_->setZoomFactor(zoom_);
     connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::onLoadingChanged);
     connect(page_, &QWebEnginePage::certificateError, this, &WebEngineBrowser::onCertificateError);
-    view_->setPage(page_);
-    view_->setZoomFactor(zoom_);
+    if (view_) {
+        view_->setPage(page_);
+        view_->setZoomFactor(zoom_);
+    }
     const QUrl target = pendingUrl_.isValid() ? pendingUrl_ : reopen;
     pendingUrl_.clear();
     if (target.isValid() && !target.isEmpty()) page_->load(target);
@@ -149,7 +149,7 @@ void WebEngineBrowser::setZoomFactor(double factor) {
     zoom_ = factor;
     if (page_) {
         page_->setZoomFactor(factor);
-        view_->setZoomFactor(factor);
+        if (view_) view_->setZoomFactor(factor);
     }
 }
 
@@ -158,7 +158,7 @@ void WebEngineBrowser::reinitialize() {
     const QUrl shown = page_->url();
     QWebEnginePage* old = page_;
     page_ = nullptr;
-    view_->setPage(nullptr);
+    if (view_) view_->setPage(nullptr);
     old->deleteLater();
     // The new page comes up later, as a freshly created web view does.
     QTimer::singleShot(0, this, [this, shown] { createPage(shown); });

@@ -53,7 +53,7 @@ class WebEngineBrowser : public Browser {
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void onCertificateError(const QWebEngineCertificateError& error);
 
-    QWebEngineView* view_ = nullptr;
+    QPointer<QWebEngineView> view_;  // the window may destroy it first
     QWebEngineProfile* profile_ = nullptr;
     QPointer<QWebEnginePage> page_;
     QUrl pendingUrl_;  // a navigation asked for while the page is being recreated
