@@ -41,3 +41,25 @@ target_compile_definitions(reader_wine_test PRIVATE
   READER_EXPORTS_FILE="${CMAKE_CURRENT_LIST_DIR}/exports.txt"
   READER_OBJDUMP="${READER_MINGW_OBJDUMP}"
   READER_WINE_PREFIX="${CMAKE_BINARY_DIR}/reader-wineprefix")
+
+# Where this machine cannot execute 32-bit programs, the same Windows code is also
+# built for x86_64 and run under wine64, so the Win32 serial layer is still
+# exercised. Built only when the x86_64 cross compiler is installed.
+find_program(READER_MINGW64_CXX x86_64-w64-mingw32-g++-posix)
+if(READER_MINGW64_CXX)
+  include(ExternalProject)
+  set(READER_WIN64_DIR ${CMAKE_BINARY_DIR}/reader-win64)
+  ExternalProject_Add(reader_win64
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${READER_WIN64_DIR}
+    CMAKE_GENERATOR Ninja
+    CMAKE_ARGS
+      -DCMAKE_TOOLCHAIN_FILE=${CMAKE_CURRENT_LIST_DIR}/toolchain/mingw-x86_64.cmake
+      -DCMAKE_BUILD_TYPE=Release
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${READER_WIN64_DIR} --target reader wincheck
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    EXCLUDE_FROM_ALL OFF)
+  add_dependencies(reader_wine_test reader_win64)
+  target_compile_definitions(reader_wine_test PRIVATE READER_WIN64_DIR="${READER_WIN64_DIR}")
+endif()

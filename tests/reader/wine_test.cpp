@@ -147,43 +147,70 @@ TEST(WindowsDll, ExportsExactlyTheInterfaceAndNeedsNoRuntimeBesideIt) {
     }
 }
 
+struct Wine {
+    std::string wine;        // the loader
+    std::string wineserver;  // its server
+    std::string arch;
+    std::string prefix;
+    std::string check;  // wincheck.exe
+};
+
+std::vector<std::string> wineEnv(const Wine& w) {
+    return {"WINEPREFIX=" + w.prefix, "WINEARCH=" + w.arch, "WINEDEBUG=-all",
+            "WINEDLLOVERRIDES=mscoree,mshtml=", "DISPLAY="};
+}
+
+// Boots the prefix once, maps COM1 to the stand-in's terminal through wine's
+// registry (wine keeps its own device links) and runs wincheck.exe.
+void scenarioUnderWine(const Wine& w) {
+    const auto env = wineEnv(w);
+    if (!exists(w.prefix + "/system.reg")) {
+        const Outcome boot = run({w.wine, "wineboot", "-i"}, env, 300);
+        ASSERT_EQ(boot.status, 0) << "wineboot failed: " << boot.output;
+        run({w.wineserver, "-w"}, env, 120);
+    }
+    readerfw::Firmware fw;
+    prepareScenario(fw);
+    const Outcome reg = run({w.wine, "reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", "COM1",
+                             "/t", "REG_SZ", "/d", fw.devicePath(), "/f"},
+                            env, 120);
+    ASSERT_EQ(reg.status, 0) << reg.output;
+    // The device links are made anew from the registry when the server starts again.
+    run({w.wineserver, "-k"}, env, 60);
+    const Outcome check = run({w.wine, w.check}, env, 180);
+    run({w.wineserver, "-k"}, env, 60);
+    EXPECT_EQ(check.status, 0) << check.output;
+    checkScenarioFrames(fw);
+}
+
 TEST(WindowsDll, CoreScenarioUnderWine) {
     requireWin32Build();
-    const std::string prefix = READER_WINE_PREFIX;
-    const std::vector<std::string> env = {"WINEPREFIX=" + prefix, "WINEARCH=win32",
-                                          "WINEDEBUG=-all",
-                                          "WINEDLLOVERRIDES=mscoree,mshtml=", "DISPLAY="};
-    const Outcome probe = run({"wine", "--version"}, env, 60);
+    const Wine w{"wine", "wineserver", "win32", READER_WINE_PREFIX, kCheck};
+    const Outcome probe = run({w.wine, "--version"}, wineEnv(w), 60);
     if (probe.status != 0 && probe.output.find("Exec format error") != std::string::npos) {
         // A kernel without 32-bit x86 support cannot start wine32 at all; that is the
-        // machine, not the DLL. The export table test above still runs.
+        // machine, not the DLL. The export table test above and the x86_64 build of
+        // the same code below still run.
         GTEST_SKIP() << "this machine cannot execute 32-bit x86 programs, so wine32 cannot "
                         "run reader.dll here: "
                      << probe.output;
     }
     ASSERT_EQ(probe.status, 0) << "wine cannot run here: " << probe.output;
-    if (!exists(prefix + "/system.reg")) {
-        const Outcome boot = run({"wine", "wineboot", "-i"}, env, 300);
-        ASSERT_EQ(boot.status, 0) << "wineboot failed: " << boot.output;
-        run({"wineserver", "-w"}, env, 120);
-    }
-
-    readerfw::Firmware fw;
-    prepareScenario(fw);
-    // Wine keeps its own device links; COM1 is mapped through its registry.
-    const Outcome reg = run({"wine", "reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", "COM1",
-                             "/t", "REG_SZ", "/d", fw.devicePath(), "/f"},
-                            env, 120);
-    ASSERT_EQ(reg.status, 0) << reg.output;
-    run({"wineserver", "-k"}, env, 60);
-    // Older prefixes also carry a device link that would win over the registry.
-    unlink((prefix + "/dosdevices/com1").c_str());
-
-    const Outcome check = run({"wine", kCheck}, env, 180);
-    run({"wineserver", "-k"}, env, 60);
-    EXPECT_EQ(check.status, 0) << check.output;
-    checkScenarioFrames(fw);
+    scenarioUnderWine(w);
 }
+
+#ifdef READER_WIN64_DIR
+TEST(WindowsDll, SameCodeBuiltForX86_64UnderWine64) {
+    const std::string dir = std::string(READER_WIN64_DIR) + "/reader";
+    ASSERT_TRUE(exists(dir + "/reader.dll") && exists(dir + "/wincheck.exe"))
+        << "the x86_64 build is missing in " << READER_WIN64_DIR << " (target reader_win64)";
+    const Wine w{"/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64", "win64",
+                 std::string(READER_WINE_PREFIX) + "64", dir + "/wincheck.exe"};
+    ASSERT_EQ(access(w.wine.c_str(), X_OK), 0)
+        << "wine64 is not installed (scripts/install-deps installs it)";
+    scenarioUnderWine(w);
+}
+#endif
 
 }  // namespace
 }  // namespace readertest
