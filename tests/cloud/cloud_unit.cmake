@@ -10,3 +10,10 @@ tolvane_test(cloud_unit_test LABEL unit
     ${CMAKE_CURRENT_LIST_DIR}/fake_cloud_site.h
     ${CMAKE_CURRENT_LIST_DIR}/core_app.cpp
   LIBS tolvane_cloud tolvane_test_browser tolvane_test_support Qt6::Core)
+
+# The loopback site itself, over HTTPS on 127.0.0.1 with its test certificate.
+tolvane_test(cloud_site_test LABEL unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/cloud_site_test.cpp
+  LIBS sim_cloudsite PkgConfig::HTTPLIB Qt6::Core)
+target_compile_definitions(cloud_site_test PRIVATE
+  CLOUD_TEST_FIXTURES="${CMAKE_CURRENT_LIST_DIR}/fixtures")
