@@ -13,15 +13,15 @@
 
 namespace scenario {
 
-#define READER_EXPORTS(X)                                                                         \
-    X(OpenComPort)                                                                                \
-    X(CloseComPort) X(changebaud) X(Reset) X(GetReaderStatus) X(GetCardId) X(GetCardVer)          \
-        X(ReadReaderDateTime) X(WriteReaderDateTime) X(GetErrCode) X(UpdateIFD) X(OrganSAM)       \
-            X(GetRandom) X(GetDrvVer) X(GetDriverVer) X(ReadRecord) X(ReadElement) X(WriteRecord) \
-                X(WriteElement) X(Select) X(FinishPersonal) X(InitUpdate) X(ExtAuth) X(putSAMKey) \
-                    X(putHCKey) X(AuthSAM) X(AuthHC) X(AuthHPC) X(SignSAM) X(DeleteApplet)        \
-                        X(InstallApplet) X(LoadApplet) X(VerifyPIN) X(PINExtHC) X(InputPIN)       \
-                            X(GetVerifyPINKey)
+// clang-format off
+#define READER_EXPORTS(X) \
+    X(OpenComPort) X(CloseComPort) X(changebaud) X(Reset) X(GetReaderStatus) X(GetCardId) \
+    X(GetCardVer) X(ReadReaderDateTime) X(WriteReaderDateTime) X(GetErrCode) X(UpdateIFD) \
+    X(OrganSAM) X(GetRandom) X(GetDrvVer) X(GetDriverVer) X(ReadRecord) X(ReadElement) \
+    X(WriteRecord) X(WriteElement) X(Select) X(FinishPersonal) X(InitUpdate) X(ExtAuth) \
+    X(putSAMKey) X(putHCKey) X(AuthSAM) X(AuthHC) X(AuthHPC) X(SignSAM) X(DeleteApplet) \
+    X(InstallApplet) X(LoadApplet) X(VerifyPIN) X(PINExtHC) X(InputPIN) X(GetVerifyPINKey)
+// clang-format on
 
 struct Api {
 #define READER_MEMBER(name) decltype(&::name) name = nullptr;
