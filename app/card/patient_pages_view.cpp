@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -28,6 +29,13 @@ void setWidgetText(QWidget* w, const QString& text) {
         p->setPlainText(text);
     else if (auto* t = qobject_cast<QTextEdit*>(w))
         t->setPlainText(text);
+    else if (w != nullptr) {
+        // A choice of radio buttons (the sex): check the one captioned so, or none.
+        const QList<QRadioButton*> options = w->findChildren<QRadioButton*>();
+        for (QRadioButton* r : options) r->setAutoExclusive(false);
+        for (QRadioButton* r : options) r->setChecked(r->text() == text);
+        for (QRadioButton* r : options) r->setAutoExclusive(true);
+    }
 }
 
 void fillList(QTreeWidget* list, const QList<QStringList>& rows) {

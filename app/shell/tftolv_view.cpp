@@ -77,12 +77,14 @@ TFtolv::TFtolv(Deps deps, QWidget* parent)
     // that the page "edge" holds it whatever start-up finds.
     endpoints = Endpoints::read(IniFile(appInifile));
     if (deps_.browserFactory) browser_ = deps_.browserFactory(ui->Cedge, endpoints);
+    setUpReadParts();
 
     runStartup();
 }
 
 TFtolv::~TFtolv() {
     if (!closed_) onClose();
+    read_.reset();
     IniFile ini(appInifile);
     ini.writeInteger(settings::kSystem, settings::kWidthKey, width());
     ini.writeInteger(settings::kSystem, settings::kHeightKey, height());
@@ -177,6 +179,8 @@ void TFtolv::connectHandlers() {
             [this](int v) { CzoomfactorChange(v); });
     connect(ui->CVHCNHIset, &QPushButton::clicked, this, [this] { CVHCNHIsetClick(); });
     connect(ui->Csetting, &QToolButton::clicked, this, [this] { CsettingClick(); });
+    connect(ui->Cread, &QPushButton::clicked, this, [this] { CreadClick(); });
+    connect(ui->CsaveHtml, &QPushButton::clicked, this, [this] { CsaveHtmlClick(); });
 }
 
 void TFtolv::runStartup() {
@@ -228,7 +232,8 @@ void TFtolv::runStartup() {
     settingsLoaded_ = true;
     ui->CmainPage->setCurrentWidget(ui->CTedge);
     if (bVPN && browser_ != nullptr) browser_->navigate(QUrl(URLaddr));
-    ui->Cread->setEnabled(true);
+    startupDone_ = true;
+    setReadButtonsEnabled(true);
 }
 
 void TFtolv::layoutVisitGrid() {

@@ -9,11 +9,13 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "card/code_tables.h"
 #include "card/patient_state.h"
 #include "common/status_sink.h"
 #include "endpoints.h"
+#include "read_flow.h"
 #include "system_settings.h"
 
 class Browser;
@@ -30,7 +32,7 @@ namespace Ui {
 class TFtolv;
 }
 
-class TFtolv : public QMainWindow, public StatusSink {
+class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     Q_OBJECT
   public:
     // Everything outside the window. The window does not own these.
@@ -64,6 +66,24 @@ class TFtolv : public QMainWindow, public StatusSink {
     Browser* browser() const { return browser_; }
     // The working values of the settings page.
     settings::SystemSettings currentSettings() const;
+
+    // ReadFlowView: what the two queries ask of the window.
+    ReadMode mode() const override;
+    CardReadSettings cardReadSettings() const override;
+    bool referralQueryEnabled() const override;
+    bool saveQueryEnabled() const override;
+    void setWindowEnabled(bool enabled) override;
+    void setReadButtonsEnabled(bool enabled) override;
+    void showEdgePage() override;
+    void setReferralMemo(const QString& text) override;
+    void fillPTdata() override;
+    void fillCloudData() override;
+    void showCloud(const QString& kind) override;
+    void clearCloudRecords() override;
+
+    // The two buttons of the top bar.
+    void CreadClick();
+    void CsaveHtmlClick();
 
     // Handlers of the settings page and the top bar.
     void saveSetting();
@@ -103,6 +123,13 @@ class TFtolv : public QMainWindow, public StatusSink {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    struct ReadParts;
+    struct ReadPartsDeleter {
+        void operator()(ReadParts* parts) const;
+    };
+    void setUpReadParts();
+    // The window's current settings into what the query parts read.
+    void prepareRead();
     void setUpWidgets();
     void connectHandlers();
     void runStartup();
@@ -124,4 +151,8 @@ class TFtolv : public QMainWindow, public StatusSink {
     bool closed_ = false;
     bool busy_ = false;
     bool scaleTyped_ = false;
+    // Start-up reached its end: the read buttons may be enabled.
+    bool startupDone_ = false;
+    // The card, cloud and flow objects of the two queries.
+    std::unique_ptr<ReadParts, ReadPartsDeleter> read_;
 };

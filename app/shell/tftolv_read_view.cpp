@@ -1,0 +1,171 @@
+// The window's side of "Read" and "Direct Read": the parts the queries use,
+// the settings they read from the page, and the pages they fill.
+
+#include <QApplication>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include "card/card_decoding.h"
+#include "card/patient_pages.h"
+#include "card/patient_pages_view.h"
+#include "card/reader_connection.h"
+#include "cloud/browser.h"
+#include "cloud/browser_driver.h"
+#include "cloud/edge_chart.h"
+#include "common/clock.h"
+#include "common/prompts.h"
+#include "tftolv_view.h"
+#include "ui_tftolv.h"
+
+namespace {
+
+// Stands in for the embedded browser when the window was made without one:
+// every request is dropped, as for a page that does not exist yet.
+class NoBrowser : public Browser {
+  public:
+    using Browser::Browser;
+    void navigate(const QUrl&) override {}
+    void runScript(const QString&, quint64) override {}
+    void setZoomFactor(double) override {}
+    void reinitialize() override {}
+    QString currentAddress() const override { return {}; }
+};
+
+int recordCount(const QString& recordText) {
+    return int(recordText.count(QStringLiteral("<D>")));
+}
+
+}  // namespace
+
+struct TFtolv::ReadParts {
+    ReadParts(TFtolv& w, Browser& browser, const Deps& d)
+        : diagnoses(w.appPath),
+          names(w.hospitalSet, diagnoses),
+          hospitalNames(w.appPath),
+          reader(*d.controlSoftware, *d.clock, *d.prompts, w),
+          driver(browser, *d.clock, w),
+          loader(driver, *d.clock, *d.prompts, w, *d.controlSoftware, cloudSettings),
+          flow(ReadFlowContext{*d.controlSoftware, reader, loader, names, *d.clock, *d.prompts, w,
+                               w, w.patient}) {}
+
+    DiagnosisDatabase diagnoses;
+    CodeTableLookups names;
+    HospitalNames hospitalNames;
+    ReaderConnection reader;
+    BrowserDriver driver;
+    EdgeChartSettings cloudSettings;
+    EdgeChartLoader loader;
+    ReadFlow flow;
+};
+
+void TFtolv::ReadPartsDeleter::operator()(ReadParts* parts) const { delete parts; }
+
+void TFtolv::setUpReadParts() {
+    // Neither query may start before start-up has finished.
+    ui->Cread->setEnabled(false);
+    ui->CsaveHtml->setEnabled(false);
+    if (browser_ == nullptr) browser_ = new NoBrowser(this);
+    read_.reset(new ReadParts(*this, *browser_, deps_));
+    read_->loader.emptyReportLists = [this] { clearCloudRecords(); };
+    QObject::connect(browser_, &Browser::navigationStarting, &read_->driver,
+                     &BrowserDriver::CedgeNavigationStarting);
+    QObject::connect(browser_, &Browser::navigationCompleted, &read_->driver,
+                     &BrowserDriver::CedgeNavigationCompleted);
+    QObject::connect(browser_, &Browser::frameNavigationCompleted, &read_->driver,
+                     &BrowserDriver::CedgeFrameNavigationCompleted);
+    QObject::connect(browser_, &Browser::scriptCompleted, &read_->driver,
+                     &BrowserDriver::CedgeExecuteScript);
+}
+
+void TFtolv::prepareRead() {
+    EdgeChartSettings& s = read_->cloudSettings;
+    s.reinitializeWeb = ui->CReinitializeWebCheck->isChecked();
+    s.zoomTenths = ui->Czoomfactor->value();
+    s.loginCaption = ui->CloginType->currentText();
+    s.URLaddr = QUrl(URLaddr);
+    s.appPath = appPath;
+    s.errorFileFolder = appPath;
+    read_->reader.setPortText(ui->Ccom->currentText());
+    read_->reader.setHisVersion(xHISversion);
+    read_->flow.setVpn(bVPN);
+    read_->flow.setHisVersion(xHISversion);
+}
+
+void TFtolv::CreadClick() {
+    prepareRead();
+    read_->flow.Read();
+}
+
+void TFtolv::CsaveHtmlClick() {
+    prepareRead();
+    read_->flow.DirectRead();
+}
+
+ReadMode TFtolv::mode() const {
+    if (ui->CICcheck->isChecked()) return ReadMode::IcCard;
+    if (ui->CICcloudcheck->isChecked()) return ReadMode::All;
+    return ReadMode::Cloud;
+}
+
+CardReadSettings TFtolv::cardReadSettings() const {
+    CardReadSettings s;
+    s.CGetTreatment = ui->CGetTreatment->isChecked();
+    s.CReadPrescription = ui->CReadPrescription->isChecked();
+    s.CGetRegisterPrevent = ui->CGetRegisterPrevent->isChecked();
+    s.CGetRegisterPregnant = ui->CGetRegisterPregnant->isChecked();
+    s.CGetCumulativeData = ui->CGetCumulativeData->isChecked();
+    s.CGetInoculateData = ui->CGetInoculateData->isChecked();
+    s.CGetOrganDonate = ui->CGetOrganDonate->isChecked();
+    return s;
+}
+
+bool TFtolv::referralQueryEnabled() const { return ui->CcloudRefCheck->isChecked(); }
+bool TFtolv::saveQueryEnabled() const { return ui->CsaveDataCheck->isChecked(); }
+
+void TFtolv::setWindowEnabled(bool enabled) { setEnabled(enabled); }
+
+void TFtolv::setReadButtonsEnabled(bool enabled) {
+    const bool on = enabled && startupDone_;
+    ui->Cread->setEnabled(on);
+    ui->CsaveHtml->setEnabled(on);
+}
+
+void TFtolv::showEdgePage() { ui->CmainPage->setCurrentWidget(ui->CTedge); }
+
+void TFtolv::setReferralMemo(const QString& text) { ui->CrefMemo->setPlainText(text); }
+
+void TFtolv::fillPTdata() {
+    const PatientPages pages = ::fillPTdata(patient, read_->hospitalNames, appPath);
+    PatientPageWidgets w;
+    w.CptName = ui->CptName;
+    w.CptID = ui->CptID;
+    w.Cbirthday = ui->Cbirthday;
+    w.Csex = ui->Csex;
+    w.CtreatmentData = ui->CtreatmentData;
+    w.CtreatItem = ui->CtreatItem;
+    w.ClongDrug = ui->ClongDrug;
+    w.CimportantMx = ui->CimportantMx;
+    w.CcriticalIllness = ui->CcriticalIllness;
+    w.Cprevent = ui->Cprevent;
+    w.Cpregnant = ui->Cpregnant;
+    w.CrefMemo = ui->CrefMemo;
+    showPatientPages(pages, w, *deps_.prompts);
+}
+
+void TFtolv::fillCloudData() {
+    // The record tables and the report come later; the counts show what was read.
+    setMsg2(QStringLiteral("藥歷%1筆 檢驗%2筆")
+                .arg(recordCount(patient.sDrug))
+                .arg(recordCount(patient.sLab)));
+}
+
+void TFtolv::showCloud(const QString&) {
+    // Until the cloud report exists, the patient's card data is the page to show.
+    if (mode() != ReadMode::Cloud) ui->CmainPage->setCurrentWidget(ui->CPptData);
+}
+
+void TFtolv::clearCloudRecords() {
+    ui->CcloudDrug->clear();
+    ui->CcloudLabData->clear();
+    ui->CcloudReport->clear();
+}
