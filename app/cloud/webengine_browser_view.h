@@ -3,6 +3,10 @@
 // local data (cookies and cache survive a restart); the page can be thrown away
 // and recreated (re-initialise); certificate errors are accepted only for the
 // one certificate whose SHA-256 fingerprint is configured.
+//
+// The engine reports loads of the main document only, so frameNavigationCompleted
+// is never emitted here; a failed load gives the error status its cause maps to
+// (webErrorStatus), a lost network the disconnected status.
 
 #include <QByteArray>
 #include <QPointer>
