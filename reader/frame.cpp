@@ -104,12 +104,21 @@ Reply ReceiveReply(std::uint8_t* dest, std::size_t capacity) {
     const std::uint8_t rc = plain[0];
     const std::uint8_t length = plain[1];
     store(dest, capacity, 0, plain + 2, std::min<std::size_t>(length, 6), &r);
-    for (std::size_t copied = std::min<std::size_t>(length, 6); copied < length;) {
-        if (ReadExact(8, wire) != 0) return r;  // what was stored stays
-        decryptInto(wire, plain);
-        const std::size_t n = std::min<std::size_t>(length - copied, 8);
-        store(dest, capacity, copied, plain, n, &r);
-        copied += n;
+    if (length > 6) {
+        // The further blocks are read in one go; on a time-out every whole block
+        // that did arrive is still decrypted and stored.
+        std::uint8_t rest[kReplyAreaSize];
+        const int blocks = (length - 6 + 7) / 8;
+        int arrived = 0;
+        const bool complete = ReadExact(blocks * 8, rest, &arrived) == 0;
+        std::size_t copied = 6;
+        for (int b = 0; b < arrived / 8 && copied < length; ++b) {
+            decryptInto(rest + 8 * b, plain);
+            const std::size_t n = std::min<std::size_t>(length - copied, 8);
+            store(dest, capacity, copied, plain, n, &r);
+            copied += n;
+        }
+        if (!complete) return r;
     }
     r.complete = true;
     r.length = length;
