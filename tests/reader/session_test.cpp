@@ -187,17 +187,31 @@ TEST_F(Session, ReplyArrivingByteByByteIsAssembled) {
     EXPECT_EQ(frames().size(), 1u);
 }
 
-TEST_F(Session, ReplyThatStopsAfterTheFirstBlockKeepsWhatArrived) {
+TEST_F(Session, ReplyThatStopsEarlyKeepsTheBlocksThatArrived) {
     open();
-    Reply r = rc(0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-    r.blocks = 1;
-    fw->inject(3, r);
-    std::uint16_t len = 10;
-    Bytes buf(12, 0xEE);
-    EXPECT_EQ(ReadRecord(0, 3, 0, 1, 0, &len, 0, buf.data()), 3u);
-    EXPECT_EQ(frames().size(), 3u);
-    EXPECT_EQ(len, 10) << "no length for an incomplete reply";
-    EXPECT_EQ(buf, (Bytes{1, 2, 3, 4, 5, 6, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}));
+    const struct {
+        int length;
+        int blocksSent;
+        std::size_t kept;
+    } cases[] = {{10, 1, 6}, {22, 2, 14}, {22, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length * 10 + c.blocksSent);
+        Bytes data(static_cast<std::size_t>(c.length));
+        for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i + 1);
+        Reply r = rc(0, data);
+        r.blocks = c.blocksSent;
+        fw->clearFrames();
+        fw->inject(3, r);
+        std::uint16_t len = static_cast<std::uint16_t>(c.length);
+        Bytes buf(32, 0xEE);
+        EXPECT_EQ(ReadRecord(0, 3, 0, 1, 0, &len, 0, buf.data()), 3u);
+        EXPECT_EQ(frames().size(), 3u);
+        EXPECT_EQ(len, c.length) << "no length for an incomplete reply";
+        Bytes expected(32, 0xEE);
+        std::copy(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(c.kept),
+                  expected.begin());
+        EXPECT_EQ(buf, expected);
+    }
 }
 
 TEST_F(Session, RetryCountsPerExport) {
