@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "clock.h"
@@ -132,9 +133,14 @@ int remainingMs(std::int64_t start) {
 }  // namespace
 
 std::string portDeviceName(unsigned index) {
-    const std::string var = "READER_COM" + std::to_string(index + 1);
-    if (const char* v = std::getenv(var.c_str()); v && *v) return v;
-    return "/dev/ttyS" + std::to_string(index);
+    // snprintf rather than std::to_string: the latter brings a process-unique
+    // symbol that would keep the library from ever being unloaded.
+    char var[32];
+    std::snprintf(var, sizeof var, "READER_COM%u", index + 1);
+    if (const char* v = std::getenv(var); v && *v) return v;
+    char device[32];
+    std::snprintf(device, sizeof device, "/dev/ttyS%u", index);
+    return device;
 }
 
 std::uint8_t OpenPort(unsigned index, const LineSettings& s) {

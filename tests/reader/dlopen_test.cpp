@@ -1,5 +1,6 @@
 // libreader.so loaded by name and driven through its exports alone.
 
+#include <dirent.h>
 #include <dlfcn.h>
 #include <stdlib.h>
 
@@ -9,6 +10,15 @@
 
 namespace readertest {
 namespace {
+
+int openDescriptors() {
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d)) ++n;
+        closedir(d);
+    }
+    return n;
+}
 
 TEST(LoadedByName, ExportsAndCoreScenario) {
     readerfw::Firmware fw;
@@ -23,10 +33,13 @@ TEST(LoadedByName, ExportsAndCoreScenario) {
     EXPECT_EQ(scenario::run(api), 0);
     checkScenarioFrames(fw);
 
-    // Unloading with the port open closes it: the line can be opened again.
+    // Unloading with the port open closes it.
     std::uint8_t port = 0;
+    const int closed = openDescriptors();
     ASSERT_NE(api.OpenComPort(&port), 0u);
+    EXPECT_EQ(openDescriptors(), closed + 1);
     dlclose(lib);
+    EXPECT_EQ(openDescriptors(), closed) << "the port stayed open after unloading";
     lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr);
     ASSERT_EQ(scenario::bind(api, [&](const char* name) { return dlsym(lib, name); }), 0);
