@@ -100,12 +100,7 @@ void ReadFlow::Read() {
     ctx_.view.setReferralMemo(QString());
     if (!bVPN_) return;
 
-    EnabledGuard window(ctx_.view, &ReadFlowView::setWindowEnabled);
-    try {
-        runRead();
-    } catch (const std::exception& e) {
-        fail(QStringLiteral("讀取時發生未預期的錯誤: %1").arg(QString::fromLocal8Bit(e.what())));
-    }
+    runDisabled([this] { runRead(); });
 }
 
 bool ReadFlow::runRead() {
@@ -113,11 +108,7 @@ bool ReadFlow::runRead() {
     ReadFlowView& view = ctx_.view;
     const ReadMode mode = view.mode();
 
-    view.showEdgePage();
-    ctx_.clock.pump();
-    if (!ensureControlSoftware()) return false;
-    ctx_.reader.identifyProfessional();
-    if (!readInstitutionCode()) return false;
+    if (!beginQuery()) return false;
     if (!ctx_.reader.getRegisterBasic(p.ptData, p.PtBuffer)) {
         fail(kNoBasicData);
         return false;
@@ -143,11 +134,7 @@ bool ReadFlow::runRead() {
         return false;
 
     referralStep();
-    ctx_.status.setMsg1(QStringLiteral("雲端資訊讀取完成"));
-    if (readsCard(mode)) view.fillPTdata();
-    if (readsCloud(mode)) view.fillCloudData();
-    if (view.saveQueryEnabled()) steps_.writeArchive(p.ptData.A12ID.toUpper(), ae);
-    view.showCloud(QStringLiteral("drug"));
+    finishQuery(mode, p.ptData.A12ID.toUpper(), ae);
     return true;
 }
 
@@ -178,12 +165,7 @@ void ReadFlow::DirectRead() {
         p.ICcardInfo = tICcardInfo{};
     }
 
-    EnabledGuard window(ctx_.view, &ReadFlowView::setWindowEnabled);
-    try {
-        runDirectRead(*id);
-    } catch (const std::exception& e) {
-        fail(QStringLiteral("讀取時發生未預期的錯誤: %1").arg(QString::fromLocal8Bit(e.what())));
-    }
+    runDisabled([this, &id] { runDirectRead(*id); });
 }
 
 bool ReadFlow::runDirectRead(const QString& patientId) {
@@ -191,19 +173,37 @@ bool ReadFlow::runDirectRead(const QString& patientId) {
     ReadFlowView& view = ctx_.view;
     const ReadMode mode = view.mode();
 
-    view.showEdgePage();
-    ctx_.clock.pump();
-    if (!ensureControlSoftware()) return false;
-    ctx_.reader.identifyProfessional();
-    if (!readInstitutionCode()) return false;
+    if (!beginQuery()) return false;
     if (!readsCloud(mode)) view.clearCloudRecords();
 
     if (!ctx_.cloud.runCloudRead(true, xHISversion_, p.sDrug, p.sLab)) return false;
 
+    finishQuery(mode, patientId, QString());
+    return true;
+}
+
+bool ReadFlow::beginQuery() {
+    ctx_.view.showEdgePage();
+    ctx_.clock.pump();
+    if (!ensureControlSoftware()) return false;
+    ctx_.reader.identifyProfessional();
+    return readInstitutionCode();
+}
+
+void ReadFlow::finishQuery(ReadMode mode, const QString& patientId, const QString& ae) {
+    ReadFlowView& view = ctx_.view;
     ctx_.status.setMsg1(QStringLiteral("雲端資訊讀取完成"));
     if (readsCard(mode)) view.fillPTdata();
     if (readsCloud(mode)) view.fillCloudData();
-    if (view.saveQueryEnabled()) steps_.writeArchive(patientId, QString());
+    if (view.saveQueryEnabled()) steps_.writeArchive(patientId, ae);
     view.showCloud(QStringLiteral("drug"));
-    return true;
+}
+
+void ReadFlow::runDisabled(const std::function<void()>& query) {
+    EnabledGuard window(ctx_.view, &ReadFlowView::setWindowEnabled);
+    try {
+        query();
+    } catch (const std::exception& e) {
+        fail(QStringLiteral("讀取時發生未預期的錯誤: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
 }

@@ -90,6 +90,12 @@ class ReadFlow {
     bool ensureControlSoftware();
     bool readInstitutionCode();
     void referralStep();
+    // The steps both queries start with (after disabling the window) and end with.
+    bool beginQuery();
+    void finishQuery(ReadMode mode, const QString& patientId, const QString& ae);
+    // Runs a query with the window disabled; an unexpected failure gets its own
+    // message and the window is enabled on every way out.
+    void runDisabled(const std::function<void()>& query);
     bool runRead();
     bool runDirectRead(const QString& patientId);
     void fail(const QString& message);
