@@ -39,7 +39,9 @@ TEST_F(Exports, FrameBytesPerExport) {
         Expected frame;
     } cases[] = {
         {"changebaud", [] { changebaud(0, 2); }, {0x9E, 2, 0, 0, {}}},
+        {"Reset reader", [] { Reset(0, 1); }, {0x81, 0, 0, 0, {}}},
         {"Reset HC", [] { Reset(0, 3); }, {0xA1, 0, 0, 0, {}}},
+        {"ReadReaderDateTime", [&] { ReadReaderDateTime(0, out); }, {0x04, 0, 0, 8, {}}},
         {"GetReaderStatus SAM", [] { GetReaderStatus(0, 2); }, {0x60, 0, 0, 1, {}}},
         {"GetCardId", [&] { GetCardId(0, out); }, {0x08, 0, 0, 0, {}}},
         {"GetCardVer reader", [&] { GetCardVer(0, 5, out); }, {0x08, 0, 0, 0, {}}},
