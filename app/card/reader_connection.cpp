@@ -75,9 +75,10 @@ bool ReaderConnection::OpenCom() {
     else if (sam == 2)
         samdcStatus_ = 0;
 
+    openPinAnswer_.reset();
     const int32_t hpc = csResult(cs_.hisGetCardStatus(3));
     if (hpc == 1 || hpc == 2) {
-        (void)autohpcVerifyHPCPIN();
+        openPinAnswer_ = autohpcVerifyHPCPIN();
     } else if (hpc == 3 && readCardDrId_.isEmpty()) {
         QString id;
         if (readHpcId(id) == 0)
@@ -214,7 +215,11 @@ bool ReaderConnection::openICcardReader() {
     }
 
     if (verifyPin) {
-        int32_t v = autohpcVerifyHPCPIN();
+        // The port's opening may have asked for the PIN already: a wrong PIN, a
+        // cancel or a locked card is the user's answer, and asking again after a
+        // wrong PIN would lock the card.
+        const bool answered = openPinAnswer_ && *openPinAnswer_ != kReaderTimeout;
+        int32_t v = answered ? *openPinAnswer_ : autohpcVerifyHPCPIN();
         clock_.pump();
         const std::uint32_t start = clock_.tickCount();
         // Only a PIN prompt that timed out is offered again: a wrong PIN entered a

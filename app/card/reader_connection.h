@@ -67,4 +67,6 @@ class ReaderConnection {
     int32_t comOpenStatus_ = -1;
     int32_t samdcStatus_ = -1;
     QString readCardDrId_;
+    // What the PIN verification inside OpenCom answered, when it ran.
+    std::optional<int32_t> openPinAnswer_;
 };

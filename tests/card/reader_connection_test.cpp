@@ -108,15 +108,15 @@ TEST_F(ReaderTest, PinPromptIsRepeatedOnlyAfterATimeOut) {
     sim.insert(QStringLiteral("pin"));
     struct Case {
         const char* pinResults;
-        int verifyCalls;  // OpenCom's and the loop's first each make one
+        int verifyCalls;  // OpenCom asks first; only its time-out is asked again
         bool verified;
         QStringList messages;
     };
     const Case cases[] = {
         {"4000,4000,0", 3, true, {}},
-        {"5102", 2, false, {GetErrMessage(5102)}},  // wrong PIN: not entered again
-        {"5109", 2, false, {GetErrMessage(5109)}},  // cancelled
-        {"5122", 2, false, {GetErrMessage(5122)}},  // locked card
+        {"5102", 1, false, {GetErrMessage(5102)}},  // wrong PIN: never entered again
+        {"5109", 1, false, {GetErrMessage(5109)}},  // cancelled
+        {"5122", 1, false, {GetErrMessage(5122)}},  // locked card
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pinResults);
