@@ -80,13 +80,17 @@ bool ReaderConnection::OpenCom() {
     if (hpc == 1 || hpc == 2) {
         openPinAnswer_ = autohpcVerifyHPCPIN();
     } else if (hpc == 3 && readCardDrId_.isEmpty()) {
-        QString id;
-        if (readHpcId(id) == 0)
-            readCardDrId_ = id;
-        else
-            readCardDrId_.clear();
+        readProfessionalId();
     }
     return true;
+}
+
+void ReaderConnection::readProfessionalId() {
+    QString id;
+    if (readHpcId(id) == 0)
+        readCardDrId_ = id;
+    else
+        readCardDrId_.clear();
 }
 
 int32_t ReaderConnection::autohpcVerifyHPCPIN() {
@@ -236,13 +240,7 @@ bool ReaderConnection::openICcardReader() {
         }
     }
 
-    if (hpcVerified) {
-        QString id;
-        if (readHpcId(id) == 0)
-            readCardDrId_ = id;
-        else
-            readCardDrId_.clear();
-    }
+    if (hpcVerified) readProfessionalId();
     return result;
 }
 
@@ -298,10 +296,6 @@ void ReaderConnection::identifyProfessional() {
     if (hpc == 1 || hpc == 2) {
         (void)autohpcVerifyHPCPIN();
     } else if (hpc == 3 && readCardDrId_.isEmpty()) {
-        QString id;
-        if (readHpcId(id) == 0)
-            readCardDrId_ = id;
-        else
-            readCardDrId_.clear();
+        readProfessionalId();
     }
 }

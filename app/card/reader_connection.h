@@ -54,6 +54,8 @@ class ReaderConnection {
     bool loaded();
     // hpcGetHPCSSN into a 10-byte buffer; the ID on result 0.
     int32_t readHpcId(QString& id);
+    // sReadCardDrID from the card, or empty when it cannot be read.
+    void readProfessionalId();
     int32_t verifySamdc();
     int portNumber() const;
 
