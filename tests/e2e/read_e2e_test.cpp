@@ -1,0 +1,133 @@
+// "Read" from the window on a copy of the demo program folder: the stand-in card
+// reader, the real browser engine and the loopback cloud site over HTTPS with the
+// pinned test certificate.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include "card/control_software.h"
+#include "cloud/webengine_browser_view.h"
+#include "cloud_site.h"
+#include "common/clock.h"
+#include "common/ini_file.h"
+#include "qstring_printer.h"
+#include "recording_prompts.h"
+#include "shell/pinger.h"
+#include "shell/tftolv_view.h"
+
+namespace {
+
+const QString kDemo = QStringLiteral(E2E_DEMO_DIR);
+
+struct AnswersAlways : Pinger {
+    bool echo(const QString&, int, std::uint32_t) override { return true; }
+};
+
+int records(const QString& text) { return int(text.count(QStringLiteral("<D>"))); }
+
+class ReadEndToEnd : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (QApplication::instance() == nullptr) {
+            WebEngineBrowser::prepareEnvironment();
+            QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+            static int argc = 1;
+            static char name[] = "read_e2e_test";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        for (const char* f : {"libcshis.so", "sim-cards.json", "hospbsc.txt", "MX.sqlite",
+                              "ICD10CM.sqlite"})
+            ASSERT_TRUE(QFile::copy(kDemo + "/" + f, path(f))) << f;
+        insert("demo");
+
+        site = std::make_unique<cloudsite::Site>(cloudsite::Options{
+            kDemo + "/cloudsite-cert.pem", kDemo + "/cloudsite-key.pem",
+            kDemo + "/cloud-records.json", dir.path()});
+        ASSERT_TRUE(site->start()) << site->error().toStdString();
+
+        QFile fp(kDemo + "/cloudsite-cert.sha256");
+        ASSERT_TRUE(fp.open(QIODevice::ReadOnly));
+        IniFile ini(path("tolvane.ini"));
+        ini.writeString("endpoints", "cloudHost", QString("127.0.0.1:%1").arg(site->port()));
+        ini.writeString("endpoints", "vpnTestAddress", "127.0.0.1");
+        ini.writeString("endpoints", "testCertSha256", QString::fromLatin1(fp.readAll()).trimmed());
+    }
+
+    void TearDown() override {
+        window.reset();
+        site.reset();
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+    void insert(const char* card) {
+        QFile f(path("sim-card.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(card) + '\n');
+    }
+
+    TFtolv& start() {
+        TFtolv::Deps deps;
+        deps.appPath = dir.path();
+        deps.controlSoftware = &cs;
+        deps.pinger = &pinger;
+        deps.prompts = &prompts;
+        deps.clock = &systemClock();
+        deps.browserFactory = [this](QWidget* host, const Endpoints& endpoints) -> Browser* {
+            auto* browser = new WebEngineBrowser(host, path("profile"));
+            browser->setTrustedCertificateFingerprint(endpoints.testCertSha256);
+            host->layout()->addWidget(browser->view());
+            return browser;
+        };
+        window = std::make_unique<TFtolv>(deps);
+        window->show();
+        return *window;
+    }
+    template <class T>
+    T* get(const char* name) {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<cloudsite::Site> site;
+    ControlSoftware cs{dir.path()};
+    AnswersAlways pinger;
+    RecordingPrompts prompts;
+    std::unique_ptr<TFtolv> window;
+};
+
+TEST_F(ReadEndToEnd, TwoPatientsOneAfterTheOther) {
+    TFtolv& w = start();
+    get<QRadioButton>("CICcloudcheck")->setChecked(true);
+
+    get<QPushButton>("Cread")->click();
+    EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(" | ").toStdString();
+    EXPECT_EQ(get<QLineEdit>("CptID")->text(), "B220715631");
+    EXPECT_EQ(records(w.patient.sDrug), 26);
+    EXPECT_EQ(records(w.patient.sLab), 12);
+    EXPECT_TRUE(w.isEnabled());
+
+    // The next patient: the site takes the card now in the reader, and nothing
+    // of the first patient stays.
+    insert("male");
+    get<QPushButton>("Cread")->click();
+    EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(" | ").toStdString();
+    EXPECT_EQ(get<QLineEdit>("CptID")->text(), "F129048179");
+    EXPECT_EQ(records(w.patient.sDrug), 4);
+    EXPECT_EQ(records(w.patient.sLab), 0);
+    EXPECT_TRUE(get<QRadioButton>("CsexM")->isChecked());
+    EXPECT_TRUE(w.isEnabled());
+}
+
+}  // namespace
