@@ -103,15 +103,15 @@ void ReadFlow::Read() {
     runDisabled([this] { runRead(); });
 }
 
-bool ReadFlow::runRead() {
+void ReadFlow::runRead() {
     PatientState& p = ctx_.patient;
     ReadFlowView& view = ctx_.view;
     const ReadMode mode = view.mode();
 
-    if (!beginQuery()) return false;
+    if (!beginQuery()) return;
     if (!ctx_.reader.getRegisterBasic(p.ptData, p.PtBuffer)) {
         fail(kNoBasicData);
-        return false;
+        return;
     }
 
     if (readsCard(mode)) {
@@ -131,11 +131,10 @@ bool ReadFlow::runRead() {
     ctx_.status.setMsg3(p.ptData.name + QLatin1Char(' ') + ae);
 
     if (readsCloud(mode) && !ctx_.cloud.runCloudRead(false, xHISversion_, p.sDrug, p.sLab))
-        return false;
+        return;
 
     referralStep();
     finishQuery(mode, p.ptData.A12ID.toUpper(), ae);
-    return true;
 }
 
 void ReadFlow::DirectRead() {
@@ -168,18 +167,17 @@ void ReadFlow::DirectRead() {
     runDisabled([this, &id] { runDirectRead(*id); });
 }
 
-bool ReadFlow::runDirectRead(const QString& patientId) {
+void ReadFlow::runDirectRead(const QString& patientId) {
     PatientState& p = ctx_.patient;
     ReadFlowView& view = ctx_.view;
     const ReadMode mode = view.mode();
 
-    if (!beginQuery()) return false;
+    if (!beginQuery()) return;
     if (!readsCloud(mode)) view.clearCloudRecords();
 
-    if (!ctx_.cloud.runCloudRead(true, xHISversion_, p.sDrug, p.sLab)) return false;
+    if (!ctx_.cloud.runCloudRead(true, xHISversion_, p.sDrug, p.sLab)) return;
 
     finishQuery(mode, patientId, QString());
-    return true;
 }
 
 bool ReadFlow::beginQuery() {

@@ -86,18 +86,19 @@ class ReadFlow {
     static std::optional<QString> normalisedPatientId(const QString& typed);
 
   private:
-    // Each returns false after showing the flow's failure message.
+    // These return false after showing the flow's failure message.
     bool ensureControlSoftware();
     bool readInstitutionCode();
-    void referralStep();
-    // The steps both queries start with (after disabling the window) and end with.
+    // The steps both queries start with (after disabling the window).
     bool beginQuery();
+    void referralStep();
+    // The steps both queries end with.
     void finishQuery(ReadMode mode, const QString& patientId, const QString& ae);
     // Runs a query with the window disabled; an unexpected failure gets its own
     // message and the window is enabled on every way out.
     void runDisabled(const std::function<void()>& query);
-    bool runRead();
-    bool runDirectRead(const QString& patientId);
+    void runRead();
+    void runDirectRead(const QString& patientId);
     void fail(const QString& message);
 
     ReadFlowContext ctx_;
