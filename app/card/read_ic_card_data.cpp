@@ -24,6 +24,20 @@ template <typename T>
 char* bytes(T& record) {
     return reinterpret_cast<char*>(&record);
 }
+
+using BufferEntry = std::optional<int32_t> (ControlSoftware::*)(char*, int32_t*);
+
+// One category with a single buffer: `record` is zeroed and filled; a failure
+// goes to the report under `label`.
+template <typename T>
+bool readCategory(ControlSoftware& cs, BufferEntry entry, const char* exportName, T& record,
+                  Report& report, const QString& label) {
+    zeroRecord(record);
+    int32_t len = sizeof record;
+    const int32_t r = csResult((cs.*entry)(bytes(record), &len));
+    if (r != 0) report.add(label, r, exportName);
+    return r == 0;
+}
 }  // namespace
 
 bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings,
@@ -90,25 +104,17 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
     if (settings.CGetRegisterPrevent) {
         progress("讀取預防保健資料.....");
         tprevent prevent;
-        zeroRecord(prevent);
-        int32_t len = sizeof prevent;
-        const int32_t r = csResult(cs.hisGetRegisterPrevent(bytes(prevent), &len));
-        if (r == 0)
+        if (readCategory(cs, &ControlSoftware::hisGetRegisterPrevent, "hisGetRegisterPrevent",
+                         prevent, report, QStringLiteral("讀取預防保健資料")))
             ICcardInfo.preventX = prevent;
-        else
-            report.add(QStringLiteral("讀取預防保健資料"), r, "hisGetRegisterPrevent");
     }
 
     if (settings.CGetRegisterPregnant && ptData.sex != QLatin1Char('M')) {
         progress("讀取孕婦產檢資料.....");
         tpregnant pregnant;
-        zeroRecord(pregnant);
-        int32_t len = sizeof pregnant;
-        const int32_t r = csResult(cs.hisGetRegisterPregnant(bytes(pregnant), &len));
-        if (r == 0)
+        if (readCategory(cs, &ControlSoftware::hisGetRegisterPregnant, "hisGetRegisterPregnant",
+                         pregnant, report, QStringLiteral("讀取孕婦產檢資料")))
             ICcardInfo.pregnantX = pregnant;
-        else
-            report.add(QStringLiteral("讀取孕婦產檢資料"), r, "hisGetRegisterPregnant");
     }
 
     // The next three categories are read for their failures only: the card record
@@ -129,18 +135,15 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
     if (settings.CGetInoculateData) {
         progress("讀取預防接種資料.....");
         tInoculate inoculate;
-        zeroRecord(inoculate);
-        int32_t len = sizeof inoculate;
-        const int32_t r = csResult(cs.hisGetInoculateData(bytes(inoculate), &len));
-        if (r != 0) report.add(QStringLiteral("讀取預防接種資料"), r, "hisGetInoculateData");
+        readCategory(cs, &ControlSoftware::hisGetInoculateData, "hisGetInoculateData", inoculate,
+                     report, QStringLiteral("讀取預防接種資料"));
     }
 
     if (settings.CGetOrganDonate) {
         progress("讀取器官捐贈資料.....");
-        char mark[1] = {0};
-        int32_t len = sizeof mark;
-        const int32_t r = csResult(cs.hisGetOrganDonate(mark, &len));
-        if (r != 0) report.add(QStringLiteral("讀取器官捐贈資料"), r, "hisGetOrganDonate");
+        char mark[1];
+        readCategory(cs, &ControlSoftware::hisGetOrganDonate, "hisGetOrganDonate", mark, report,
+                     QStringLiteral("讀取器官捐贈資料"));
     }
 
     if (!report.text().isEmpty()) ctx.prompts.message(report.text());
