@@ -96,16 +96,29 @@ void prepareDiagnosisBuffer(tDiagnosis& buffer) {
 
 bool decodeDiagnoses(const tDiagnosis& in, tICcardInfo& out, CardCodeLookups& names) {
     DiagnosisNamer namer{names};
-    for (const tdiagnosisSub& d : in.ICDcode) {
+    for (int j = 0; j < int(std::size(in.ICDcode)); ++j) {
+        const tdiagnosisSub& d = in.ICDcode[j];
         const QByteArray date = fieldAnsi(d.VisitDatetime);
+        // Two visits of one date and time each have their own entry: the k-th entry
+        // of a date goes to the k-th visit of that date. Only entries beyond the
+        // number of such visits have no visit of their own and go to all of them.
+        int earlier = 0;
+        for (int i = 0; i < j; ++i)
+            if (fieldAnsi(in.ICDcode[i].VisitDatetime) == date) ++earlier;
+        int sameDate = 0;
+        for (const tICcardHx& hx : out.Hx)
+            if (hx.visitDateTime.bytes() == date) ++sameDate;
+        if (sameDate == 0) continue;
+        QStringList pieces;
+        for (const char* slot : {d.main, d.sub1, d.sub2, d.sub3, d.sub4, d.sub5}) {
+            const QString code = fieldText(QByteArrayView(slot, 9));
+            if (!code.isEmpty()) pieces << namer.piece(code);
+        }
+        int k = 0;
         for (tICcardHx& hx : out.Hx) {
             if (hx.visitDateTime.bytes() != date) continue;
-            QStringList pieces;
-            for (const char* slot : {d.main, d.sub1, d.sub2, d.sub3, d.sub4, d.sub5}) {
-                const QString code = fieldText(QByteArrayView(slot, 9));
-                if (!code.isEmpty()) pieces << namer.piece(code);
-            }
-            setText(hx.IMP, pieces.join(QLatin1Char('`')));
+            if (earlier >= sameDate || k++ == earlier)
+                setText(hx.IMP, pieces.join(QLatin1Char('`')));
         }
     }
     for (int i = 0; i < 6; ++i) {

@@ -220,6 +220,24 @@ TEST_F(Diagnoses, LaterEntryForTheSameVisitWinsAndLongTextsAreCut) {
     EXPECT_EQ(toAnsi(fromAnsi(imp)), imp);
 }
 
+TEST_F(Diagnoses, VisitsOfOneDateTimeEachKeepTheirOwnEntry) {
+    // Two visits at the same minute (a second visit type on one day): the first
+    // entry of that time belongs to the first visit, the second to the second; a
+    // third entry has no visit of its own and goes to both, as a later entry does.
+    setAnsi(card.Hx[2].visitDateTime, QByteArray("1130305093000"));
+    entry(0, "1130305093000", {"J069", "", "", "", "", ""});
+    entry(1, "1130305093000", {"I10", "", "", "", "", ""});
+    decodeDiagnoses(buffer, card, names);
+    EXPECT_EQ(text(card.Hx[0].IMP), QStringLiteral("J069_急性上呼吸道感染"));
+    EXPECT_EQ(text(card.Hx[2].IMP), QStringLiteral("I10_本態性高血壓"));
+    EXPECT_TRUE(card.Hx[1].IMP.isEmpty());
+
+    entry(2, "1130305093000", {"K219", "", "", "", "", ""});
+    decodeDiagnoses(buffer, card, names);
+    EXPECT_EQ(text(card.Hx[0].IMP), QStringLiteral("K219_(unknown ICD10 code)"));
+    EXPECT_EQ(text(card.Hx[2].IMP), QStringLiteral("K219_(unknown ICD10 code)"));
+}
+
 TEST_F(Diagnoses, CriticalIllnessSlotsWithThePlaceholderStayEmpty) {
     tCriticalIllnessSub& c = buffer.CriticalIllness[1];
     put(c.ICDcode, QByteArray("I10"));
