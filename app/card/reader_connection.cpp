@@ -14,6 +14,9 @@ namespace {
 constexpr int32_t kReaderTimeout = 4000;
 constexpr int32_t kSamNotAuthenticated = 4050;
 constexpr int32_t kVersionThreshold = 5000;
+constexpr int32_t kPinWrong = 5102;
+constexpr int32_t kPinCancelled = 5109;
+constexpr int32_t kPinLocked = 5122;
 
 // The hourglass while the reader works; normal again on every way out.
 class BusyCursor {
@@ -49,6 +52,17 @@ int32_t ReaderConnection::readHpcId(QString& id) {
 }
 
 int32_t ReaderConnection::verifySamdc() { return csResult(cs_.csVerifySAMDC()); }
+
+bool ReaderConnection::isDefinitivePinAnswer(int32_t result) {
+    return result == kPinWrong || result == kPinCancelled || result == kPinLocked;
+}
+
+int32_t ReaderConnection::askPin() {
+    if (pinAnswer_) return *pinAnswer_;
+    const int32_t v = csResult(cs_.hpcVerifyHPCPIN());
+    if (isDefinitivePinAnswer(v)) pinAnswer_ = v;
+    return v;
+}
 
 void ReaderConnection::CloseCom() {
     if (!loaded()) return;
@@ -125,7 +139,7 @@ int32_t ReaderConnection::autohpcVerifyHPCPIN() {
         readCardDrId_.clear();
     }
 
-    const int32_t v = csResult(cs_.hpcVerifyHPCPIN());
+    const int32_t v = askPin();
 
     if (r == 0 && readCardDrId_.isEmpty()) {
         if (readHpcId(id) == 0) readCardDrId_ = id;
@@ -229,7 +243,7 @@ bool ReaderConnection::openICcardReader() {
         // Only a PIN prompt that timed out is offered again: a wrong PIN entered a
         // second time locks the card, and a cancel or a locked card is the user's answer.
         while (v == kReaderTimeout && Clock::elapsed(start, clock_.tickCount()) <= kPinRetryMs) {
-            v = csResult(cs_.hpcVerifyHPCPIN());
+            v = askPin();
             clock_.pump();
         }
         if (v == 0) {
@@ -250,11 +264,19 @@ bool ReaderConnection::getRegisterBasic(treadCard& pt, BasicInfo& ptBuffer) {
     bool wasReset = false;
     BusyCursor busy(status_);
 
+    // The retries may take a minute: their seconds are shown, counted from the first try.
+    const std::uint32_t firstTry = start;
+    int shownSeconds = -1;
     int32_t r = 0;
     do {
         int32_t len = sizeof(BasicInfo);
         r = csResult(cs_.hisGetRegisterBasic(reinterpret_cast<char*>(&ptBuffer), &len));
         if (r == kReaderTimeout) {
+            const int seconds = int((Clock::elapsed(firstTry, clock_.tickCount()) + 500) / 1000);
+            if (seconds != shownSeconds) {
+                shownSeconds = seconds;
+                status_.setMsg1(QStringLiteral("讀取健保卡中(%1秒)...").arg(seconds));
+            }
             Delay(clock_, kBasicRetryPauseMs);
             if (!OpenCom()) {
                 prompts_.message(QStringLiteral("讀卡機無法關閉開啟(getRegisterBasic)"));

@@ -45,6 +45,11 @@ class ReaderConnection {
     // The health-professional identity step of both read flows: verify the HPC when it
     // asks for it, read its ID while none is known.
     void identifyProfessional();
+    // A query begins: the PIN may be asked again (once) in it.
+    void startQuery() { pinAnswer_.reset(); }
+    // A wrong PIN (5102), a cancel (5109) or a locked card (5122): the user's answer
+    // for the rest of the query. Asking again after a wrong PIN would lock the card.
+    static bool isDefinitivePinAnswer(int32_t result);
 
     int32_t ComOpenStatus() const { return comOpenStatus_; }
     int32_t SAMDCstatus() const { return samdcStatus_; }
@@ -71,4 +76,8 @@ class ReaderConnection {
     QString readCardDrId_;
     // What the PIN verification inside OpenCom answered, when it ran.
     std::optional<int32_t> openPinAnswer_;
+    // A definitive answer to the PIN prompt in this query; no prompt follows it.
+    std::optional<int32_t> pinAnswer_;
+    // hpcVerifyHPCPIN, unless the query already has a definitive answer.
+    int32_t askPin();
 };

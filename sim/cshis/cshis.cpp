@@ -100,6 +100,12 @@ class Call {
         } else if (auto f = scene.results.find(entry); f != scene.results.end() && !f->isEmpty()) {
             forced = next(*f, ses.fixturePos[entry]);
         }
+        // A negative code stands for "w" + code: a read that fails after part of the
+        // data has arrived.
+        if (forced && *forced < 0) {
+            forced = -*forced;
+            partialWrite = true;
+        }
     }
 
     bool forcedFailure() const { return forced.has_value() && *forced != 0; }
@@ -107,6 +113,7 @@ class Call {
 
     sim::Scene scene;
     std::optional<int32_t> forced;
+    bool partialWrite = false;
 
   private:
     std::lock_guard<std::mutex> lock_;
@@ -156,7 +163,13 @@ int32_t cardReady(Call& c, bool needsHpc) {
 template <typename Encode>
 int32_t readCard(const char* name, char* buffer, int32_t* bufLen, Encode encode) {
     Call c(name, lenArg(bufLen));
-    if (c.forcedFailure()) return *c.forced;
+    if (c.forcedFailure()) {
+        if (c.partialWrite && cardReady(c, false) == kOk) {
+            const QByteArray data = encode(*c.scene.card);
+            (void)deliver(data.left(data.size() / 2), buffer, bufLen);
+        }
+        return *c.forced;
+    }
     if (const int32_t r = cardReady(c, false); r != kOk) return r;
     return deliver(encode(*c.scene.card), buffer, bufLen);
 }
@@ -364,7 +377,8 @@ CSHIS_EXPORT void simcshisSetDir(const char* dir) {
 }
 
 // Forces the results of `entry` from a comma-separated list such as "4000,4000,0",
-// consumed in order, the last repeating; null or empty codes remove the forcing.
+// consumed in order, the last repeating; null or empty codes remove the forcing. A
+// code written "w4000" makes a card read deliver the first half of its data first.
 CSHIS_EXPORT void simcshisForce(const char* entry, const char* codes) {
     if (entry == nullptr) return;
     std::lock_guard<std::mutex> lock(simState().mutex);
@@ -373,8 +387,14 @@ CSHIS_EXPORT void simcshisForce(const char* entry, const char* codes) {
     QList<int32_t> seq;
     for (const QString& part : QString::fromLatin1(codes ? codes : "").split(QLatin1Char(','))) {
         bool ok = false;
-        const int32_t v = part.trimmed().toInt(&ok);
-        if (ok) seq << v;
+        QString code = part.trimmed();
+        const bool partial = code.startsWith(QLatin1Char('w'));
+        if (partial) code.remove(0, 1);
+        const int32_t v = code.toInt(&ok);
+        if (ok && v > 0 && partial)
+            seq << -v;
+        else if (ok && !partial)
+            seq << v;
     }
     s.forcedPos.remove(name);
     if (seq.isEmpty()) {
