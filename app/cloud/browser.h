@@ -26,9 +26,12 @@ class Browser : public QObject {
     virtual QString currentAddress() const = 0;
 
   signals:
-    void navigationStarting(const QString& uri);
-    void navigationCompleted(bool isSuccess, int webErrorStatus);
-    void frameNavigationCompleted(bool isSuccess, int webErrorStatus);
+    // Every navigation has its own number (never 0); its completion carries it, so
+    // the end of an earlier, aborted load can be told from the end of the latest.
+    // A frame's completion carries the number of the navigation of its page.
+    void navigationStarting(const QString& uri, quint64 navigationId);
+    void navigationCompleted(bool isSuccess, int webErrorStatus, quint64 navigationId);
+    void frameNavigationCompleted(bool isSuccess, int webErrorStatus, quint64 navigationId);
     // resultJson is "null" when the script threw or its value was not expressible.
     void scriptCompleted(quint64 requestId, const QString& resultJson);
 };

@@ -49,6 +49,7 @@ bool BrowserDriver::waitEdgeComplete() {
 }
 
 void BrowserDriver::clearNavigationFlags() {
+    startedNavigation_ = 0;
     bWebLoadStart_ = false;
     bWebLoadComplete_ = false;
     bEdgeErr_ = false;
@@ -74,23 +75,26 @@ void BrowserDriver::WebTimerTimer() {
     status_.setMsg1(QStringLiteral("讀雲端藥歷中(%1秒)...").arg(elapsedSeconds()));
 }
 
-void BrowserDriver::CedgeNavigationStarting(const QString& uri) {
+void BrowserDriver::CedgeNavigationStarting(const QString& uri, quint64 navigationId) {
     Q_UNUSED(uri);
     bWebLoadStart_ = true;
+    startedNavigation_ = navigationId;
 }
 
-void BrowserDriver::CedgeNavigationCompleted(bool isSuccess, int webErrorStatus) {
-    completed(isSuccess, webErrorStatus);
+void BrowserDriver::CedgeNavigationCompleted(bool isSuccess, int webErrorStatus,
+                                             quint64 navigationId) {
+    completed(isSuccess, webErrorStatus, navigationId);
 }
 
-void BrowserDriver::CedgeFrameNavigationCompleted(bool isSuccess, int webErrorStatus) {
-    completed(isSuccess, webErrorStatus);
+void BrowserDriver::CedgeFrameNavigationCompleted(bool isSuccess, int webErrorStatus,
+                                                  quint64 navigationId) {
+    completed(isSuccess, webErrorStatus, navigationId);
 }
 
-void BrowserDriver::completed(bool isSuccess, int webErrorStatus) {
-    // Without a start since the flags were cleared this belongs to an earlier
-    // navigation.
-    if (!bWebLoadStart_) return;
+void BrowserDriver::completed(bool isSuccess, int webErrorStatus, quint64 navigationId) {
+    // Only the end of the navigation whose start was seen counts: anything else is
+    // the tail of an earlier one, however late it arrives.
+    if (!bWebLoadStart_ || navigationId != startedNavigation_) return;
     if (!isSuccess && webErrorStatus == Browser::kErrorStatusDisconnected)
         bEdgeErr_ = true;
     else

@@ -8,8 +8,9 @@
 // - every script run carries its own request id, and GetEdgeText takes only the
 //   result of the request it sent; a late result of an earlier call is dropped;
 // - clearNavigationFlags() starts a new navigation; a completion counts only
-//   after a start seen since then, so the tail of an earlier navigation (or a
-//   frame of the old page) never confirms the new one.
+//   when it carries the number of a start seen since then, so the tail of an
+//   earlier navigation (or a frame of the old page), even one arriving after the
+//   new start, never confirms the new one.
 
 #include <QObject>
 #include <QString>
@@ -67,9 +68,9 @@ class BrowserDriver : public QObject {
     int elapsedSeconds();
 
     // Event handlers (connected to the browser's signals).
-    void CedgeNavigationStarting(const QString& uri);
-    void CedgeNavigationCompleted(bool isSuccess, int webErrorStatus);
-    void CedgeFrameNavigationCompleted(bool isSuccess, int webErrorStatus);
+    void CedgeNavigationStarting(const QString& uri, quint64 navigationId);
+    void CedgeNavigationCompleted(bool isSuccess, int webErrorStatus, quint64 navigationId);
+    void CedgeFrameNavigationCompleted(bool isSuccess, int webErrorStatus, quint64 navigationId);
     void CedgeExecuteScript(quint64 requestId, const QString& resultJson);
 
     // Percent-decoding (a "+" stays a "+") then removal of the outer quotes,
@@ -79,7 +80,7 @@ class BrowserDriver : public QObject {
     static int roundedSeconds(std::uint32_t ms);
 
   private:
-    void completed(bool isSuccess, int webErrorStatus);
+    void completed(bool isSuccess, int webErrorStatus, quint64 navigationId);
 
     Browser& browser_;
     Clock& clock_;
@@ -89,6 +90,8 @@ class BrowserDriver : public QObject {
     bool bWebLoadComplete_ = false;
     bool bEdgeErr_ = false;
     bool bDoGetEdgeText_ = false;
+    // The number of the navigation whose start was seen since the flags were cleared.
+    quint64 startedNavigation_ = 0;
     QString sEdgeText_;
     quint64 nextRequestId_ = 1;
     quint64 awaitedRequestId_ = 0;

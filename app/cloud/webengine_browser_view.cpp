@@ -176,18 +176,24 @@ void WebEngineBrowser::setTrustedCertificateFingerprint(const QString& sha256Hex
 }
 
 void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+    const bool stopped = info.status() == QWebEngineLoadingInfo::LoadStoppedStatus ||
+                         (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
+                          info.errorCode() == kNetAborted);
+    const quint64 id = stopped && info.url() != navigationUrl_ ? 0 : navigationId_;
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
-            emit navigationStarting(info.url().toString());
+            navigationUrl_ = info.url();
+            emit navigationStarting(info.url().toString(), ++navigationId_);
             break;
         case QWebEngineLoadingInfo::LoadSucceededStatus:
-            emit navigationCompleted(true, 0);
+            emit navigationCompleted(true, 0, id);
             break;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
-            emit navigationCompleted(false, kOperationCanceled);
+            emit navigationCompleted(false, kOperationCanceled, id);
             break;
         case QWebEngineLoadingInfo::LoadFailedStatus:
-            emit navigationCompleted(false, webErrorStatus(info.errorDomain(), info.errorCode()));
+            emit navigationCompleted(false, webErrorStatus(info.errorDomain(), info.errorCode()),
+                                     id);
             break;
     }
 }

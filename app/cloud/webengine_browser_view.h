@@ -6,7 +6,10 @@
 //
 // The engine reports loads of the main document only, so frameNavigationCompleted
 // is never emitted here; a failed load gives the error status its cause maps to
-// (webErrorStatus), a lost network the disconnected status.
+// (webErrorStatus), a lost network the disconnected status. The engine gives its
+// loads no number: each start gets the next one, and an end carries the number of
+// the latest start, except a stopped load of another address, which is the tail of
+// a navigation the latest one replaced.
 
 #include <QByteArray>
 #include <QPointer>
@@ -63,4 +66,6 @@ class WebEngineBrowser : public Browser {
     QUrl pendingUrl_;  // a navigation asked for while the page is being recreated
     double zoom_ = 1.0;
     QByteArray trustedFingerprint_;  // raw 32 bytes
+    quint64 navigationId_ = 0;       // the latest start's number
+    QUrl navigationUrl_;             // and its address
 };

@@ -129,13 +129,27 @@ TEST_F(DriverFixture, CompletionOfAnEarlierNavigationIsIgnored) {
     // The old page finishes after the flags were cleared for the new one, and
     // the new navigation never starts.
     browser.onNavigate = [&](const QUrl&) {
-        clock.after(100, [&] { emit browser.navigationCompleted(true, 0); });
-        clock.after(150, [&] { emit browser.frameNavigationCompleted(false, 11); });
+        clock.after(100, [&] { emit browser.navigationCompleted(true, 0, 7); });
+        clock.after(150, [&] { emit browser.frameNavigationCompleted(false, 11, 7); });
     };
     driver.navigate(QUrl("https://127.0.0.1/"));
     EXPECT_FALSE(driver.waitEdgeComplete());
     EXPECT_FALSE(driver.bWebLoadComplete());
     EXPECT_FALSE(driver.bEdgeErr());
+}
+
+TEST_F(DriverFixture, AnAbortedLoadEndingAfterTheNewStartDoesNotConfirmIt) {
+    // The first load is still under way when the new navigation starts; its end
+    // arrives 100 ms after that start, the new page's own end 5 s later.
+    browser.scheduleNavigation(0, 250, false, 14);
+    clock.pump();
+    std::uint32_t newEnd = 0;
+    browser.onNavigate = [&](const QUrl&) { browser.scheduleNavigation(50, 5000); };
+    driver.navigate(QUrl("https://127.0.0.1/imu/IMUE1000/changecard"));
+    const std::uint32_t mark = clock.tickCount();
+    EXPECT_TRUE(driver.waitEdgeComplete());
+    newEnd = Clock::elapsed(mark, clock.tickCount());
+    EXPECT_GE(newEnd, 4900u);
 }
 
 TEST_F(DriverFixture, WebTimerShowsRoundedSeconds) {

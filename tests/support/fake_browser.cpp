@@ -8,15 +8,17 @@ QString FakeBrowser::encodedJson(const QString& text) {
     return "\"" + QString::fromLatin1(text.toUtf8().toPercentEncoding(kKeep)) + "\"";
 }
 
-void FakeBrowser::scheduleNavigation(std::uint32_t startMs, std::uint32_t completeMs,
-                                     bool isSuccess, int status, bool frame) {
-    clock_.after(startMs, [this] { emit navigationStarting(address); });
-    clock_.after(completeMs, [this, isSuccess, status, frame] {
+quint64 FakeBrowser::scheduleNavigation(std::uint32_t startMs, std::uint32_t completeMs,
+                                        bool isSuccess, int status, bool frame) {
+    const quint64 id = nextNavigationId_++;
+    clock_.after(startMs, [this, id] { emit navigationStarting(address, id); });
+    clock_.after(completeMs, [this, isSuccess, status, frame, id] {
         if (frame)
-            emit frameNavigationCompleted(isSuccess, status);
+            emit frameNavigationCompleted(isSuccess, status, id);
         else
-            emit navigationCompleted(isSuccess, status);
+            emit navigationCompleted(isSuccess, status, id);
     });
+    return id;
 }
 
 void FakeBrowser::navigate(const QUrl& url) {

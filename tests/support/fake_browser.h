@@ -36,9 +36,19 @@ class FakeBrowser : public Browser {
     // A JSON string as a script returning encodeURI() of `text` gives it.
     static QString encodedJson(const QString& text);
 
-    // Emits the events of a navigation at the given virtual times from now.
-    void scheduleNavigation(std::uint32_t startMs, std::uint32_t completeMs, bool isSuccess = true,
-                            int status = 0, bool frame = false);
+    // Emits the events of a navigation at the given virtual times from now; returns
+    // its number. Its completion arrives as scheduled even when a later navigation
+    // has started meanwhile, as an aborted load's end does.
+    quint64 scheduleNavigation(std::uint32_t startMs, std::uint32_t completeMs,
+                               bool isSuccess = true, int status = 0, bool frame = false);
+
+    // How many receivers each event has (the program must connect them once).
+    int scriptCompletedReceivers() const {
+        return receivers(SIGNAL(scriptCompleted(quint64, QString)));
+    }
+    int navigationCompletedReceivers() const {
+        return receivers(SIGNAL(navigationCompleted(bool, int, quint64)));
+    }
 
     ScriptHandler onScript;              // default: every script answers "null"
     NavigateHandler onNavigate;          // default: start after 50 ms, success after 200 ms
@@ -53,4 +63,5 @@ class FakeBrowser : public Browser {
   private:
     VirtualClock& clock_;
     bool pageGone_ = false;
+    quint64 nextNavigationId_ = 1;
 };
