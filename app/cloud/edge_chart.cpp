@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include "browser_driver.h"
 #include "card/control_software.h"
@@ -17,6 +18,7 @@ const QString kMaintenance = QStringLiteral("網頁維護中..請稍候再試");
 const QString kDrugTab = QStringLiteral("西醫用藥");
 const QString kLabTab = QStringLiteral("檢查與檢驗");
 const QString kClickError = QStringLiteral("點擊查詢頁錯誤");
+const QString kIdCaption = QStringLiteral("身分證號");
 }  // namespace
 
 EdgeChartLoader::EdgeChartLoader(BrowserDriver& driver, Clock& clock, Prompts& prompts,
@@ -51,31 +53,43 @@ void EdgeChartLoader::startRead() {
     driver_.clearNavigationFlags();
 }
 
-bool EdgeChartLoader::loadEdgeChart(QString& sDrug, QString& sLab) {
+QString EdgeChartLoader::pagePatientId(const QString& page) {
+    const qsizetype at = page.indexOf(kIdCaption);
+    if (at < 0) return {};
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QString rest = page.mid(at + kIdCaption.size(), 400);
+    rest.replace(tag, QStringLiteral(" "));
+    qsizetype i = 0;
+    auto idChar = [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); };
+    // Between the caption and the ID only blanks, colons and markup.
+    while (i < rest.size() && (rest.at(i).isSpace() || rest.at(i) == u':' || rest.at(i) == u'：'))
+        ++i;
+    const qsizetype from = i;
+    while (i < rest.size() && idChar(rest.at(i))) ++i;
+    return rest.mid(from, i - from).toUpper();
+}
+
+QString EdgeChartLoader::mismatchMessage(const QString& pageId, const QString& cardId) {
+    return QStringLiteral("雲端藥歷病人與健保卡不符\r\n雲端藥歷: ") + pageId +
+           QStringLiteral("\r\n健保卡: ") + cardId;
+}
+
+bool EdgeChartLoader::loadEdgeChart(const QString& patientId, QString& sDrug, QString& sLab) {
     startRead();
     const bool result = true;
-    QString webText;
     if (driver_.GetEdgeText(kMenuText).contains(kLoggedIn)) {
-        // Logged in with an earlier card: take the card now in the reader.
+        // Logged in with an earlier card: take the card now in the reader. The
+        // earlier patient's page stays until the site has read the new card, so
+        // only the end of the navigation this click starts can say it has.
         driver_.clearNavigationFlags();
         driver_.runScript(kChangeCardClick);
-        Delay(clock_, 1000);
+        driver_.waitEdgeComplete();
     } else if (!loginAndConfirm()) {
         return false;
     }
 
     driver_.browser().setZoomFactor(settings_.zoomTenths / 10.0);
-    bool confirmed = false;
-    const std::uint32_t mark = clock_.tickCount();
-    do {
-        Delay(clock_, 500);
-        webText = driver_.GetEdgeText(kPageText);
-        confirmed = webText.contains(kLoggedIn);
-    } while (!confirmed && Clock::elapsed(mark, clock_.tickCount()) <= kConfirmWaitMs);
-    if (!confirmed) {
-        prompts_.message(kClickError);
-        return false;
-    }
+    if (!confirmPatientPage(patientId)) return false;
 
     status_.setMsg1(QStringLiteral("雲端藥歷登入正常"));
     EdgeTableReader tables(driver_, prompts_, settings_.errorFileFolder);
@@ -91,6 +105,23 @@ bool EdgeChartLoader::loadEdgeChart(QString& sDrug, QString& sLab) {
         tables.readEdgeTable(EdgeTableKind::Lab, sLab);
     }
     return result;
+}
+
+bool EdgeChartLoader::confirmPatientPage(const QString& patientId) {
+    const QString wanted = patientId.trimmed().toUpper();
+    bool loggedIn = false;
+    QString shown;
+    const std::uint32_t mark = clock_.tickCount();
+    do {
+        Delay(clock_, 500);
+        const QString webText = driver_.GetEdgeText(kPageText);
+        if (!webText.contains(kLoggedIn)) continue;
+        loggedIn = true;
+        shown = pagePatientId(webText);
+        if (!wanted.isEmpty() && shown == wanted) return true;
+    } while (Clock::elapsed(mark, clock_.tickCount()) <= kConfirmWaitMs);
+    prompts_.message(loggedIn ? mismatchMessage(shown, wanted) : kClickError);
+    return false;
 }
 
 bool EdgeChartLoader::loginAndConfirm() {
@@ -163,17 +194,26 @@ void EdgeChartLoader::writeCheckLog(const QString& sDrug) {
     writeTextFileAtomically(path, sDrug + "\r\n");
 }
 
-bool EdgeChartLoader::loadEdgeChartNoLogin(QString& sDrug, QString& sLab) {
+bool EdgeChartLoader::loadEdgeChartNoLogin(const QString& patientId, QString& sDrug,
+                                           QString& sLab) {
     startRead();
     driver_.browser().setZoomFactor(settings_.zoomTenths / 10.0);
     bool found = false;
+    QString webText;
     const std::uint32_t mark = clock_.tickCount();
     do {
         clock_.pump();
-        found = driver_.GetEdgeText(kPageText).contains(kLabTab);
+        webText = driver_.GetEdgeText(kPageText);
+        found = webText.contains(kLabTab);
     } while (!found && Clock::elapsed(mark, clock_.tickCount()) <= kConfirmWaitMs);
     if (!found) {
         prompts_.message(kClickError);
+        return false;
+    }
+    // The user may have opened another patient's page since the ID was typed.
+    const QString wanted = patientId.trimmed().toUpper();
+    if (const QString shown = pagePatientId(webText); wanted.isEmpty() || shown != wanted) {
+        prompts_.message(mismatchMessage(shown, wanted));
         return false;
     }
 
@@ -200,23 +240,29 @@ bool EdgeChartLoader::loadEdgeChartNoLogin(QString& sDrug, QString& sLab) {
     return true;
 }
 
-bool EdgeChartLoader::runCloudRead(bool direct, int xHISversion, QString& sDrug, QString& sLab) {
+bool EdgeChartLoader::runCloudRead(bool direct, int xHISversion, const QString& patientId,
+                                   QString& sDrug, QString& sLab) {
     driver_.startWebTimer();
-    const bool ok = direct ? loadEdgeChartNoLogin(sDrug, sLab) : loadEdgeChart(sDrug, sLab);
+    const bool ok = direct ? loadEdgeChartNoLogin(patientId, sDrug, sLab)
+                           : loadEdgeChart(patientId, sDrug, sLab);
     driver_.stopWebTimer();
     if (!ok && xHISversion >= 5000) {
-        prompts_.message(QStringLiteral("雲端藥歷網頁無法登入"));
+        // The flow ends here: the seconds of the read must not stay on show.
+        const QString failed = QStringLiteral("雲端藥歷網頁無法登入");
+        status_.setMsg1(failed);
+        prompts_.message(failed);
         return false;
     }
     return true;
 }
 
-bool EdgeChartLoader::patientPageOpen() {
+std::optional<QString> EdgeChartLoader::patientPageOpen() {
     const std::uint32_t mark = clock_.tickCount();
     do {
         clock_.pump();
-        if (driver_.GetEdgeText(kPageHtml).contains(QStringLiteral("身分證號"))) return true;
+        const QString html = driver_.GetEdgeText(kPageHtml);
+        if (html.contains(kIdCaption)) return pagePatientId(html);
     } while (Clock::elapsed(mark, clock_.tickCount()) <= kPatientPageWaitMs);
     prompts_.message(QStringLiteral("需在病人雲端藥歷用藥頁面才能正常執行"));
-    return false;
+    return std::nullopt;
 }

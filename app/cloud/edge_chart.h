@@ -3,17 +3,22 @@
 // drug and laboratory tables (loadEdgeChart), or reads them from a patient page
 // the user opened by hand (loadEdgeChartNoLogin).
 //
+// Nothing is read from a page before its "身分證號" is the patient's: the card's
+// ID for "Read", the ID typed (and checked against the page) for "Direct Read".
+//
 // Wiring for the window's "Read" step:
-//     if (!loader.runCloudRead(false, xHISversion, sDrug, sLab)) { enable window; return; }
+//     if (!loader.runCloudRead(false, xHISversion, cardId, sDrug, sLab)) { ...; return; }
 // and for "Direct Read":
-//     if (!loader.patientPageOpen()) return;        // before asking for the ID
+//     const auto pageId = loader.patientPageOpen();   // before asking for the ID
+//     if (!pageId) return;
 //     ...
-//     if (!loader.runCloudRead(true, xHISversion, sDrug, sLab)) { enable window; return; }
+//     if (!loader.runCloudRead(true, xHISversion, typedId, sDrug, sLab)) { ...; return; }
 
 #include <QString>
 #include <QUrl>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "edge_table.h"
 
@@ -49,16 +54,25 @@ class EdgeChartLoader {
     // Empties the report's two hidden record lists; called at the start of a read.
     std::function<void()> emptyReportLists;
 
-    bool loadEdgeChart(QString& sDrug, QString& sLab);
-    bool loadEdgeChartNoLogin(QString& sDrug, QString& sLab);
+    // patientId: whose records may be read; a page of anyone else is refused with
+    // "雲端藥歷病人與健保卡不符" and both IDs, and nothing is read from it.
+    bool loadEdgeChart(const QString& patientId, QString& sDrug, QString& sLab);
+    bool loadEdgeChartNoLogin(const QString& patientId, QString& sDrug, QString& sLab);
 
     // The cloud step of both flows: the elapsed-seconds display runs during the
     // read. False (after "雲端藥歷網頁無法登入") when the read failed and the
     // control software is of version 5000 or more: the flow ends there.
-    bool runCloudRead(bool direct, int xHISversion, QString& sDrug, QString& sLab);
+    bool runCloudRead(bool direct, int xHISversion, const QString& patientId, QString& sDrug,
+                      QString& sLab);
     // Direct Read's first check: the open page is a patient page (holds "身分證號").
-    // Shows "需在病人雲端藥歷用藥頁面才能正常執行" when not.
-    bool patientPageOpen();
+    // Shows "需在病人雲端藥歷用藥頁面才能正常執行" when not. The page's ID, empty
+    // when it cannot be made out.
+    std::optional<QString> patientPageOpen();
+
+    // The ID that follows "身分證號" in a page's text or markup (tags are skipped),
+    // upper-cased; empty when there is none.
+    static QString pagePatientId(const QString& page);
+    static QString mismatchMessage(const QString& pageId, const QString& cardId);
 
     // Scripts, exactly as the site expects them.
     static inline const QString kMenuText =
@@ -80,6 +94,9 @@ class EdgeChartLoader {
 
   private:
     bool loginAndConfirm();
+    // After a login or a change of card: waits until the page is a logged-in record
+    // page of patientId. False after its message.
+    bool confirmPatientPage(const QString& patientId);
     // The 1-based position of caption in the tab list, 0 when absent.
     int tabNumber(const QString& caption);
     // Clicks the tab and waits until its link shows it open. A tab without data

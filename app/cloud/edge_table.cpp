@@ -33,15 +33,15 @@ QString EdgeTableReader::nextClickScript(const QString& tableNumber) {
     return "document.querySelector(\"#DataTables_Table_" + tableNumber + "_next\").click();";
 }
 
-void EdgeTableReader::takeRows(const QString& pageText, QString& target) {
+bool EdgeTableReader::takeRows(const QString& pageText, QString& target) {
     const qsizetype lf = pageText.indexOf(u'\n');
-    if (lf <= 0) return;  // no line feed, or an empty header line: no column names
+    if (lf <= 0) return false;  // no line feed, or an empty header line: no column names
     const QStringList names = pageText.left(lf).split(u'\t');
     const QString& last = names.last();
     // The rows follow the repeated header; without the repeat there is nothing
     // that could be told apart from the header, so the page gives no rows.
     const qsizetype again = pageText.indexOf(last, lf + 1);
-    if (again < 0) return;
+    if (again < 0) return false;
     int p = int(again) + 1 + int(last.size());
     const int columns = int(names.size());
     int i = 0;
@@ -55,6 +55,7 @@ void EdgeTableReader::takeRows(const QString& pageText, QString& target) {
             i = 0;
         }
     }
+    return true;
 }
 
 int EdgeTableReader::pagerNumber(const QString& word) {
@@ -124,15 +125,22 @@ void EdgeTableReader::readEdgeTable(EdgeTableKind kind, QString& target) {
             }
         } while (Clock::elapsed(mark, clock.tickCount()) <= kPageWaitMs);
 
+        // The open tab says it has no records: an empty table, nothing to wait for.
+        if (!afterClick && pageText.trimmed() == kNoData) return;
         const EdgePager pg = readPager(pageText);
-        if (afterClick && (pageText.isEmpty() || (pg.throughY && pg.y <= highestY))) {
-            // The click led nowhere new: no rows from a page already taken.
+        if (pageText.isEmpty() || (afterClick && pg.throughY && pg.y <= highestY)) {
+            // No table at all, or the click led nowhere new: never passed off as
+            // an empty table, and no rows from a page already taken.
             prompts_.message(countMessage(kind));
             return;
         }
         const bool emptyTable = !afterClick && pg.complete && pg.y == 0 && pg.z == 0;
-        if (!emptyTable && (kind == EdgeTableKind::Drug || pageText.contains(kLabMarker)))
-            takeRows(pageText, target);
+        if (!emptyTable && (kind == EdgeTableKind::Drug || pageText.contains(kLabMarker)) &&
+            !takeRows(pageText, target)) {
+            // Rows that cannot be told from the header are not a table that was read.
+            pagingError = true;
+            break;
+        }
 
         if (!pg.present) return;
         if (!pg.throughY) {
@@ -155,10 +163,13 @@ void EdgeTableReader::readEdgeTable(EdgeTableKind kind, QString& target) {
         driver_.runScript(nextClickScript(n));
         afterClick = true;
     }
-    if (pagingError) {
-        prompts_.message(pagingErrorMessage(kind));
-        if (kind == EdgeTableKind::Lab) writeLabErrorFile(pageText);
+    if (!pagingError) {
+        // Stopped by the page cap: the rest of the table was not read.
+        prompts_.message(countMessage(kind));
+        return;
     }
+    prompts_.message(pagingErrorMessage(kind));
+    if (kind == EdgeTableKind::Lab) writeLabErrorFile(pageText);
 }
 
 void EdgeTableReader::writeLabErrorFile(const QString& pageText) const {

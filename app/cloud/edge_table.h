@@ -28,10 +28,16 @@ class EdgeTableReader {
     static constexpr std::uint32_t kPageWaitMs = 5000;
     static constexpr std::uint32_t kLabPauseMs = 500;
 
-    static inline const QString kTableText =
-        QStringLiteral("encodeURI(document.querySelector(\"#TableDiv\").innerText)");
-    static inline const QString kTableHtml =
-        QStringLiteral("encodeURI(document.querySelector(\"#TableDiv\").outerHTML)");
+    // A tab without records has no table, only this text.
+    static inline const QString kNoData = QStringLiteral("個案查無資料");
+    // Neither script throws while the table is missing: the text one gives kNoData
+    // when the page says so, otherwise both give empty text.
+    static inline const QString kTableText = QStringLiteral(
+        "encodeURI((document.querySelector(\"#TableDiv\") || {}).innerText || "
+        "(document.body && document.body.innerText.indexOf(\"個案查無資料\") >= 0 ? "
+        "\"個案查無資料\" : \"\"))");
+    static inline const QString kTableHtml = QStringLiteral(
+        "encodeURI((document.querySelector(\"#TableDiv\") || {}).outerHTML || \"\")");
     static inline const QString kLabErrorFile = QStringLiteral("檢查與檢驗error.txt");
 
     // errorFileFolder: where the laboratory paging-error file goes.
@@ -44,8 +50,9 @@ class EdgeTableReader {
     static QString pagingErrorMessage(EdgeTableKind kind);
     static QString nextClickScript(const QString& tableNumber);
 
-    // The rows of one page text, appended to target.
-    static void takeRows(const QString& pageText, QString& target);
+    // The rows of one page text, appended to target. False when the text is not a
+    // table page: no header line, or the header not repeated before the rows.
+    static bool takeRows(const QString& pageText, QString& target);
     static EdgePager readPager(const QString& pageText);
     // The table number after the next button's class in the table HTML; empty
     // when there is no next button or no number.

@@ -67,6 +67,7 @@ struct CloudBrowser : ::testing::Test {
     EdgeChartSettings settings;
     std::unique_ptr<EdgeChartLoader> loader;
     QString sDrug, sLab;
+    QString patient;  // the ID of the card in the reader
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
@@ -104,6 +105,7 @@ struct CloudBrowser : ::testing::Test {
         QFile f(QDir(dir.path()).filePath("sim-card.txt"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(key);
+        patient = QString(key) == "first" ? "B220715631" : "F129048179";
     }
     QString expected(const char* patient, const char* kind) const {
         const QJsonObject p = fixture.value("patients").toObject().value(patient).toObject();
@@ -114,7 +116,7 @@ struct CloudBrowser : ::testing::Test {
 };
 
 TEST_F(CloudBrowser, FullReadThenTheNextCardThenADirectRead) {
-    ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+    ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join("|").toStdString();
     EXPECT_EQ(rowsOf(sDrug).size(), 26);
     EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("B220715631", "drug")));
@@ -125,13 +127,13 @@ TEST_F(CloudBrowser, FullReadThenTheNextCardThenADirectRead) {
     // The next patient: the site is still logged in, the change-card button
     // takes the card now in the reader; this one has no laboratory records.
     insert("second");
-    ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+    ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
     EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("F129048179", "drug")));
     EXPECT_EQ(sLab, "");
     EXPECT_TRUE(prompts.messages().isEmpty());
 
     // The page is open: a direct read takes the same tables without logging in.
-    ASSERT_TRUE(loader->loadEdgeChartNoLogin(sDrug, sLab));
+    ASSERT_TRUE(loader->loadEdgeChartNoLogin(patient, sDrug, sLab));
     EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("F129048179", "drug")));
     EXPECT_EQ(sLab, "");
 }
@@ -157,7 +159,7 @@ TEST_F(CloudBrowser, PagerSwitches) {
         SCOPED_TRACE(c.name);
         prompts.clear();
         (site->switches().*c.sw) = true;
-        ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+        ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
         (site->switches().*c.sw) = false;
         EXPECT_EQ(prompts.messages(), c.messages);
         EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("B220715631", "drug")).mid(0, c.drugRows));
@@ -177,7 +179,7 @@ TEST_F(CloudBrowser, SiteFailures) {
         SCOPED_TRACE(c.name);
         prompts.clear();
         (site->switches().*c.sw) = true;
-        EXPECT_FALSE(loader->loadEdgeChart(sDrug, sLab));
+        EXPECT_FALSE(loader->loadEdgeChart(patient, sDrug, sLab));
         (site->switches().*c.sw) = false;
         EXPECT_EQ(prompts.messages(), QStringList{c.message});
     }
@@ -199,7 +201,7 @@ TEST_F(CloudBrowser, OnlyTheConfiguredCertificateIsTrusted) {
 
 TEST_F(CloudBrowser, ReinitialisedPageReopensItsAddressAndLoginSurvives) {
     settings.reinitializeWeb = true;
-    ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+    ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
     const QString shown = browser->currentAddress();
     browser->reinitialize();
     EXPECT_EQ(browser->currentAddress(), "");
@@ -210,7 +212,7 @@ TEST_F(CloudBrowser, ReinitialisedPageReopensItsAddressAndLoginSurvives) {
 }
 
 TEST_F(CloudBrowser, LoginSurvivesARestartOfTheProgram) {
-    ASSERT_TRUE(loader->loadEdgeChart(sDrug, sLab));
+    ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
     const QUrl records(browser->currentAddress());
     loader.reset();
     driver.reset();

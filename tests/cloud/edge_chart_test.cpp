@@ -17,6 +17,7 @@ namespace {
 
 using State = FakeCloudSite::State;
 
+const QString kId = "A123456789";  // the card in the reader and the site's patient
 const QStringList kDrugCols = {"就醫日期", "藥品名稱"};
 const QStringList kLabCols = {"檢驗日期", "檢驗結果"};
 
@@ -60,7 +61,7 @@ const QString kLabRecord = "<D><檢驗日期>113/05/02</檢驗日期><檢驗結�
 
 TEST_F(ChartFixture, FullReadLogsInAndReadsBothTables) {
     settings.zoomTenths = 12;
-    EXPECT_TRUE(loader.loadEdgeChart(sDrug, sLab));
+    EXPECT_TRUE(loader.loadEdgeChart(kId, sDrug, sLab));
     EXPECT_EQ(sDrug, kDrugRecord);
     EXPECT_EQ(sLab, kLabRecord);
     EXPECT_EQ(browser.navigations.size(), 1);
@@ -81,7 +82,7 @@ TEST_F(ChartFixture, LoggedInSiteTakesTheNewCardWithoutNavigating) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("earlier");
     old.close();
-    EXPECT_TRUE(loader.loadEdgeChart(sDrug, sLab));
+    EXPECT_TRUE(loader.loadEdgeChart(kId, sDrug, sLab));
     EXPECT_TRUE(browser.navigations.isEmpty());
     EXPECT_EQ(site.changeCardClicks, 1);
     EXPECT_EQ(site.loginClicks, 0);
@@ -90,10 +91,84 @@ TEST_F(ChartFixture, LoggedInSiteTakesTheNewCardWithoutNavigating) {
     EXPECT_EQ(old.readAll(), "earlier");  // never overwritten
 }
 
+TEST_F(ChartFixture, ChangeOfCardReadsOnlyTheNewPatientsTables) {
+    // The site is logged in with patient A; patient B's card is now in the reader.
+    const QString a = "A123456789", b = "B223456789";
+    const QString bDrug = "<D><就醫日期>113/06/01</就醫日期><藥品名稱>Metformin</藥品名稱></D>";
+    struct Case {
+        const char* name;
+        std::function<void(FakeCloudSite&)> setup;
+        QString patient;  // whose records the read may take
+        bool ok;
+        QString drug;
+        QStringList messages;
+    } const cases[] = {
+        {"change at once", [](FakeCloudSite&) {}, b, true, bDrug, {}},
+        {"change after 3 s", [](FakeCloudSite& s) { s.changeDelayMs = 3000; }, b, true, bDrug, {}},
+        {"change after 9 s", [](FakeCloudSite& s) { s.changeDelayMs = 9000; }, b, true, bDrug, {}},
+        {"old load ends after the click",
+         [](FakeCloudSite& s) {
+             s.changeDelayMs = 3000;
+             s.staleLoadMs = 150;
+         },
+         b,
+         true,
+         bDrug,
+         {}},
+        {"change never happens",
+         [](FakeCloudSite& s) { s.changeNeverHappens = true; },
+         b,
+         false,
+         "old",
+         {EdgeChartLoader::mismatchMessage(a, b)}},
+        {"the site shows someone else than asked for",
+         [](FakeCloudSite&) {},
+         "C123456789",
+         false,
+         "old",
+         {EdgeChartLoader::mismatchMessage(b, "C123456789")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        VirtualClock clk;
+        FakeBrowser br{clk};
+        FakeCloudSite st{clk, br};
+        st.tabs = site.tabs;
+        st.byPatient[b] = site.tabs;
+        st.byPatient[b][1].pages = {FakeCloudSite::tablePage(
+            kDrugCols, {{"113/06/01", "Metformin"}}, "Showing 1 to 1 of 1 entries")};
+        st.state = State::LoggedIn;
+        st.sessionId = a;
+        st.openTab = 2;  // A's drug tab is open, as the last read left it
+        st.cardId = b;
+        c.setup(st);
+        BrowserDriver drv{br, clk, status};
+        RecordingPrompts pr;
+        EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
+        QString d = "old", l = "old";
+        EXPECT_EQ(ld.loadEdgeChart(c.patient, d, l), c.ok);
+        EXPECT_EQ(d, c.drug);
+        EXPECT_EQ(pr.messages(), c.messages);
+        EXPECT_EQ(st.changeCardClicks, 1);
+    }
+}
+
+TEST(PagePatientId, TheIdAfterTheCaption) {
+    const std::pair<QString, QString> cases[] = {
+        {"身分證號 B220715631\n請換卡再按我", "B220715631"},
+        {"<td>身分證號：</td><td>b220715631</td>", "B220715631"},
+        {"<span>身分證號</span> F129048179</div>", "F129048179"},
+        {"身分證號\n請換卡再按我 A123456789", ""},
+        {"姓名 王小明", ""},
+    };
+    for (const auto& [page, id] : cases)
+        EXPECT_EQ(EdgeChartLoader::pagePatientId(page), id) << page.toStdString();
+}
+
 TEST_F(ChartFixture, ReinitialisingStartsFromThePortal) {
     site.state = State::LoggedIn;
     settings.reinitializeWeb = true;
-    EXPECT_TRUE(loader.loadEdgeChart(sDrug, sLab));
+    EXPECT_TRUE(loader.loadEdgeChart(kId, sDrug, sLab));
     EXPECT_EQ(browser.reinitializations, 1);
     EXPECT_EQ(browser.navigations.size(), 1);  // the menu was empty right after
     EXPECT_EQ(site.loginClicks, 1);
@@ -132,7 +207,7 @@ TEST_F(ChartFixture, EveryFailureOfTheLoginShowsItsMessage) {
         drv.startWebTimer();
         const std::uint32_t mark = clk.tickCount();
         QString d = "x", l = "y";
-        EXPECT_FALSE(ld.loadEdgeChart(d, l));
+        EXPECT_FALSE(ld.loadEdgeChart(kId, d, l));
         EXPECT_EQ(pr.messages(), QStringList{c.message});
         EXPECT_EQ(st.loginClicks, c.loginClicks);
         EXPECT_GE(Clock::elapsed(mark, clk.tickCount()), c.minMs);
@@ -164,7 +239,7 @@ TEST_F(ChartFixture, TabsThatDoNotOpen) {
         RecordingPrompts pr;
         EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
         QString d, l;
-        EXPECT_TRUE(ld.loadEdgeChart(d, l));
+        EXPECT_TRUE(ld.loadEdgeChart(kId, d, l));
         EXPECT_EQ(d, c.drug);
         EXPECT_EQ(l, kLabRecord);  // the lab tab is read all the same
         EXPECT_EQ(pr.messages(), c.messages);
@@ -174,7 +249,7 @@ TEST_F(ChartFixture, TabsThatDoNotOpen) {
 TEST_F(ChartFixture, ATabWaitThatRunsOutShowsTheCountMessage) {
     site.tabOpenMs = 60000;
     const std::uint32_t mark = clock.tickCount();
-    EXPECT_TRUE(loader.loadEdgeChart(sDrug, sLab));
+    EXPECT_TRUE(loader.loadEdgeChart(kId, sDrug, sLab));
     EXPECT_EQ(prompts.messages(),
               QStringList({"查詢[西醫用藥]的項目數次異常", "查詢[檢查與檢驗]的項目數次異常"}));
     EXPECT_EQ(sDrug, "");
@@ -187,7 +262,7 @@ TEST_F(ChartFixture, ATabWaitThatRunsOutShowsTheCountMessage) {
 TEST_F(ChartFixture, DirectReadTakesEachTableFromItsOwnTab) {
     site.state = State::LoggedIn;
     site.openTab = 3;  // the user left the laboratory tab open
-    EXPECT_TRUE(loader.loadEdgeChartNoLogin(sDrug, sLab));
+    EXPECT_TRUE(loader.loadEdgeChartNoLogin(kId, sDrug, sLab));
     EXPECT_EQ(sDrug, kDrugRecord);
     EXPECT_EQ(sLab, kLabRecord);
     EXPECT_TRUE(browser.navigations.isEmpty());
@@ -197,14 +272,20 @@ TEST_F(ChartFixture, DirectReadTakesEachTableFromItsOwnTab) {
 
 TEST_F(ChartFixture, DirectReadEdgeCases) {
     site.state = State::LoggedIn;
+    // Another patient's page than the ID typed: nothing is read from it.
+    EXPECT_FALSE(loader.loadEdgeChartNoLogin("B223456789", sDrug, sLab));
+    EXPECT_EQ(prompts.messages(), QStringList{EdgeChartLoader::mismatchMessage(kId, "B223456789")});
+    EXPECT_EQ(sDrug, "old");
+    prompts.clear();
+
     browser.address = "https://127.0.0.1/imu/other/";
-    EXPECT_TRUE(loader.loadEdgeChartNoLogin(sDrug, sLab));
+    EXPECT_TRUE(loader.loadEdgeChartNoLogin(kId, sDrug, sLab));
     EXPECT_EQ(sDrug, "");
     EXPECT_EQ(sLab, kLabRecord);
 
     site.state = State::Portal;
     const std::uint32_t mark = clock.tickCount();
-    EXPECT_FALSE(loader.loadEdgeChartNoLogin(sDrug, sLab));
+    EXPECT_FALSE(loader.loadEdgeChartNoLogin(kId, sDrug, sLab));
     EXPECT_EQ(prompts.messages(), QStringList{"點擊查詢頁錯誤"});
     EXPECT_GE(since(mark), 10000u);
     EXPECT_LE(since(mark), 11000u);
@@ -212,17 +293,19 @@ TEST_F(ChartFixture, DirectReadEdgeCases) {
 
 TEST_F(ChartFixture, CloudStepOfTheFlows) {
     site.afterNavigate = State::Maintenance;
-    EXPECT_TRUE(loader.runCloudRead(false, 3200, sDrug, sLab));
+    EXPECT_TRUE(loader.runCloudRead(false, 3200, kId, sDrug, sLab));
     EXPECT_FALSE(driver.webTimerActive());
-    EXPECT_FALSE(loader.runCloudRead(false, 5000, sDrug, sLab));
+    driver.WebTimerTimer();  // a tick of the elapsed seconds during the read
+    EXPECT_FALSE(loader.runCloudRead(false, 5000, kId, sDrug, sLab));
     EXPECT_EQ(prompts.messages().last(), "雲端藥歷網頁無法登入");
+    EXPECT_EQ(status.msg1, "雲端藥歷網頁無法登入") << "no seconds left on show";
 
     site.state = State::Portal;
     prompts.clear();
     EXPECT_FALSE(loader.patientPageOpen());
     EXPECT_EQ(prompts.messages(), QStringList{"需在病人雲端藥歷用藥頁面才能正常執行"});
     site.state = State::LoggedIn;
-    EXPECT_TRUE(loader.patientPageOpen());
+    EXPECT_EQ(loader.patientPageOpen(), std::optional<QString>(kId));
 }
 
 }  // namespace

@@ -144,8 +144,12 @@ TEST_F(TableFixture, FirstPageEdgeCases) {
          FakeCloudSite::tablePage(kCols, {{"a", "b"}}, pager(11, 11, "11")),
          "<D><A>a</A><B>b</B></D>",
          {}},
-        {"no line feed", "Showing 1 to 1 of 1", "", {}},
-        {"header not repeated", "A\tB\n1\t2\nShowing 1 to 1 of 1", "", {}},
+        // Rows that cannot be told from a header are a table not read, never an empty one.
+        {"no line feed", "Showing 1 to 1 of 1", "", {"點擊查詢[西醫用藥]的分頁訊息錯誤"}},
+        {"header not repeated",
+         "A\tB\n1\t2\nShowing 1 to 1 of 1",
+         "",
+         {"點擊查詢[西醫用藥]的分頁訊息錯誤"}},
         {"no pager", "A\tB\nA\tB\n1\t2\n", "<D><A>1</A><B>2</B></D>", {}},
         {"malformed pager",
          "A\tB\nA\tB\n1\t2\nShowing x to 1 of 1",
@@ -168,14 +172,39 @@ TEST_F(TableFixture, FirstPageEdgeCases) {
     }
 }
 
-TEST_F(TableFixture, NoTableTextEndsQuietlyAfterFiveSeconds) {
-    open({});  // no "#TableDiv": every read gives null
-    const std::uint32_t mark = clock.tickCount();
+TEST_F(TableFixture, AnOpenTabWithoutATable) {
+    struct Case {
+        const char* name;
+        bool tableNeverAppears;
+        QStringList messages;
+        std::uint32_t minMs, maxMs;
+    } const cases[] = {
+        // The page says the patient has no such records: nothing to wait for.
+        {"個案查無資料", false, {}, 0, 1000},
+        // No table and no such text: not read, so not passed off as empty.
+        {"table never appears", true, {kDrugCount}, 5000, 6000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts.clear();
+        target.clear();
+        open(c.tableNeverAppears ? pages(3) : QList<QString>{});
+        site.tableNeverAppears = c.tableNeverAppears;
+        const std::uint32_t mark = clock.tickCount();
+        reader.readEdgeTable(EdgeTableKind::Drug, target);
+        EXPECT_EQ(target, "");
+        EXPECT_EQ(prompts.messages(), c.messages);
+        EXPECT_GE(Clock::elapsed(mark, clock.tickCount()), c.minMs);
+        EXPECT_LE(Clock::elapsed(mark, clock.tickCount()), c.maxMs);
+    }
+}
+
+TEST_F(TableFixture, AReadStoppedByThePageCapSaysSo) {
+    open(pages(EdgeTableReader::kMaxPages + 1, 1));
+    site.repaintMs = 0;
     reader.readEdgeTable(EdgeTableKind::Drug, target);
-    EXPECT_EQ(target, "");
-    EXPECT_TRUE(prompts.messages().isEmpty());
-    EXPECT_GE(Clock::elapsed(mark, clock.tickCount()), 5000u);
-    EXPECT_LE(Clock::elapsed(mark, clock.tickCount()), 6000u);
+    EXPECT_EQ(target.count("<D>"), EdgeTableReader::kMaxPages);
+    EXPECT_EQ(prompts.messages(), QStringList{kDrugCount});
 }
 
 TEST_F(TableFixture, LabRowsNeedTheDateColumnAndAPagingErrorLeavesAFile) {

@@ -14,8 +14,8 @@ FakeCloudSite::FakeCloudSite(VirtualClock& clock, FakeBrowser& browser)
     browser_.onNavigate = [this](const QUrl&) {
         state = State::NotLoaded;
         openTab = 0;
-        browser_.scheduleNavigation(50, pageNeverLoads ? 1000000 : 200);
         if (!pageNeverLoads) clock_.after(200, [this] { state = afterNavigate; });
+        lastNavigation_ = browser_.scheduleNavigation(50, pageNeverLoads ? 1000000 : 200);
     };
     browser_.address = "https://127.0.0.1/imu/IMUE1000/";
 }
@@ -27,8 +27,14 @@ QString FakeCloudSite::tablePage(const QStringList& columns, const QList<QString
     return t + pager + "\nPrevious\n1\n2\nNext";
 }
 
+const QList<FakeTab>& FakeCloudSite::shownTabs() const {
+    const auto own = byPatient.find(sessionId);
+    return own != byPatient.end() ? *own : tabs;
+}
+
 const FakeTab* FakeCloudSite::current() const {
-    return openTab >= 1 && openTab <= tabs.size() ? &tabs.at(openTab - 1) : nullptr;
+    const QList<FakeTab>& t = shownTabs();
+    return openTab >= 1 && openTab <= t.size() ? &t.at(openTab - 1) : nullptr;
 }
 
 QString FakeCloudSite::pageText() const {
@@ -44,14 +50,14 @@ QString FakeCloudSite::pageText() const {
         case State::LoggedIn:
             break;
     }
-    QString t = "身分證號 A123456789\n請換卡再按我\n";
-    for (const FakeTab& tab : tabs) t += tab.caption + "\n";
+    QString t = "身分證號 " + sessionId + "\n請換卡再按我\n";
+    for (const FakeTab& tab : shownTabs()) t += tab.caption + "\n";
     if (const FakeTab* tab = current(); tab && tab->pages.isEmpty()) t += "個案查無資料";
     return t;
 }
 
 QString FakeCloudSite::tabHtml(int n) const {
-    const FakeTab& tab = tabs.at(n - 1);
+    const FakeTab& tab = shownTabs().at(n - 1);
     const QString cls = tab.disabled ? "disable" : (n == openTab ? "current" : "");
     return "<a href=\"#\" title=\"" + tab.caption + "\" class=\"" + cls + "\">" + tab.caption +
            "</a>";
@@ -62,19 +68,36 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
     if (s == EdgeChartLoader::kPageText)
         return state == State::NotLoaded ? none() : text(pageText());
     if (s == EdgeChartLoader::kPageHtml)
-        return loggedIn ? text("<td>身分證號</td>") : text("<p>" + pageText() + "</p>");
+        return loggedIn ? text("<td>身分證號</td><td>" + sessionId + "</td>")
+                        : text("<p>" + pageText() + "</p>");
     if (s == EdgeChartLoader::kMenuText) return loggedIn ? text(pageText()) : none();
     if (s == EdgeChartLoader::loginClick("健保雲端系統2.0(實體健保卡)")) {
         ++loginClicks;
         if (state == State::Portal && loginWorks)
-            clock_.after(loginMs, [this] { state = State::LoggedIn; });
+            clock_.after(loginMs, [this] {
+                state = State::LoggedIn;
+                sessionId = cardId;
+            });
         return none();
     }
     if (s == EdgeChartLoader::kChangeCardClick) {
         ++changeCardClicks;
+        if (!loggedIn) return none();
+        // The old page stays until the site has read the card; then the new one loads.
+        const std::uint32_t done = 200 + changeDelayMs;
+        clock_.after(done, [this] {
+            openTab = 0;
+            if (!changeNeverHappens) sessionId = cardId;
+        });
+        if (staleLoadMs > 0)
+            clock_.after(staleLoadMs, [this, old = lastNavigation_] {
+                emit browser_.navigationCompleted(true, 0, old);
+            });
+        lastNavigation_ = browser_.scheduleNavigation(50, done);
         return none();
     }
     if (!loggedIn) return none();
+    const QList<FakeTab>& tabs = shownTabs();
     if (s == EdgeChartLoader::kTabList) {
         QStringList captions;
         for (const FakeTab& tab : tabs) captions << tab.caption;
@@ -93,8 +116,13 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
         }
     }
     const FakeTab* tab = current();
-    if (!tab || tab->pages.isEmpty()) return none();
-    if (s == EdgeTableReader::kTableText) return text(tab->pages.at(page));
+    // The table scripts give empty text without a table, or the page's no-data text.
+    const bool table = tab && !tab->pages.isEmpty() && !tableNeverAppears;
+    if (s == EdgeTableReader::kTableText)
+        return text(table ? tab->pages.at(page)
+                          : (tab && tab->pages.isEmpty() ? EdgeTableReader::kNoData : QString()));
+    if (s == EdgeTableReader::kTableHtml && !table) return text(QString());
+    if (!table) return none();
     if (s == EdgeTableReader::kTableHtml) {
         QString html = "<div id=\"TableDiv\"><table></table>";
         if (tab->hasNextButton)

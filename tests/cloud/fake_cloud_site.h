@@ -2,8 +2,15 @@
 // A model of the cloud record site behind the FakeBrowser: it answers the exact
 // scripts the program sends (page text, menu, tabs, table text and HTML, clicks)
 // from a small state, with switches for the ways the site goes wrong.
+//
+// The site shows the patient of its session: the card in the reader when the
+// login happened, or when the change-card click was taken. That click navigates;
+// the site reads the new card before the page comes (changeDelayMs), may keep the
+// old patient (changeNeverHappens), and the end of the page load before the click
+// may arrive after the click's navigation has started (staleLoadMs).
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -37,7 +44,14 @@ class FakeCloudSite {
     std::uint32_t tabOpenMs = 300;
     std::uint32_t repaintMs = 300;  // a next click shows the new page after this
     bool nextDoesNothing = false;
-    QList<FakeTab> tabs;
+    std::uint32_t changeDelayMs = 0;  // the change-card click's page comes this much later
+    bool changeNeverHappens = false;  // the click leads back to the old patient's page
+    std::uint32_t staleLoadMs = 0;    // 0: off; else the old load ends this long after the click
+    bool tableNeverAppears = false;   // an open tab's table stays missing
+    QList<FakeTab> tabs;              // every patient's tabs...
+    QMap<QString, QList<FakeTab>> byPatient;  // ...unless the patient has their own
+    QString cardId = "A123456789";            // the patient card in the reader
+    QString sessionId = "A123456789";         // the patient the site shows
 
     int openTab = 0;  // 1-based, 0: none
     int page = 0;     // 0-based page of the open tab
@@ -51,7 +65,9 @@ class FakeCloudSite {
     QString pageText() const;
     QString tabHtml(int n) const;
     const FakeTab* current() const;
+    const QList<FakeTab>& shownTabs() const;
 
     VirtualClock& clock_;
     FakeBrowser& browser_;
+    quint64 lastNavigation_ = 0;
 };
