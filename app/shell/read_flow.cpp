@@ -20,6 +20,7 @@ const QString kNoInstitutionCode = QStringLiteral("讀取 SAM 院所代碼錯誤
 const QString kNoBasicData = QStringLiteral("讀取病人IC卡基本資料錯誤");
 const QString kBadPatientId = QStringLiteral("身分證號須為10碼英文字母或數字");
 const QString kIdPrompt = QStringLiteral("請填寫病人身分證");
+const QString kIdNotOnPage = QStringLiteral("輸入的身分證號與雲端藥歷頁面不符");
 
 // Disables the window (or only the read buttons) for the life of a query and
 // enables it again on every way out, an unexpected failure included.
@@ -109,10 +110,15 @@ void ReadFlow::runRead() {
     const ReadMode mode = view.mode();
 
     if (!beginQuery()) return;
-    if (!ctx_.reader.getRegisterBasic(p.ptData, p.PtBuffer)) {
+    // Read into a scratch record: a failed read leaves the shown patient whole.
+    treadCard ptData = p.ptData;
+    BasicInfo PtBuffer{};
+    if (!ctx_.reader.getRegisterBasic(ptData, PtBuffer)) {
         fail(kNoBasicData);
         return;
     }
+    p.ptData = ptData;
+    p.PtBuffer = PtBuffer;
 
     if (readsCard(mode)) {
         const CardReadContext card{ctx_.cs, ctx_.names, ctx_.status, ctx_.clock, ctx_.prompts};
@@ -123,6 +129,10 @@ void ReadFlow::runRead() {
         // in the record that is shown and archived under this one.
         p.ICcardInfo = tICcardInfo{};
     }
+    // The record is this patient's now, whatever happens later in the query: the
+    // pages and the status must not go on showing the earlier one.
+    view.fillPTdata();
+    ctx_.status.setMsg3(p.ptData.name);
     if (!readsCloud(mode)) view.clearCloudRecords();
 
     ctx_.status.setMsg1(QStringLiteral("讀取雲端成健資格..."));
@@ -130,23 +140,31 @@ void ReadFlow::runRead() {
     const QString ae = steps_.getAdultPrevent();
     ctx_.status.setMsg3(p.ptData.name + QLatin1Char(' ') + ae);
 
-    if (readsCloud(mode) && !ctx_.cloud.runCloudRead(false, xHISversion_, p.sDrug, p.sLab))
+    if (readsCloud(mode) &&
+        !ctx_.cloud.runCloudRead(false, xHISversion_, p.ptData.A12ID, p.sDrug, p.sLab))
         return;
 
     referralStep();
-    finishQuery(mode, p.ptData.A12ID.toUpper(), ae);
+    finishQuery(mode, p.ptData.A12ID.toUpper(), ae, false);
 }
 
 void ReadFlow::DirectRead() {
     // The page check pumps messages: no second query may start meanwhile.
     EnabledGuard buttons(ctx_.view, &ReadFlowView::setReadButtonsEnabled);
-    if (!ctx_.cloud.patientPageOpen()) return;
+    const std::optional<QString> pageId = ctx_.cloud.patientPageOpen();
+    if (!pageId) return;
 
-    const std::optional<QString> typed = ctx_.prompts.inputBox(kIdPrompt, kIdPrompt, QString());
+    const std::optional<QString> typed = ctx_.prompts.inputBox(kIdPrompt, kIdPrompt, *pageId);
     if (!typed || typed->trimmed().isEmpty()) return;
     const std::optional<QString> id = normalisedPatientId(*typed);
     if (!id) {
         fail(kBadPatientId);
+        return;
+    }
+    // The records are archived and shown under the typed ID: it must be the
+    // page's patient.
+    if (*id != *pageId) {
+        fail(kIdNotOnPage);
         return;
     }
 
@@ -162,6 +180,8 @@ void ReadFlow::DirectRead() {
         p.ptData = treadCard{};
         p.PtBuffer = BasicInfo{};
         p.ICcardInfo = tICcardInfo{};
+        ctx_.view.fillPTdata();
+        ctx_.status.setMsg3(*id);
     }
 
     runDisabled([this, &id] { runDirectRead(*id); });
@@ -175,23 +195,25 @@ void ReadFlow::runDirectRead(const QString& patientId) {
     if (!beginQuery()) return;
     if (!readsCloud(mode)) view.clearCloudRecords();
 
-    if (!ctx_.cloud.runCloudRead(true, xHISversion_, p.sDrug, p.sLab)) return;
+    if (!ctx_.cloud.runCloudRead(true, xHISversion_, patientId, p.sDrug, p.sLab)) return;
 
-    finishQuery(mode, patientId, QString());
+    finishQuery(mode, patientId, QString(), readsCard(mode));
 }
 
 bool ReadFlow::beginQuery() {
     ctx_.view.showEdgePage();
     ctx_.clock.pump();
     if (!ensureControlSoftware()) return false;
+    ctx_.reader.startQuery();
     ctx_.reader.identifyProfessional();
     return readInstitutionCode();
 }
 
-void ReadFlow::finishQuery(ReadMode mode, const QString& patientId, const QString& ae) {
+void ReadFlow::finishQuery(ReadMode mode, const QString& patientId, const QString& ae,
+                           bool drawPages) {
     ReadFlowView& view = ctx_.view;
     ctx_.status.setMsg1(QStringLiteral("雲端資訊讀取完成"));
-    if (readsCard(mode)) view.fillPTdata();
+    if (drawPages) view.fillPTdata();
     if (readsCloud(mode)) view.fillCloudData();
     if (view.saveQueryEnabled()) steps_.writeArchive(patientId, ae);
     view.showCloud(QStringLiteral("drug"));

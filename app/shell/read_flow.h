@@ -92,8 +92,8 @@ class ReadFlow {
     // The steps both queries start with (after disabling the window).
     bool beginQuery();
     void referralStep();
-    // The steps both queries end with.
-    void finishQuery(ReadMode mode, const QString& patientId, const QString& ae);
+    // The steps both queries end with; drawPages: refresh the patient pages.
+    void finishQuery(ReadMode mode, const QString& patientId, const QString& ae, bool drawPages);
     // Runs a query with the window disabled; an unexpected failure gets its own
     // message and the window is enabled on every way out.
     void runDisabled(const std::function<void()>& query);

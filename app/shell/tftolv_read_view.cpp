@@ -31,9 +31,7 @@ class NoBrowser : public Browser {
     QString currentAddress() const override { return {}; }
 };
 
-int recordCount(const QString& recordText) {
-    return int(recordText.count(QStringLiteral("<D>")));
-}
+int recordCount(const QString& recordText) { return int(recordText.count(QStringLiteral("<D>"))); }
 
 }  // namespace
 
@@ -66,15 +64,8 @@ void TFtolv::setUpReadParts() {
     ui->CsaveHtml->setEnabled(false);
     if (browser_ == nullptr) browser_ = new NoBrowser(this);
     read_.reset(new ReadParts(*this, *browser_, deps_));
+    // The driver connects the browser's events itself.
     read_->loader.emptyReportLists = [this] { clearCloudRecords(); };
-    QObject::connect(browser_, &Browser::navigationStarting, &read_->driver,
-                     &BrowserDriver::CedgeNavigationStarting);
-    QObject::connect(browser_, &Browser::navigationCompleted, &read_->driver,
-                     &BrowserDriver::CedgeNavigationCompleted);
-    QObject::connect(browser_, &Browser::frameNavigationCompleted, &read_->driver,
-                     &BrowserDriver::CedgeFrameNavigationCompleted);
-    QObject::connect(browser_, &Browser::scriptCompleted, &read_->driver,
-                     &BrowserDriver::CedgeExecuteScript);
 }
 
 void TFtolv::prepareRead() {
@@ -92,13 +83,34 @@ void TFtolv::prepareRead() {
 }
 
 void TFtolv::CreadClick() {
-    prepareRead();
-    read_->flow.Read();
+    runQuery([this] {
+        prepareRead();
+        read_->flow.Read();
+    });
 }
 
 void TFtolv::CsaveHtmlClick() {
-    prepareRead();
-    read_->flow.DirectRead();
+    runQuery([this] {
+        prepareRead();
+        read_->flow.DirectRead();
+    });
+}
+
+void TFtolv::runQuery(const std::function<void()>& query) {
+    if (queryRunning_) return;
+    {
+        queryRunning_ = true;
+        struct Running {
+            bool& flag;
+            ~Running() { flag = false; }
+        } running{queryRunning_};
+        query();
+    }
+    // A close asked for during the query happens now that it has unwound.
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
 }
 
 ReadMode TFtolv::mode() const {
@@ -165,6 +177,8 @@ void TFtolv::showCloud(const QString&) {
 }
 
 void TFtolv::clearCloudRecords() {
+    // The counts of the lists go with them.
+    setMsg2(QString());
     ui->CcloudDrug->clear();
     ui->CcloudLabData->clear();
     ui->CcloudReport->clear();

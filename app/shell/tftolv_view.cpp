@@ -313,6 +313,14 @@ void TFtolv::placeToolGroup() {
 }
 
 void TFtolv::closeEvent(QCloseEvent* event) {
+    if (queryRunning_) {
+        // The query's waits run inside this event: closing now would pull the
+        // control software and the window from under it.
+        event->ignore();
+        closePending_ = true;
+        ui->Cmsg1->setText(kCloseWhileReading);
+        return;
+    }
     if (!closed_) onClose();
     QMainWindow::closeEvent(event);
 }
@@ -344,7 +352,11 @@ void TFtolv::storeReportColumnWidths(IniFile& ini) {
         ini.writeInteger(section, header->text(i), report->columnWidth(i));
 }
 
-void TFtolv::setMsg1(const QString& text) { ui->Cmsg1->setText(text); }
+void TFtolv::setMsg1(const QString& text) {
+    // Until the window closes, its notice stays in front of the query's progress.
+    if (closePending_) return;
+    ui->Cmsg1->setText(text);
+}
 void TFtolv::setMsg2(const QString& text) { ui->Cmsg2->setText(text); }
 void TFtolv::setMsg3(const QString& text) {
     ui->Cmsg3->setText(text);

@@ -84,6 +84,9 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     // The two buttons of the top bar.
     void CreadClick();
     void CsaveHtmlClick();
+    // What the status bar says to a close asked for while a query runs.
+    static inline const QString kCloseWhileReading = QStringLiteral("讀取中，請稍候結束後再關閉");
+    bool queryRunning() const { return queryRunning_; }
 
     // Handlers of the settings page and the top bar.
     void saveSetting();
@@ -128,6 +131,8 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
         void operator()(ReadParts* parts) const;
     };
     void setUpReadParts();
+    // Runs one query; a close asked for meanwhile waits for its end.
+    void runQuery(const std::function<void()>& query);
     // The window's current settings into what the query parts read.
     void prepareRead();
     void setUpWidgets();
@@ -153,6 +158,8 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     bool scaleTyped_ = false;
     // Start-up reached its end: the read buttons may be enabled.
     bool startupDone_ = false;
+    bool queryRunning_ = false;
+    bool closePending_ = false;
     // The card, cloud and flow objects of the two queries.
     std::unique_ptr<ReadParts, ReadPartsDeleter> read_;
 };

@@ -82,6 +82,7 @@ struct FlowFixture : ::testing::Test {
                     {FakeCloudSite::tablePage({"就醫日期", "藥品名稱"}, {{"113/05/01", "Aspirin"}},
                                               "Showing 1 to 1 of 1 entries")}},
             FakeTab{"檢查與檢驗", false, {}}};
+        site.cardId = site.sessionId = "F223456789";  // the scene's patient card
         flow.setVpn(true);
         flow.setHisVersion(5010);
     }
@@ -114,7 +115,7 @@ TEST_F(FlowFixture, CardOnlyReadFillsThePagesAndArchivesWithoutTheCloud) {
     EXPECT_EQ(patient.sHospitalCode, "3501200000");
     EXPECT_EQ(status.msg3, patient.ptData.name + " 符合成健");
     EXPECT_TRUE(browser.scripts.isEmpty()) << "no cloud read in this mode";
-    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "clearCloudRecords", "fillPTdata",
+    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "fillPTdata", "clearCloudRecords",
                                       "showCloud drug", "window on"));
     EXPECT_THAT(archived, ElementsAre("F223456789|符合成健"));
 
@@ -168,7 +169,7 @@ TEST_F(FlowFixture, MissingControlSoftwareFailsTheRead) {
     EXPECT_THAT(view.log, ElementsAre("window off", "edge", "window on"));
 }
 
-TEST_F(FlowFixture, CloudReadEmptiesTheCardRecordAndFillsTheDrugText) {
+TEST_F(FlowFixture, CloudReadEmptiesTheCardRecordAndItsPages) {
     ASSERT_TRUE(card.ok);
     view.readMode = ReadMode::Cloud;
     markCardRecord();
@@ -176,9 +177,41 @@ TEST_F(FlowFixture, CloudReadEmptiesTheCardRecordAndFillsTheDrugText) {
     EXPECT_TRUE(cardRecordEmpty()) << "no card content of an earlier patient stays";
     EXPECT_THAT(prompts.messages(), IsEmpty());
     EXPECT_TRUE(patient.sDrug.contains("Aspirin"));
-    EXPECT_THAT(view.log,
-                ElementsAre("window off", "edge", "fillCloudData", "showCloud drug", "window on"));
+    // The pages show the emptied record of this patient, not the earlier one.
+    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "fillPTdata", "fillCloudData",
+                                      "showCloud drug", "window on"));
     EXPECT_FALSE(driver.webTimerActive());
+}
+
+TEST_F(FlowFixture, PagesShowTheNewPatientEvenWhenTheCloudStepFails) {
+    ASSERT_TRUE(card.ok);
+    view.readMode = ReadMode::All;
+    site.loginWorks = false;
+    flow.Read();
+    EXPECT_EQ(prompts.messages().last(), "雲端藥歷網頁無法登入");
+    EXPECT_EQ(patient.ptData.A12ID, "F223456789");
+    EXPECT_TRUE(view.log.contains("fillPTdata")) << "the pages must follow the record";
+    EXPECT_TRUE(status.msg3.startsWith(patient.ptData.name));
+}
+
+TEST_F(FlowFixture, AFailedBasicDataReadKeepsTheShownPatientWhole) {
+    ASSERT_TRUE(card.ok);
+    view.readMode = ReadMode::IcCard;
+    flow.Read();
+    ASSERT_EQ(patient.ptData.A12ID, "F223456789");
+    const QByteArray before(reinterpret_cast<const char*>(&patient.PtBuffer),
+                            sizeof patient.PtBuffer);
+
+    // The next card is pulled while its basic data arrives: half of it is in.
+    card.insert("male");
+    card.force("hisGetRegisterBasic", "w4013");
+    view.log.clear();
+    flow.Read();
+    EXPECT_EQ(prompts.messages().last(), "讀取病人IC卡基本資料錯誤");
+    EXPECT_EQ(patient.ptData.A12ID, "F223456789");
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&patient.PtBuffer), sizeof patient.PtBuffer),
+              before);
+    EXPECT_FALSE(view.log.contains("fillPTdata"));
 }
 
 TEST_F(FlowFixture, FailedCloudLoginEndsTheFlowOnlyForNewerControlSoftware) {
@@ -226,22 +259,43 @@ TEST_F(FlowFixture, DirectReadKeepsTheCardRecordOnlyForThePatientItBelongsTo) {
     view.readMode = ReadMode::All;
     for (const char* typed : {"f223456789", "A111111111"}) {
         SCOPED_TRACE(typed);
+        const QString id = QString::fromLatin1(typed).toUpper();
         patient.ptData.A12ID = "F223456789";
+        status.msg3 = "陳美玲";
         markCardRecord();
         site.state = FakeCloudSite::State::LoggedIn;
+        site.sessionId = id;  // the page the user opened
         site.openTab = 1;
         archived.clear();
         view.log.clear();
         prompts.scriptInput(QString::fromLatin1(typed));
         flow.DirectRead();
-        const bool same = QString::fromLatin1(typed).toUpper() == "F223456789";
+        const bool same = id == "F223456789";
         EXPECT_EQ(cardRecordEmpty(), !same);
         EXPECT_EQ(patient.ptData.A12ID.isEmpty(), !same);
-        EXPECT_THAT(archived, ElementsAre(QString::fromLatin1(typed).toUpper() + "|"));
+        EXPECT_EQ(status.msg3, same ? "陳美玲" : id);
+        EXPECT_THAT(archived, ElementsAre(id + "|"));
         EXPECT_EQ(view.log.first(), "buttons off");
+        // Emptied: drawn at once, and again at the end as the mode asks.
+        EXPECT_EQ(view.log.count("fillPTdata"), same ? 1 : 2);
         EXPECT_EQ(view.log.last(), "buttons on");
         EXPECT_TRUE(patient.sDrug.contains("Aspirin"));
     }
+}
+
+TEST_F(FlowFixture, DirectReadOffersThePagesIdAndRefusesAnother) {
+    ASSERT_TRUE(card.ok);
+    site.state = FakeCloudSite::State::LoggedIn;
+    site.sessionId = "B220715631";
+    site.openTab = 1;
+    prompts.scriptInput(QStringLiteral("F223456789"));
+    flow.DirectRead();
+    ASSERT_FALSE(prompts.records().empty());
+    EXPECT_EQ(prompts.records().front().defaultText, "B220715631");
+    EXPECT_THAT(prompts.messages(), ElementsAre("輸入的身分證號與雲端藥歷頁面不符"));
+    EXPECT_THAT(archived, IsEmpty());
+    EXPECT_EQ(card.allCalls(), 0) << "nothing read before the ID is settled";
+    EXPECT_THAT(view.log, ElementsAre("buttons off", "buttons on"));
 }
 
 TEST_F(FlowFixture, DirectReadOutsideAPatientPageStops) {

@@ -18,13 +18,11 @@
 #include "card/control_software.h"
 #include "common/ini_file.h"
 #include "fake_browser.h"
+#include "qstring_printer.h"
 #include "recording_prompts.h"
 #include "shell/pinger.h"
 #include "shell/tftolv_view.h"
 #include "virtual_clock.h"
-
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 struct FakePinger : Pinger {
     bool answer = true;
