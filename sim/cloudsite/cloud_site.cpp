@@ -227,17 +227,30 @@ struct Site::Impl {
         redirect(res, std::string(kBase) + "IMUE0008?tab=1");
     }
 
+    // Holds an answer back for ms, or until the site stops.
+    void hold(int ms) {
+        if (ms <= 0) return;
+        std::unique_lock lock(mutex);
+        stopping.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopped; });
+    }
+
     void serveChangeCard(const httplib::Request& req, httplib::Response& res) {
         const std::string cookies = req.get_header_value("Cookie");
+        if (!sessionPatient(req)) {
+            redirect(res, kBase);
+            return;
+        }
+        // Reading the new card takes a while; the old page stays until the answer.
+        hold(switches.changeDelayMs);
         const QString id = insertedPatient();
-        if (!sessionPatient(req) || id.isEmpty()) {
+        if (id.isEmpty()) {
             redirect(res, kBase);
             return;
         }
         const std::string key = std::string(kCookie) + "=";
         std::string value = cookies.substr(cookies.find(key) + key.size());
         value = value.substr(0, value.find(';'));
-        {
+        if (!switches.changeIgnored) {
             std::lock_guard lock(mutex);
             sessions[value] = id;
         }
@@ -274,10 +287,15 @@ struct Site::Impl {
                     kTabs[i].caption + "</a>";
         }
         body += "</div></div>";
+        if (switches.staleLoadMs > 0)
+            body +=
+                "<iframe src=\"" + std::string(kBase) + "slow\" style=\"display:none\"></iframe>";
         const Tab& open = kTabs[tab - 1];
         const QJsonArray rows = rowsOf(open.kind);
         if (rows.isEmpty()) {
             body += "<div class=\"content\">個案查無資料</div>";
+        } else if (switches.noTable) {
+            body += "<div class=\"content\"></div>";
         } else {
             const QString colsKey = QString(open.kind) == "drug" ? "drugColumns" : "labColumns";
             body += "<div id=\"TableDiv\"></div><script>var cols = " +
@@ -342,6 +360,10 @@ bool Site::start(int port) {
     });
     s.Get(std::string(kBase) + "changecard",
           [impl](const auto& req, auto& res) { impl->serveChangeCard(req, res); });
+    s.Get(std::string(kBase) + "slow", [impl](const auto&, auto& res) {
+        impl->hold(impl->switches.staleLoadMs);
+        res.set_content(page("", ""), "text/html; charset=utf-8");
+    });
     s.Get(std::string(kBase) + "IMUE0008",
           [impl](const auto& req, auto& res) { impl->serveRecords(req, res); });
     s.Get("/", [impl](const auto&, auto& res) { impl->redirect(res, kBase); });

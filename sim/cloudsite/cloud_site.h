@@ -22,6 +22,15 @@ struct Switches {
     std::atomic<bool> pageStuck{false};          // a click on next changes nothing
     std::atomic<int> pageDelayMs{300};           // a new page shows this long after the click
     std::atomic<int> pageSize{10};
+    // The change-card click: the site reads the new card this long before its page
+    // answers (the earlier patient's page stays meanwhile).
+    std::atomic<int> changeDelayMs{0};
+    std::atomic<bool> changeIgnored{false};  // the click leads back to the old patient
+    // Every record page holds a hidden frame answered this long later: the page is
+    // still loading when the program moves on, and its end comes after the next
+    // navigation has started.
+    std::atomic<int> staleLoadMs{0};
+    std::atomic<bool> noTable{false};  // an open tab with records shows no table
 };
 
 struct Options {

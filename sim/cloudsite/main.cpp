@@ -1,7 +1,8 @@
 // The loopback cloud record site for the demo:
 //   cloudsite [--port 8443] [--dir FOLDER] [--page-delay MS] [--maintenance] [--no-portal]
 //             [--login-fails] [--never-loads] [--pager-thousands] [--next-without-number]
-//             [--page-stuck]
+//             [--page-stuck] [--change-delay MS] [--change-ignored] [--stale-load MS]
+//             [--no-table]
 // FOLDER (default: the program's own folder) holds cloudsite-cert.pem,
 // cloudsite-key.pem, cloud-records.json and the simulated card state.
 #include <QCoreApplication>
@@ -37,9 +38,13 @@ int main(int argc, char** argv) {
                           {"--never-loads", &cloudsite::Switches::neverLoads},
                           {"--pager-thousands", &cloudsite::Switches::pagerThousands},
                           {"--next-without-number", &cloudsite::Switches::nextWithoutNumber},
-                          {"--page-stuck", &cloudsite::Switches::pageStuck}};
+                          {"--page-stuck", &cloudsite::Switches::pageStuck},
+                          {"--change-ignored", &cloudsite::Switches::changeIgnored},
+                          {"--no-table", &cloudsite::Switches::noTable}};
     QList<const Flag*> on;
     int pageDelay = -1;
+    int changeDelay = -1;
+    int staleLoad = -1;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
         bool known = false;
@@ -50,6 +55,10 @@ int main(int argc, char** argv) {
             known = !dir.isEmpty();
         } else if (a == "--page-delay") {
             pageDelay = value(i).toInt(&known);
+        } else if (a == "--change-delay") {
+            changeDelay = value(i).toInt(&known);
+        } else if (a == "--stale-load") {
+            staleLoad = value(i).toInt(&known);
         } else {
             for (const Flag& f : flags)
                 if (a == f.name) {
@@ -70,6 +79,8 @@ int main(int argc, char** argv) {
     cloudsite::Site site(options);
     for (const Flag* f : on) (site.switches().*(f->member)) = true;
     if (pageDelay >= 0) site.switches().pageDelayMs = pageDelay;
+    if (changeDelay >= 0) site.switches().changeDelayMs = changeDelay;
+    if (staleLoad >= 0) site.switches().staleLoadMs = staleLoad;
     if (!site.start(port)) {
         std::fprintf(stderr, "cloudsite: %s\n", qPrintable(site.error()));
         return 1;

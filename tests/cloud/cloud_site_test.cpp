@@ -77,6 +77,34 @@ TEST_F(SiteFixture, SessionFollowsTheCardInTheReader) {
     EXPECT_EQ(login(), "");  // no card, no login
 }
 
+TEST_F(SiteFixture, ChangeOfCardSwitches) {
+    const std::string cookie = login();
+    ASSERT_FALSE(cookie.empty());
+    insert("second");
+
+    site->switches().changeIgnored = true;
+    ASSERT_TRUE(client->Get("/imu/IMUE1000/changecard", {{"Cookie", cookie}}));
+    EXPECT_NE(records(cookie).find("B220715631"), std::string::npos);  // still the first
+    site->switches().changeIgnored = false;
+
+    site->switches().changeDelayMs = 800;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(client->Get("/imu/IMUE1000/changecard", {{"Cookie", cookie}}));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+    EXPECT_NE(records(cookie).find("F129048179"), std::string::npos);
+
+    // A record page whose table never comes, and one still loading a hidden frame.
+    insert("first");
+    site->switches().changeDelayMs = 0;
+    ASSERT_TRUE(client->Get("/imu/IMUE1000/changecard", {{"Cookie", cookie}}));
+    site->switches().noTable = true;
+    site->switches().staleLoadMs = 500;
+    const std::string page = records(cookie);
+    EXPECT_EQ(page.find("TableDiv"), std::string::npos);
+    EXPECT_EQ(page.find("個案查無資料"), std::string::npos);
+    EXPECT_NE(page.find("/imu/IMUE1000/slow"), std::string::npos);
+}
+
 TEST_F(SiteFixture, LoginSwitchAndAStartPageThatNeverAnswers) {
     site->switches().loginFails = true;
     EXPECT_EQ(login(), "");
