@@ -138,6 +138,27 @@ TEST_F(CloudBrowser, FullReadThenTheNextCardThenADirectRead) {
     EXPECT_EQ(sLab, "");
 }
 
+TEST_F(CloudBrowser, ChangeOfCardThatComesLateOrNever) {
+    ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
+    const QString first = patient;
+
+    // The site ignores the click: the first patient's page is not read as the second's.
+    insert("second");
+    site->switches().changeIgnored = true;
+    sDrug.clear();
+    EXPECT_FALSE(loader->loadEdgeChart(patient, sDrug, sLab));
+    EXPECT_EQ(prompts.messages(), QStringList{EdgeChartLoader::mismatchMessage(first, patient)});
+    EXPECT_EQ(sDrug, "");
+    site->switches().changeIgnored = false;
+
+    // The new card is taken 1.5 s after the click; the old page stays meanwhile.
+    prompts.clear();
+    site->switches().changeDelayMs = 1500;
+    ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
+    EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join("|").toStdString();
+    EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("F129048179", "drug")));
+}
+
 TEST_F(CloudBrowser, PagerSwitches) {
     struct Case {
         const char* name;

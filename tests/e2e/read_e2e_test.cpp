@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -47,14 +48,14 @@ class ReadEndToEnd : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        for (const char* f : {"libcshis.so", "sim-cards.json", "hospbsc.txt", "MX.sqlite",
-                              "ICD10CM.sqlite"})
+        for (const char* f :
+             {"libcshis.so", "sim-cards.json", "hospbsc.txt", "MX.sqlite", "ICD10CM.sqlite"})
             ASSERT_TRUE(QFile::copy(kDemo + "/" + f, path(f))) << f;
         insert("demo");
 
-        site = std::make_unique<cloudsite::Site>(cloudsite::Options{
-            kDemo + "/cloudsite-cert.pem", kDemo + "/cloudsite-key.pem",
-            kDemo + "/cloud-records.json", dir.path()});
+        site = std::make_unique<cloudsite::Site>(
+            cloudsite::Options{kDemo + "/cloudsite-cert.pem", kDemo + "/cloudsite-key.pem",
+                               kDemo + "/cloud-records.json", dir.path()});
         ASSERT_TRUE(site->start()) << site->error().toStdString();
 
         QFile fp(kDemo + "/cloudsite-cert.sha256");
@@ -118,14 +119,21 @@ TEST_F(ReadEndToEnd, TwoPatientsOneAfterTheOther) {
     EXPECT_EQ(records(w.patient.sLab), 12);
     EXPECT_TRUE(w.isEnabled());
 
-    // The next patient: the site takes the card now in the reader, and nothing
-    // of the first patient stays.
+    // The next patient: the site takes the card now in the reader 2 s after the
+    // click, showing the first patient's page meanwhile; nothing of the first
+    // patient may be read or stay.
+    site->switches().changeDelayMs = 2000;
     insert("male");
     get<QPushButton>("Cread")->click();
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(" | ").toStdString();
     EXPECT_EQ(get<QLineEdit>("CptID")->text(), "F129048179");
     EXPECT_EQ(records(w.patient.sDrug), 4);
+    EXPECT_TRUE(w.patient.sDrug.startsWith("<D><就醫日期>113/12/01</就醫日期>"));
+    EXPECT_TRUE(w.patient.sDrug.contains("<藥品名稱>庫魯化錠500毫克</藥品名稱>"));
     EXPECT_EQ(records(w.patient.sLab), 0);
+    EXPECT_TRUE(get<QLabel>("Cmsg3")->text().startsWith("陳志明"))
+        << get<QLabel>("Cmsg3")->text().toStdString();
+    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "藥歷4筆 檢驗0筆");
     EXPECT_TRUE(get<QRadioButton>("CsexM")->isChecked());
     EXPECT_TRUE(w.isEnabled());
 }
