@@ -128,13 +128,13 @@ void BM_LoadEdgeChart(benchmark::State& state) {
         EdgeChartLoader loader(driver, systemClock(), prompts, status, cs, settings);
         // Log in once; the measured reads find the site logged in, as every read
         // after the first of a day does.
-        loader.loadEdgeChart(sDrug, sLab);
+        loader.loadEdgeChart(QStringLiteral("B220715631"), sDrug, sLab);
         double wallMs = 0;
         const quint64 readsBefore = driver.textReads();
         for (auto _ : state) {
             QElapsedTimer t;
             t.start();
-            loader.loadEdgeChart(sDrug, sLab);
+            loader.loadEdgeChart(QStringLiteral("B220715631"), sDrug, sLab);
             wallMs += double(t.elapsed());
         }
         const double runs = double(state.iterations());
