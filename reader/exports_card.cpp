@@ -83,17 +83,22 @@ uint32_t putKey(std::uint8_t slot, ReaderArg p1, ReaderArg firstByte, uint16_t* 
     std::uint8_t data[kMaxFrameData];
     std::size_t n;
     if (!prefixed(lowByte(firstByte), buffer, *length, data, &n)) return kNoPortOrNoReply;
-    return bufferExchange(command(slot, 2, true, lowByte(p1), data, n, 0), 2, buffer, *length,
-                          length);
+    return bufferExchange(command(slot, kCmdPutKey, true, lowByte(p1), data, n, 0), 2, buffer,
+                          *length, length);
 }
 
 uint32_t authCard(std::uint8_t slot, ReaderArg mode, uint16_t* length, uint8_t* buffer) {
     const std::uint8_t m = lowByte(mode);
     if (m > 1 || !buffer || !portIsOpen()) return kNoPortOrNoReply;
-    return bufferExchange(command(slot, 5, true, m, buffer, 32, 16), 2, buffer, 32, length);
+    return bufferExchange(command(slot, kCmdAuthenticate, true, m, buffer, 32, 16), 2, buffer, 32,
+                          length);
 }
 
-enum class AppletCommand : std::uint8_t { kDelete = 14, kInstall = 15, kLoad = 16 };
+enum class AppletCommand : std::uint8_t {
+    kDelete = kCmdDeleteApplet,
+    kInstall = kCmdInstallApplet,
+    kLoad = kCmdLoadApplet
+};
 
 uint32_t applet(AppletCommand which, ReaderArg selector, std::uint8_t p1, uint16_t* length,
                 uint8_t* buffer, const std::uint8_t* first, int tries) {
@@ -123,30 +128,30 @@ extern "C" {
 READER_API uint32_t READER_CALL ReadRecord(ReaderArg, ReaderArg cardIndex, ReaderArg p1,
                                            ReaderArg firstByte, ReaderArg offset, uint16_t* length,
                                            ReaderArg dataFlag, uint8_t* buffer) {
-    return recordExchange(Access::kRead, 9, 19, true, cardIndex, p1, firstByte, offset, length,
-                          dataFlag, buffer);
+    return recordExchange(Access::kRead, kCmdRecord, kCmdRecordFlagged, true, cardIndex, p1,
+                          firstByte, offset, length, dataFlag, buffer);
 }
 
 READER_API uint32_t READER_CALL ReadElement(ReaderArg, ReaderArg cardIndex, ReaderArg p1,
                                             ReaderArg firstByte, ReaderArg offset, uint16_t* length,
                                             ReaderArg dataFlag, uint8_t* buffer) {
-    return recordExchange(Access::kRead, 8, 18, true, cardIndex, p1, firstByte, offset, length,
-                          dataFlag, buffer);
+    return recordExchange(Access::kRead, kCmdElement, kCmdElementFlagged, true, cardIndex, p1,
+                          firstByte, offset, length, dataFlag, buffer);
 }
 
 READER_API uint32_t READER_CALL WriteRecord(ReaderArg, ReaderArg cardIndex, ReaderArg p1,
                                             ReaderArg firstByte, ReaderArg offset, uint16_t* length,
                                             ReaderArg dataFlag, uint8_t* buffer) {
-    return recordExchange(Access::kWrite, 9, 19, true, cardIndex, p1, firstByte, offset, length,
-                          dataFlag, buffer);
+    return recordExchange(Access::kWrite, kCmdRecord, kCmdRecordFlagged, true, cardIndex, p1,
+                          firstByte, offset, length, dataFlag, buffer);
 }
 
 READER_API uint32_t READER_CALL WriteElement(ReaderArg, ReaderArg cardIndex, ReaderArg p1,
                                              ReaderArg firstByte, ReaderArg offset,
                                              uint16_t* length, ReaderArg dataFlag,
                                              uint8_t* buffer) {
-    return recordExchange(Access::kWrite, 8, 18, false, cardIndex, p1, firstByte, offset, length,
-                          dataFlag, buffer);
+    return recordExchange(Access::kWrite, kCmdElement, kCmdElementFlagged, false, cardIndex, p1,
+                          firstByte, offset, length, dataFlag, buffer);
 }
 
 READER_API uint32_t READER_CALL Select(ReaderArg, ReaderArg cardIndex, ReaderArg p1,
@@ -155,14 +160,14 @@ READER_API uint32_t READER_CALL Select(ReaderArg, ReaderArg cardIndex, ReaderArg
     if (!buffer || !length || *length == 0 || !slotForCardIndex(cardIndex, &slot) || !portIsOpen())
         return kNoPortOrNoReply;
     const std::uint8_t sentP1 = lowByte(p1) == 2 ? 0x20 : lowByte(p1);
-    return bufferExchange(command(slot, 17, true, sentP1, buffer, *length, 0), 2, buffer, *length,
-                          length);
+    return bufferExchange(command(slot, kCmdSelect, true, sentP1, buffer, *length, 0), 2, buffer,
+                          *length, length);
 }
 
 READER_API uint32_t READER_CALL FinishPersonal(ReaderArg, ReaderArg cardIndex) {
     std::uint8_t slot;
     if (!slotForCardIndex(cardIndex, &slot) || !portIsOpen()) return kNoPortOrNoReply;
-    return exchange(command(slot, 11, true, 0, nullptr, 0, 0), 2).result;
+    return exchange(command(slot, kCmdFinishPersonal, true, 0, nullptr, 0, 0), 2).result;
 }
 
 READER_API uint32_t READER_CALL InitUpdate(ReaderArg, ReaderArg cardIndex, ReaderArg p1,
@@ -170,14 +175,14 @@ READER_API uint32_t READER_CALL InitUpdate(ReaderArg, ReaderArg cardIndex, Reade
                                            uint8_t* buffer) {
     std::uint8_t slot;
     if (!slotForCardIndex(cardIndex, &slot)) return kNoPortOrNoReply;
-    if (!buffer || !length || *length == 0) return kWriteFailed;
+    if (!buffer || !length || *length == 0) return kPortFailed;
     if (IsCardAbsent(slot)) return kCardAbsent;
-    if (!portIsOpen()) return kWriteFailed;
+    if (!portIsOpen()) return kPortFailed;
     std::uint8_t data[kMaxFrameData];
     std::size_t n;
     if (!prefixed(lowByte(firstByte), buffer, *length, data, &n)) return kNoPortOrNoReply;
-    return bufferExchange(command(slot, 28, true, lowByte(p1), data, n, 0), 2, buffer, *length,
-                          length);
+    return bufferExchange(command(slot, kCmdInitUpdate, true, lowByte(p1), data, n, 0), 2, buffer,
+                          *length, length);
 }
 
 READER_API uint32_t READER_CALL ExtAuth(ReaderArg, ReaderArg cardIndex, ReaderArg p1,
@@ -188,8 +193,8 @@ READER_API uint32_t READER_CALL ExtAuth(ReaderArg, ReaderArg cardIndex, ReaderAr
     std::uint8_t data[kMaxFrameData];
     std::size_t n;
     if (!prefixed(lowByte(firstByte), buffer, *length, data, &n)) return kNoPortOrNoReply;
-    return bufferExchange(command(slot, 29, true, lowByte(p1), data, n, 0), 2, buffer, *length,
-                          length);
+    return bufferExchange(command(slot, kCmdExtAuth, true, lowByte(p1), data, n, 0), 2, buffer,
+                          *length, length);
 }
 
 READER_API uint32_t READER_CALL putSAMKey(ReaderArg, ReaderArg p1, ReaderArg firstByte,
@@ -209,8 +214,8 @@ READER_API uint32_t READER_CALL AuthSAM(ReaderArg, ReaderArg mode, uint16_t* len
     const std::uint8_t m = lowByte(mode);
     if (m > 3 || !buffer || !portIsOpen()) return kNoPortOrNoReply;
     const std::size_t capacity = std::max(kSent[m], kAsked[m]);
-    return bufferExchange(command(kSlotSam, 5, true, m, buffer, kSent[m], kAsked[m]), 2, buffer,
-                          capacity, length);
+    return bufferExchange(command(kSlotSam, kCmdAuthenticate, true, m, buffer, kSent[m], kAsked[m]),
+                          2, buffer, capacity, length);
 }
 
 READER_API uint32_t READER_CALL AuthHC(ReaderArg, ReaderArg mode, uint16_t* length,
@@ -226,7 +231,8 @@ READER_API uint32_t READER_CALL AuthHPC(ReaderArg, ReaderArg mode, uint16_t* len
 READER_API uint32_t READER_CALL SignSAM(ReaderArg, uint16_t* length, uint8_t* buffer) {
     if (!length || (*length != 0 && *length != 128) || !buffer || !portIsOpen())
         return kNoPortOrNoReply;
-    return bufferExchange(command(kSlotSam, 6, true, 0, buffer, 128, 128), 2, buffer, 128, length);
+    return bufferExchange(command(kSlotSam, kCmdSign, true, 0, buffer, 128, 128), 2, buffer, 128,
+                          length);
 }
 
 READER_API uint32_t READER_CALL DeleteApplet(ReaderArg, ReaderArg selector, uint16_t* length,

@@ -20,22 +20,22 @@ READER_API uint32_t READER_CALL VerifyPIN(ReaderArg, ReaderArg cardIndex, Reader
     if (!portIsOpen()) return kNoPortOrNoReply;
     Command c;
     c.slot = slot;
-    c.code = 10;
+    c.code = kCmdPin;
     c.p1 = kind == 4 ? 6 : static_cast<std::uint8_t>(kind);
     c.le = 255;
     SendFrame(BuildFrame(c));  // a lost frame shows as a missing answer below
     std::uint8_t answer = 0;
-    if (ReadExact(1, &answer) != 0) return kWriteFailed;
+    if (ReadExact(1, &answer) != kOk) return kPortFailed;
     return answer;
 }
 
 READER_API uint32_t READER_CALL PINExtHC(ReaderArg, ReaderArg mode, const uint8_t* data24) {
-    if (!portIsOpen()) return kWriteFailed;
+    if (!portIsOpen()) return kPortFailed;
     const bool withData = lowByte(mode) == 0;
     if (withData && !data24) return kNoPortOrNoReply;
     Command c;
     c.slot = kSlotHealthCard;
-    c.code = 10;
+    c.code = kCmdPin;
     c.p1 = withData ? 4 : 5;
     c.le = 255;
     c.data = withData ? data24 : nullptr;
@@ -45,17 +45,17 @@ READER_API uint32_t READER_CALL PINExtHC(ReaderArg, ReaderArg mode, const uint8_
 
 READER_API uint32_t READER_CALL InputPIN(ReaderArg, ReaderArg mode, ReaderArg,
                                          const uint8_t* data8) {
-    if (!portIsOpen()) return kWriteFailed;
+    if (!portIsOpen()) return kPortFailed;
     if (!data8) return kNoPortOrNoReply;
     Command c;
     c.slot = kSlotHealthCard;
-    c.code = 26;
+    c.code = kCmdInputPin;
     c.write = true;
     c.p1 = lowByte(mode) == 1 ? 2 : lowByte(mode);
     c.data = data8;
     c.n = 8;
     const int length = BuildFrame(c);
-    if (SendFrame(length) != kOk && SendFrame(length) != kOk) return kWriteFailed;
+    if (SendFrame(length) != kOk && SendFrame(length) != kOk) return kPortFailed;
     std::uint8_t scratch[kReplyAreaSize] = {};
     return ReceiveReply(scratch, sizeof scratch).result;
 }
@@ -69,7 +69,7 @@ READER_API uint32_t READER_CALL GetVerifyPINKey(ReaderArg, uint8_t* record8) {
     }
     std::uint8_t wire[8];
     std::uint8_t block[8];
-    if (ReadExact(8, wire) != 0) {
+    if (ReadExact(8, wire) != kOk) {
         record8[0] = 0;
         pauseMs(1);
         return kFailed;
@@ -89,7 +89,7 @@ READER_API uint32_t READER_CALL GetVerifyPINKey(ReaderArg, uint8_t* record8) {
             {
                 std::uint8_t second[8];
                 // Without the second block the key is incomplete: report it as failed.
-                if (ReadExact(8, wire) != 0) break;
+                if (ReadExact(8, wire) != kOk) break;
                 currentKeySchedule().decrypt(wire, second);
                 std::memcpy(record8, block + 2, 6);
                 record8[6] = second[0];

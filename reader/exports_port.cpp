@@ -54,7 +54,7 @@ READER_API void READER_CALL CloseComPort(ReaderArg) {
 
 READER_API uint32_t READER_CALL changebaud(ReaderArg, ReaderArg rateCode) {
     if (!portIsOpen()) return kNoPortOrNoReply;
-    Command c = readerCommand(30, true, 0);
+    Command c = readerCommand(kCmdChangeBaud, true, 0);
     c.p1 = lowByte(rateCode);
     SendFrame(BuildFrame(c));
     std::uint8_t scratch[kReplyAreaSize] = {};
@@ -69,7 +69,7 @@ READER_API uint32_t READER_CALL Reset(ReaderArg, ReaderArg cardIndex) {
     if (slot != kSlotReader && IsCardAbsent(slot)) return kCardAbsent;
     std::uint8_t result = kNoPortOrNoReply;
     if (portIsOpen()) {
-        Command c = readerCommand(1, true, 0);
+        Command c = readerCommand(kCmdReset, true, 0);
         c.slot = slot;
         result = exchange(c, 2).result;
     }
@@ -82,7 +82,7 @@ READER_API uint32_t READER_CALL Reset(ReaderArg, ReaderArg cardIndex) {
 READER_API uint32_t READER_CALL GetReaderStatus(ReaderArg, ReaderArg cardIndex) {
     std::uint8_t slot;
     if (!slotForCardIndex(cardIndex, &slot) || !portIsOpen()) return kNoPortOrNoReply;
-    Command c = readerCommand(0, false, 1);
+    Command c = readerCommand(kCmdStatus, false, 1);
     c.slot = slot;
     std::uint8_t result = kNoPortOrNoReply;
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -96,7 +96,7 @@ READER_API uint32_t READER_CALL GetReaderStatus(ReaderArg, ReaderArg cardIndex) 
 
 READER_API uint32_t READER_CALL GetCardId(ReaderArg, uint8_t* id8) {
     if (!id8 || !portIsOpen()) return kNoPortOrNoReply;
-    const Reply r = exchange(readerCommand(8, false, 0), 2);
+    const Reply r = exchange(readerCommand(kCmdElement, false, 0), 2);
     if (r.result == kOk) std::memcpy(id8, replyArea(), 8);
     return r.result;
 }
@@ -106,12 +106,12 @@ READER_API uint32_t READER_CALL GetCardVer(ReaderArg, ReaderArg cardIndex, uint8
     if (!version2 || !slotForCardIndex(cardIndex, &slot) || !portIsOpen()) return kNoPortOrNoReply;
     if (slot == kSlotReader) {
         // The reader's version follows its 8-byte identifier.
-        const Reply r = exchange(readerCommand(8, false, 0), 2);
+        const Reply r = exchange(readerCommand(kCmdElement, false, 0), 2);
         if (r.result == kOk) std::memcpy(version2, replyArea() + 8, 2);
         return r.result;
     }
     static constexpr std::uint8_t kZeros[3] = {};
-    Command c = readerCommand(8, false, 2);
+    Command c = readerCommand(kCmdElement, false, 2);
     c.slot = slot;
     c.p1 = kVersionSelectors[lowByte(cardIndex)];
     c.data = kZeros;
@@ -123,7 +123,7 @@ READER_API uint32_t READER_CALL GetCardVer(ReaderArg, ReaderArg cardIndex, uint8
 
 READER_API uint32_t READER_CALL ReadReaderDateTime(ReaderArg, uint8_t* dateTime6) {
     if (!dateTime6 || !portIsOpen()) return kNoPortOrNoReply;
-    const Reply r = exchange(readerCommand(4, false, 8), 2);
+    const Reply r = exchange(readerCommand(kCmdDateTime, false, 8), 2);
     if (r.result != kOk) return r.result;
     std::memcpy(dateTime6, replyArea(), 6);
     // The reader moves to the next key only after sending all 8 bytes.
@@ -133,7 +133,7 @@ READER_API uint32_t READER_CALL ReadReaderDateTime(ReaderArg, uint8_t* dateTime6
 
 READER_API uint32_t READER_CALL WriteReaderDateTime(ReaderArg, const uint8_t* dateTime6) {
     if (!dateTime6 || !portIsOpen()) return kNoPortOrNoReply;
-    Command c = readerCommand(4, true, 0);
+    Command c = readerCommand(kCmdDateTime, true, 0);
     c.data = dateTime6;
     c.n = 6;
     return exchange(c, 2).result;
@@ -141,7 +141,7 @@ READER_API uint32_t READER_CALL WriteReaderDateTime(ReaderArg, const uint8_t* da
 
 READER_API uint32_t READER_CALL GetErrCode(ReaderArg, uint8_t* code3) {
     if (!code3 || !portIsOpen()) return kNoPortOrNoReply;
-    const Reply r = exchange(readerCommand(20, false, 3), 2);
+    const Reply r = exchange(readerCommand(kCmdErrorCode, false, 3), 2);
     if (r.result == kOk) copyReply(code3, 3, r);
     return r.result;
 }
@@ -162,12 +162,12 @@ READER_API uint32_t READER_CALL UpdateIFD(ReaderArg, ReaderArg cardIndex, uint16
         remaining -= chunk;
         Command c;
         c.slot = slot;
-        c.code = 3;
+        c.code = kCmdUpdateReader;
         c.p1 = remaining == 0 ? 0 : ++sequence;
         c.data = next;
         c.n = chunk;
         const Reply r = exchangeOnce(c);
-        if (r.sendFailed) return kWriteFailed;
+        if (r.sendFailed) return kPortFailed;
         if (remaining == 0 || r.result != kOk) return r.result;
         next += chunk;
     }
@@ -176,13 +176,13 @@ READER_API uint32_t READER_CALL UpdateIFD(ReaderArg, ReaderArg cardIndex, uint16
 READER_API uint32_t READER_CALL OrganSAM(ReaderArg) {
     if (IsCardAbsent(kSlotSam) || IsCardAbsent(kSlotHealthCard)) return kCardAbsent;
     if (!portIsOpen()) return kNoPortOrNoReply;
-    return exchange(readerCommand(24, true, 0), 2).result;
+    return exchange(readerCommand(kCmdOrganSam, true, 0), 2).result;
 }
 
 READER_API uint32_t READER_CALL GetRandom(ReaderArg, ReaderArg cardIndex, uint8_t* random8) {
     std::uint8_t slot;
     if (!random8 || !slotForCardIndex(cardIndex, &slot) || !portIsOpen()) return kNoPortOrNoReply;
-    Command c = readerCommand(12, false, 8);
+    Command c = readerCommand(kCmdRandom, false, 8);
     c.slot = slot;
     const Reply r = exchange(c, 2);
     if (r.result == kOk) copyReply(random8, 8, r);

@@ -41,7 +41,8 @@ constexpr std::uint32_t kNotReadyPauseMs = 500;
 // A link status with exactly one bit set names a condition; any other non-zero
 // status is taken as success without a body.
 std::uint8_t linkStatusResult(std::uint8_t status, bool* isCondition) {
-    static constexpr std::uint8_t kCodes[8] = {9, 10, 11, 255, 12, 13, 14, 15};
+    static constexpr Result kCodes[8] = {kLinkNotReady, kLink02, kLink04, kPortFailed,
+                                         kLink10,       kLink20, kLink40, kLink80};
     for (int bit = 0; bit < 8; ++bit) {
         if (status == (1u << bit)) {
             *isCondition = true;
@@ -80,18 +81,18 @@ int BuildFrame(const Command& c) {
 
 const std::uint8_t* frameBuffer() { return frame; }
 
-std::uint8_t SendFrame(int length) {
-    if (length < 0) return kWriteFailed;  // BuildFrame refused the frame
+Result SendFrame(int length) {
+    if (length < 0) return kPortFailed;  // BuildFrame refused the frame
     int padded = (length + 7) / 8 * 8;
     if (padded <= 0 || padded > kMaxFrameLength) padded = kMaxFrameLength;
     for (int i = 0; i < padded; i += 8) key.encrypt(frame + i, sendBuffer + i);
-    return WriteAll(sendBuffer, padded) == 0 ? kOk : kWriteFailed;
+    return WriteAll(sendBuffer, padded) == kOk ? kOk : kPortFailed;
 }
 
 Reply ReceiveReply(std::uint8_t* dest, std::size_t capacity) {
     Reply r;
     std::uint8_t status = 0;
-    if (ReadExact(1, &status) != 0) return r;
+    if (ReadExact(1, &status) != kOk) return r;
     if (status != 0) {
         bool condition = false;
         r.result = linkStatusResult(status, &condition);
@@ -99,7 +100,7 @@ Reply ReceiveReply(std::uint8_t* dest, std::size_t capacity) {
     }
     std::uint8_t wire[8];
     std::uint8_t plain[8];
-    if (ReadExact(8, wire) != 0) return r;
+    if (ReadExact(8, wire) != kOk) return r;
     decryptInto(wire, plain);
     const std::uint8_t rc = plain[0];
     const std::uint8_t length = plain[1];
@@ -110,7 +111,7 @@ Reply ReceiveReply(std::uint8_t* dest, std::size_t capacity) {
         std::uint8_t rest[kReplyAreaSize];
         const int blocks = (length - 6 + 7) / 8;
         int arrived = 0;
-        const bool complete = ReadExact(blocks * 8, rest, &arrived) == 0;
+        const bool complete = ReadExact(blocks * 8, rest, &arrived) == kOk;
         std::size_t copied = 6;
         for (int b = 0; b < arrived / 8 && copied < length; ++b) {
             decryptInto(rest + 8 * b, plain);
@@ -122,7 +123,8 @@ Reply ReceiveReply(std::uint8_t* dest, std::size_t capacity) {
     }
     r.complete = true;
     r.length = length;
-    r.result = rc == 3 ? kReaderRc3 : rc;
+    // RC 3 would read as "no reply"; it is reported as a code of its own.
+    r.result = rc == 3 ? std::uint8_t{kReaderRc3} : rc;
     return r;
 }
 
@@ -130,6 +132,7 @@ bool IsCardAbsent(std::uint8_t slot) {
     if (!portIsOpen()) return false;
     Command c;
     c.slot = slot;
+    c.code = kCmdStatus;
     c.le = 1;
     if (SendFrame(BuildFrame(c)) != kOk) return true;
     std::uint8_t scratch[kReplyAreaSize] = {};
@@ -160,13 +163,13 @@ bool StartSession() {
     static constexpr std::uint8_t kWakeup[8] = {};
     std::uint8_t last = kNoPortOrNoReply;
     for (int attempt = 0; attempt < kWakeupTries; ++attempt) {
-        if (WriteAll(kWakeup, sizeof kWakeup) != 0) {
-            last = kWriteFailed;
+        if (WriteAll(kWakeup, sizeof kWakeup) != kOk) {
+            last = kPortFailed;
             continue;
         }
         last = ReceiveReply(material, sizeof material).result;
         if (last == kOk) break;
-        if (last == 9) clock().sleepMs(kNotReadyPauseMs);  // reader not ready yet
+        if (last == kLinkNotReady) clock().sleepMs(kNotReadyPauseMs);  // reader not ready yet
     }
     if (last != kOk) {
         ClosePort();
@@ -174,7 +177,7 @@ bool StartSession() {
     }
 
     Command request;
-    request.code = 22;
+    request.code = kCmdSession;
     request.le = kSessionMaterialSize;
     std::memset(material, 0, sizeof material);
     if (SendFrame(BuildFrame(request)) != kOk) {
@@ -204,7 +207,7 @@ Reply exchangeOnce(const Command& c) {
     if (length < 0) return Reply{};
     if (SendFrame(length) != kOk) {
         Reply failed;
-        failed.result = kWriteFailed;
+        failed.result = kPortFailed;
         failed.sendFailed = true;
         return failed;
     }

@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "command_codes.h"
+#include "result.h"
+
 namespace reader {
 
 class DesKeySchedule;
@@ -15,13 +18,6 @@ enum Slot : std::uint8_t {
     kSlotProfessional = 2,
     kSlotSam = 3
 };
-
-// Result codes shared by every exchange and export.
-constexpr std::uint8_t kOk = 0;
-constexpr std::uint8_t kCardAbsent = 1;
-constexpr std::uint8_t kNoPortOrNoReply = 3;
-constexpr std::uint8_t kReaderRc3 = 6;
-constexpr std::uint8_t kWriteFailed = 255;
 
 constexpr int kMaxFrameLength = 256;
 constexpr std::size_t kMaxFrameData = kMaxFrameLength - 5;
@@ -46,7 +42,7 @@ struct Reply {
     std::uint8_t length = 0;
     // Data bytes stored in the destination (at most its capacity).
     std::size_t stored = 0;
-    // The frame could not be written (255 then is not a link condition).
+    // The frame could not be written (kPortFailed then is not a link condition).
     bool sendFailed = false;
 };
 
@@ -55,7 +51,7 @@ struct Reply {
 int BuildFrame(const Command& c);
 const std::uint8_t* frameBuffer();
 // Encrypts the frame of `length` plain bytes block by block and writes it.
-std::uint8_t SendFrame(int length);
+Result SendFrame(int length);
 // Reads one reply; stores at most `capacity` data bytes in `dest`.
 Reply ReceiveReply(std::uint8_t* dest, std::size_t capacity);
 

@@ -7,7 +7,7 @@ bool validLineSettings(unsigned index, const LineSettings& s) {
            s.dataBits >= 4 && s.dataBits <= 8 && s.stopBits <= kStopTwo;
 }
 
-std::uint8_t ReadExact(int count, std::uint8_t* dest) {
+Result ReadExact(int count, std::uint8_t* dest) {
     int arrived = 0;
     return ReadExact(count, dest, &arrived);
 }

@@ -19,6 +19,13 @@ namespace reader {
 namespace {
 
 int portFd = -1;
+int systemError = 0;
+
+// Keeps the error number of a failed call for lastSystemError().
+Result failed(int err) {
+    systemError = err;
+    return kPortFailed;
+}
 
 bool speedFor(unsigned baud, speed_t* out) {
     static constexpr struct {
@@ -38,7 +45,10 @@ bool speedFor(unsigned baud, speed_t* out) {
 
 bool configure(int fd, unsigned index, const LineSettings& s) {
     speed_t speed;
-    if (!speedFor(s.baud, &speed) || s.dataBits < 5) return false;
+    if (!speedFor(s.baud, &speed) || s.dataBits < 5) {
+        errno = EINVAL;
+        return false;
+    }
     termios tio{};
     if (tcgetattr(fd, &tio) != 0) return false;
 
@@ -143,46 +153,51 @@ std::string portDeviceName(unsigned index) {
     return device;
 }
 
-std::uint8_t OpenPort(unsigned index, const LineSettings& s) {
-    if (!validLineSettings(index, s)) return kPortFailed;
+Result OpenPort(unsigned index, const LineSettings& s) {
+    if (!validLineSettings(index, s)) return failed(0);
     // No O_CREAT: only an existing device is ever opened.
     int fd = open(portDeviceName(index).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return kPortFailed;
+    if (fd < 0) return failed(errno);
     // Keep descriptors 0 to 2 free so the handle value is never 0.
     if (fd < 3) {
         const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+        const int err = errno;
         close(fd);
-        if (moved < 0) return kPortFailed;
+        if (moved < 0) return failed(err);
         fd = moved;
     }
     if (!isatty(fd)) {
+        const int err = errno;
         close(fd);
-        return kPortFailed;
+        return failed(err);
     }
     (void)ioctl(fd, TIOCEXCL);
     portFd = fd;
     if (!configure(fd, index, s)) {
+        const int err = errno;
         closeFd();
-        return kPortFailed;
+        return failed(err);
     }
     tcflush(fd, TCIOFLUSH);
-    return 0;
+    return kOk;
 }
 
-std::uint8_t ClosePort() {
-    if (portFd < 0) return kPortFailed;
+Result ClosePort() {
+    if (portFd < 0) return failed(EBADF);
     closeFd();
-    return 0;
+    return kOk;
 }
 
 bool portIsOpen() { return portFd >= 0; }
 
+int lastSystemError() { return systemError; }
+
 std::uint32_t portHandleValue() { return portFd < 0 ? 0 : static_cast<std::uint32_t>(portFd); }
 
-std::uint8_t WriteAll(const std::uint8_t* data, int length) {
-    if (portFd < 0) return kPortFailed;
+Result WriteAll(const std::uint8_t* data, int length) {
+    if (portFd < 0) return failed(EBADF);
     tcflush(portFd, TCIOFLUSH);
-    if (!data || length < 1) return kPortFailed;
+    if (!data || length < 1) return failed(0);
     const std::int64_t start = clock().nowMs();
     int written = 0;
     for (;;) {
@@ -190,20 +205,21 @@ std::uint8_t WriteAll(const std::uint8_t* data, int length) {
         if (n > 0) {
             written += static_cast<int>(n);
         } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            return kPortFailed;
+            return failed(errno);
         }
-        if (clock().nowMs() - start > kTransferLimitMs) return kPortFailed;
-        if (written == length) return 0;
+        if (clock().nowMs() - start > kTransferLimitMs) return failed(ETIMEDOUT);
+        if (written == length) return kOk;
         const int left = remainingMs(start);
         if (waitFor(POLLOUT, left < kWriteCallLimitMs ? left : kWriteCallLimitMs) ==
             Wait::kLineGone)
-            return kPortFailed;
+            return failed(EIO);
     }
 }
 
-std::uint8_t ReadExact(int count, std::uint8_t* dest, int* arrived) {
+Result ReadExact(int count, std::uint8_t* dest, int* arrived) {
     *arrived = 0;
-    if (!dest || portFd < 0 || count < 0) return kPortFailed;
+    if (portFd < 0) return failed(EBADF);
+    if (!dest || count < 0) return failed(0);
     const std::int64_t start = clock().nowMs();
     while (*arrived < count) {
         const ssize_t n = read(portFd, dest + *arrived, static_cast<std::size_t>(count - *arrived));
@@ -211,14 +227,14 @@ std::uint8_t ReadExact(int count, std::uint8_t* dest, int* arrived) {
             *arrived += static_cast<int>(n);
         } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
             // EIO: the other end hung up; nothing more will arrive.
-            return kPortFailed;
+            return failed(errno);
         }
         // The limit is tested before completion: a late last byte still fails.
-        if (clock().nowMs() - start > kTransferLimitMs) return kPortFailed;
+        if (clock().nowMs() - start > kTransferLimitMs) return failed(ETIMEDOUT);
         if (*arrived < count && n <= 0 && waitFor(POLLIN, remainingMs(start)) == Wait::kLineGone)
-            return kPortFailed;
+            return failed(EIO);
     }
-    return 0;
+    return kOk;
 }
 
 }  // namespace reader

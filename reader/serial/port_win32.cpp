@@ -10,6 +10,13 @@ namespace reader {
 namespace {
 
 HANDLE portHandle = nullptr;
+DWORD systemError = 0;
+
+// Keeps the error number of a failed call for lastSystemError().
+Result failed(DWORD err) {
+    systemError = err;
+    return kPortFailed;
+}
 
 void closeHandle() {
     CloseHandle(portHandle);
@@ -24,21 +31,22 @@ void purge() {
 
 std::string portDeviceName(unsigned index) { return "COM" + std::to_string(index + 1); }
 
-std::uint8_t OpenPort(unsigned index, const LineSettings& s) {
-    if (!validLineSettings(index, s)) return kPortFailed;
+Result OpenPort(unsigned index, const LineSettings& s) {
+    if (!validLineSettings(index, s)) return failed(0);
     HANDLE h = CreateFileA(portDeviceName(index).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            OPEN_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         portHandle = nullptr;
-        return kPortFailed;
+        return failed(GetLastError());
     }
     portHandle = h;
 
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(h, &dcb)) {
+        const DWORD err = GetLastError();
         closeHandle();
-        return kPortFailed;
+        return failed(err);
     }
     dcb.BaudRate = s.baud;
     dcb.ByteSize = static_cast<BYTE>(s.dataBits);
@@ -51,8 +59,9 @@ std::uint8_t OpenPort(unsigned index, const LineSettings& s) {
     if (firstGroup) dcb.fDsrSensitivity = FALSE;
     dcb.fRtsControl = firstGroup ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
     if (!SetCommState(h, &dcb)) {
+        const DWORD err = GetLastError();
         closeHandle();
-        return kPortFailed;
+        return failed(err);
     }
     SetCommMask(h, 0);
 
@@ -67,25 +76,27 @@ std::uint8_t OpenPort(unsigned index, const LineSettings& s) {
     SetCommTimeouts(h, &t);
     SetupComm(h, 1024, 1024);
     purge();
-    return 0;
+    return kOk;
 }
 
-std::uint8_t ClosePort() {
-    if (!portHandle) return kPortFailed;
+Result ClosePort() {
+    if (!portHandle) return failed(ERROR_INVALID_HANDLE);
     closeHandle();
-    return 0;
+    return kOk;
 }
 
 bool portIsOpen() { return portHandle != nullptr; }
+
+int lastSystemError() { return static_cast<int>(systemError); }
 
 std::uint32_t portHandleValue() {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(portHandle));
 }
 
-std::uint8_t WriteAll(const std::uint8_t* data, int length) {
-    if (!portHandle) return kPortFailed;
+Result WriteAll(const std::uint8_t* data, int length) {
+    if (!portHandle) return failed(ERROR_INVALID_HANDLE);
     purge();
-    if (!data || length < 1) return kPortFailed;
+    if (!data || length < 1) return failed(0);
     const std::int64_t start = clock().nowMs();
     int written = 0;
     for (;;) {
@@ -93,17 +104,18 @@ std::uint8_t WriteAll(const std::uint8_t* data, int length) {
         // A time-out returns TRUE with fewer bytes; FALSE means the port itself failed.
         if (!WriteFile(portHandle, data + written, static_cast<DWORD>(length - written), &n,
                        nullptr))
-            return kPortFailed;
+            return failed(GetLastError());
         FlushFileBuffers(portHandle);
         written += static_cast<int>(n);
-        if (clock().nowMs() - start > kTransferLimitMs) return kPortFailed;
-        if (written >= length) return 0;
+        if (clock().nowMs() - start > kTransferLimitMs) return failed(ERROR_TIMEOUT);
+        if (written >= length) return kOk;
     }
 }
 
-std::uint8_t ReadExact(int count, std::uint8_t* dest, int* arrived) {
+Result ReadExact(int count, std::uint8_t* dest, int* arrived) {
     *arrived = 0;
-    if (!dest || !portHandle || count < 0) return kPortFailed;
+    if (!portHandle) return failed(ERROR_INVALID_HANDLE);
+    if (!dest || count < 0) return failed(0);
     const std::int64_t start = clock().nowMs();
     while (*arrived < count) {
         DWORD n = 0;
@@ -114,9 +126,9 @@ std::uint8_t ReadExact(int count, std::uint8_t* dest, int* arrived) {
             clock().sleepMs(1);
         }
         *arrived += static_cast<int>(n);
-        if (clock().nowMs() - start > kTransferLimitMs) return kPortFailed;
+        if (clock().nowMs() - start > kTransferLimitMs) return failed(ERROR_TIMEOUT);
     }
-    return 0;
+    return kOk;
 }
 
 }  // namespace reader

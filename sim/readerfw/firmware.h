@@ -1,52 +1,28 @@
 #pragma once
 // The reader's side of the serial line, on a pseudo-terminal: answers the wake-up,
 // agrees the session key, decrypts and records every command frame, keeps card
-// slots, and can be told to misbehave.
+// slots, and can be told to misbehave. The line itself is terminal.h, the frame
+// format frame_codec.h; the answers to each command are in commands.cpp.
 
 #include <array>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "des.h"
+#include "frame_codec.h"
+#include "terminal.h"
 
 namespace readerfw {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // The key both ends use before a session key exists.
 constexpr std::array<std::uint8_t, 8> kInitialKey = {0x4C, 0x2A, 0x3A, 0x92,
                                                      0x1B, 0x57, 0x8D, 0xB4};
-
-// A command frame as the host sent it, after decryption.
-struct Frame {
-    Bytes plain;  // every block, padding included
-    bool write = false;
-    std::uint8_t slot = 0;
-    std::uint8_t code = 0;
-    std::uint8_t p1 = 0;
-    std::uint16_t n = 0;
-    std::uint8_t le = 0;
-    Bytes data;
-};
-
-// One scripted answer, used for the next command frame instead of the normal one.
-struct Reply {
-    std::uint8_t linkStatus = 0;  // non-zero: this byte alone is sent
-    std::uint8_t rc = 0;
-    Bytes data;
-    std::optional<std::uint8_t> length;  // L to announce, when it differs from data.size()
-    int blocks = -1;                     // encrypted blocks to send (-1: as L needs)
-    bool silent = false;                 // send nothing at all
-    std::optional<Bytes> raw;            // these bytes verbatim, nothing else
-    bool byteByByte = false;             // each byte written on its own, 1 ms apart
-};
 
 class Firmware {
   public:
@@ -56,7 +32,7 @@ class Firmware {
     Firmware& operator=(const Firmware&) = delete;
 
     // The device the library should open (READER_COMn).
-    const std::string& devicePath() const { return slavePath_; }
+    const std::string& devicePath() const { return terminal_->devicePath(); }
 
     // Answers "not ready" (link status 0x01) to the next `count` wake-ups.
     void setNotReady(int count);
@@ -91,7 +67,6 @@ class Firmware {
     std::array<std::uint8_t, 8> currentKey();
 
   private:
-    void run();
     void process(Bytes& pending);
     void handle(const Frame& f);
     void answer(const Frame& f, const Reply& r);
@@ -100,12 +75,6 @@ class Firmware {
     void writeSlowly(const Bytes& b);
     void useKey(const std::array<std::uint8_t, 8>& k);
     void deriveKey(const std::uint8_t m[12]);
-
-    int master_ = -1;
-    int slaveHold_ = -1;  // keeps the line up while the library has it closed
-    int stopPipe_[2] = {-1, -1};
-    std::string slavePath_;
-    std::thread thread_;
 
     std::mutex mutex_;
     reader::DesKeySchedule key_;
@@ -124,6 +93,8 @@ class Firmware {
     int replyDelayMs_ = 0;
     int wakeups_ = 0;
     int garbled_ = 0;
+    // Last: its thread calls process(), so it starts after and stops before the rest.
+    std::unique_ptr<Terminal> terminal_;
 };
 
 }  // namespace readerfw

@@ -1,6 +1,7 @@
 // The serial layer on a pseudo-terminal: port names, what is opened, line
 // settings by port group, exact reads and the time limits.
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -39,10 +40,12 @@ TEST_F(SerialLayer, OnlyExistingTerminalsAreOpened) {
 
     setenv("READER_COM1", missing.c_str(), 1);
     EXPECT_EQ(reader::OpenPort(0, k9600E81), reader::kPortFailed);
+    EXPECT_EQ(reader::lastSystemError(), ENOENT);
     struct stat st;
     EXPECT_NE(stat(missing.c_str(), &st), 0) << "the port name must not be created";
     setenv("READER_COM1", plain.c_str(), 1);
     EXPECT_EQ(reader::OpenPort(0, k9600E81), reader::kPortFailed);
+    EXPECT_EQ(reader::lastSystemError(), ENOTTY);
     EXPECT_FALSE(reader::portIsOpen());
     unlink(plain.c_str());
     rmdir(dir);
@@ -98,6 +101,7 @@ TEST_F(SerialLayer, ReadOfEightWhereSevenArriveFailsAndKeepsThem) {
     int arrived = 0;
     const auto start = clock.nowMs();
     EXPECT_EQ(reader::ReadExact(8, dest, &arrived), reader::kPortFailed);
+    EXPECT_EQ(reader::lastSystemError(), ETIMEDOUT);
     EXPECT_GT(clock.nowMs() - start, reader::kTransferLimitMs);
     EXPECT_EQ(arrived, 7);
     EXPECT_EQ(std::vector<std::uint8_t>(dest, dest + 8),
