@@ -1,9 +1,14 @@
 # tolvane_subsystem(name QT <qt targets> DEPS <our targets>)
 # Builds app/<name>/ into tolvane_<name> (logic) and, when the folder holds
 # *_view.* files or forms, tolvane_<name>_view (widgets) on top of it.
+# A declared folder that is missing, or holds no logic file, stops the configure:
+# declare a subsystem once it has code.
 function(tolvane_subsystem name)
   cmake_parse_arguments(S "" "" "QT;DEPS" ${ARGN})
   set(dir ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+  if(NOT IS_DIRECTORY ${dir})
+    message(FATAL_ERROR "Subsystem folder ${dir} is missing: declare a subsystem once it has code.")
+  endif()
   file(GLOB all CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h ${dir}/*.ui ${dir}/*.qrc)
   set(logic)
   set(view)
@@ -16,8 +21,7 @@ function(tolvane_subsystem name)
     endif()
   endforeach()
   if(NOT logic)
-    # A subsystem with no files yet still provides its target.
-    set(logic ${CMAKE_CURRENT_SOURCE_DIR}/empty.cpp)
+    message(FATAL_ERROR "Subsystem folder ${dir} holds no logic files.")
   endif()
   add_library(tolvane_${name} STATIC ${logic})
   tolvane_warnings(tolvane_${name})
