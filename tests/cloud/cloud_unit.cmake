@@ -6,10 +6,7 @@ tolvane_test(cloud_unit_test LABEL unit
     ${CMAKE_CURRENT_LIST_DIR}/browser_driver_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/edge_table_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/edge_chart_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/fake_cloud_site.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/fake_cloud_site.h
-    ${CMAKE_CURRENT_LIST_DIR}/core_app.cpp
-  LIBS tolvane_cloud tolvane_test_browser tolvane_test_support Qt6::Core)
+  LIBS tolvane_cloud tolvane_test_browser tolvane_test_core_app tolvane_test_support Qt6::Core)
 
 # The loopback site itself, over HTTPS on 127.0.0.1 with its test certificate.
 tolvane_test(cloud_site_test LABEL unit

@@ -2,11 +2,7 @@
 # the scripted cloud site, in virtual time.
 tolvane_test(read_flow_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/read_flow_test.cpp
-          ${CMAKE_SOURCE_DIR}/tests/cloud/fake_cloud_site.cpp
-          ${CMAKE_SOURCE_DIR}/tests/cloud/core_app.cpp
-  LIBS tolvane_shell tolvane_test_browser tolvane_test_support)
-target_include_directories(read_flow_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/card
-                                                  ${CMAKE_SOURCE_DIR}/tests/cloud)
+  LIBS tolvane_shell tolvane_test_browser tolvane_test_core_app tolvane_test_support)
 target_compile_definitions(read_flow_test PRIVATE
   TOLVANE_DEMO_DIR="${TOLVANE_DEMO_DIR}" CARD_FIXTURE_DIR="${CMAKE_SOURCE_DIR}/tests/card/fixtures")
 add_dependencies(read_flow_test cshis)
