@@ -6,7 +6,7 @@
 #include <QMetaObject>
 #include <QVBoxLayout>
 
-#include "card/control_software.h"
+#include "card/loaded_control_software.h"
 #include "cloud/webengine_browser_view.h"
 #include "common/clock.h"
 #include "shell/pinger.h"
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
 
     const QString appPath = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    ControlSoftware controlSoftware(appPath);
+    LoadedControlSoftware controlSoftware(appPath);
     IcmpPinger pinger(systemClock());
     QtPrompts prompts;
 

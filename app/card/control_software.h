@@ -1,105 +1,61 @@
 #pragma once
-// The insurer's card control software, reached through its exported entry points.
+// The insurer's card control software: the entry points the program calls, typed.
 // Every entry point returns a 32-bit result (0 = success); a buffer argument is owned by
 // the caller and is always followed by a pointer to its length in bytes.
+//
+// The program binds the library it loads at run time (LoadedControlSoftware); the
+// unit tests use an in-process fake answering from the same card description as the
+// stand-in library.
 
-#include <QLibrary>
 #include <QString>
 #include <cstdint>
-#include <memory>
 #include <optional>
 
-// The control software is built for the 32-bit Windows calling convention.
-#if defined(_WIN32) && !defined(_WIN64)
-#define TOLVANE_CSAPI __stdcall
-#else
-#define TOLVANE_CSAPI
-#endif
-
-// Procedure types of the entry points, in the order of the binding table.
-using FcsOpenCom = int32_t(TOLVANE_CSAPI*)(int32_t comPort);
-using FcsCloseCom = int32_t(TOLVANE_CSAPI*)();
-using FcsSoftwareReset = int32_t(TOLVANE_CSAPI*)(int32_t resetType);
-using FcsGetVersionEx = int32_t(TOLVANE_CSAPI*)(char* hisPath);
-using FcsVerifySAMDC = int32_t(TOLVANE_CSAPI*)();
-using FhisGetCardStatus = int32_t(TOLVANE_CSAPI*)(int32_t cardType);
-using FhpcGetHPCSSN = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhpcVerifyHPCPIN = int32_t(TOLVANE_CSAPI*)();
-using FhisGetRegisterBasic = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhisGetCriticalIllness = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhisGetTreatmentNoNeedHPC = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhisGetTreatmentNeedHPC = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhisReadPrescription = int32_t(TOLVANE_CSAPI*)(
-    char* outPatientPrescription, int32_t* bufLenOutPatient, char* longTermPrescriptions,
-    int32_t* bufLenLongTerm, char* importantTreatmentCode, int32_t* bufLenImportant,
-    char* irritationDrug, int32_t* bufLenIrritation);
-using FhisGetRegisterPrevent = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhisGetRegisterPregnant = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhisGetCumulativeData = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhisGetCumulativeFee = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhisGetInoculateData = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FhisGetOrganDonate = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-using FcsGetHospID = int32_t(TOLVANE_CSAPI*)(char* buffer, int32_t* bufLen);
-
-// Loaded at run time by plain name; searched first in the program's own folder (as the
-// Windows loader does), then by the platform's search order.
 class ControlSoftware {
   public:
-    explicit ControlSoftware(QString programDir, QString baseName = "cshis");
-    ~ControlSoftware();
+    ControlSoftware() = default;
+    virtual ~ControlSoftware() = default;
     ControlSoftware(const ControlSoftware&) = delete;
     ControlSoftware& operator=(const ControlSoftware&) = delete;
 
     // True when loaded (already, or now). Binds every entry once after the first
     // successful load; a failed load is simply tried again at the next call.
-    bool LoadLibraryCshis();
-    bool isLoaded() const;
+    virtual bool LoadLibraryCshis() = 0;
+    virtual bool isLoaded() const = 0;
     // Releases the library; entry points become missing until the next load.
-    void unload();
+    virtual void unload() = 0;
     // Whether the loaded library offers this export (export names, e.g. "csGetHospID").
-    bool has(const char* exportName) const;
+    virtual bool has(const char* exportName) const = 0;
     // Why the last load failed (empty after a successful one).
-    QString loadError() const;
+    virtual QString loadError() const = 0;
 
     // One typed call per entry point. std::nullopt: the export is missing (or the
     // library is not loaded) and nothing was called. Buffers are caller-owned.
-    std::optional<int32_t> csOpenCom(int32_t comPort);
-    std::optional<int32_t> csCloseCom();
-    std::optional<int32_t> csSoftwareReset(int32_t resetType);
-    std::optional<int32_t> csGetVersionEx(char* hisPath);
-    std::optional<int32_t> csVerifySAMDC();
-    std::optional<int32_t> hisGetCardStatus(int32_t cardType);
-    std::optional<int32_t> hpcGetHPCSSN(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hpcVerifyHPCPIN();
-    std::optional<int32_t> hisGetRegisterBasic(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hisGetCriticalIllness(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hisGetTreatmentNoNeedHPC(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hisGetTreatmentNeedHPC(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hisReadPrescription(char* outPatientPrescription,
-                                               int32_t* bufLenOutPatient,
-                                               char* longTermPrescriptions, int32_t* bufLenLongTerm,
-                                               char* importantTreatmentCode,
-                                               int32_t* bufLenImportant, char* irritationDrug,
-                                               int32_t* bufLenIrritation);
-    std::optional<int32_t> hisGetRegisterPrevent(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hisGetRegisterPregnant(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hisGetCumulativeData(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hisGetCumulativeFee(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hisGetInoculateData(char* buffer, int32_t* bufLen);
-    std::optional<int32_t> hisGetOrganDonate(char* buffer, int32_t* bufLen);
+    virtual std::optional<int32_t> csOpenCom(int32_t comPort) = 0;
+    virtual std::optional<int32_t> csCloseCom() = 0;
+    virtual std::optional<int32_t> csSoftwareReset(int32_t resetType) = 0;
+    virtual std::optional<int32_t> csGetVersionEx(char* hisPath) = 0;
+    virtual std::optional<int32_t> csVerifySAMDC() = 0;
+    virtual std::optional<int32_t> hisGetCardStatus(int32_t cardType) = 0;
+    virtual std::optional<int32_t> hpcGetHPCSSN(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hpcVerifyHPCPIN() = 0;
+    virtual std::optional<int32_t> hisGetRegisterBasic(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hisGetCriticalIllness(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hisGetTreatmentNoNeedHPC(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hisGetTreatmentNeedHPC(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hisReadPrescription(
+        char* outPatientPrescription, int32_t* bufLenOutPatient, char* longTermPrescriptions,
+        int32_t* bufLenLongTerm, char* importantTreatmentCode, int32_t* bufLenImportant,
+        char* irritationDrug, int32_t* bufLenIrritation) = 0;
+    virtual std::optional<int32_t> hisGetRegisterPrevent(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hisGetRegisterPregnant(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hisGetCumulativeData(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hisGetCumulativeFee(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hisGetInoculateData(char* buffer, int32_t* bufLen) = 0;
+    virtual std::optional<int32_t> hisGetOrganDonate(char* buffer, int32_t* bufLen) = 0;
     // Binds the export "csGetHospID".
-    std::optional<int32_t> hiscsGetHospID(char* buffer, int32_t* bufLen);
+    virtual std::optional<int32_t> hiscsGetHospID(char* buffer, int32_t* bufLen) = 0;
 
     // The text for an operation that found its entry point missing.
     static QString missingEntryMessage(const char* exportName);
-
-  private:
-    struct Entries;
-    void bind();
-
-    QString programDir_;
-    QString baseName_;
-    std::unique_ptr<QLibrary> lib_;
-    std::unique_ptr<Entries> entries_;
-    QString loadError_;
 };

@@ -18,7 +18,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "card/control_software.h"
+#include "card/loaded_control_software.h"
 #include "cloud/browser_driver.h"
 #include "cloud/edge_chart.h"
 #include "cloud/webengine_browser_view.h"
@@ -120,7 +120,7 @@ void BM_LoadEdgeChart(benchmark::State& state) {
         fp.open(QIODevice::ReadOnly);
         browser.setTrustedCertificateFingerprint(QString::fromLatin1(fp.readAll()).trimmed());
         BrowserDriver driver(browser, systemClock(), status);
-        ControlSoftware cs(dir.filePath("none"));
+        LoadedControlSoftware cs(dir.filePath("none"));
         EdgeChartSettings settings;
         settings.URLaddr = QUrl(site.startAddress());
         settings.appPath = dir.path();

@@ -1,13 +1,12 @@
 // Loading and binding the control software: by plain name from the program folder, once,
 // and never calling an export the library lacks.
 
-#include "card/control_software.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <cstring>
 
+#include "card/loaded_control_software.h"
 #include "cshis_folder.h"
 
 namespace {
@@ -44,7 +43,7 @@ const char* const kExports[] = {
 
 TEST(ControlSoftwareLoad, FindsTheLibraryInTheProgramFolderByPlainName) {
     CshisFolder folder(kFixture);
-    ControlSoftware cs(folder.path());
+    LoadedControlSoftware cs(folder.path());
     ASSERT_TRUE(cs.LoadLibraryCshis()) << cs.loadError().toStdString();
     EXPECT_TRUE(cs.isLoaded());
     for (const char* e : kExports) EXPECT_TRUE(cs.has(e)) << e;
@@ -62,7 +61,7 @@ TEST(ControlSoftwareLoad, FindsTheLibraryInTheProgramFolderByPlainName) {
 
 TEST(ControlSoftwareLoad, SecondLoadKeepsTheLoadedLibrary) {
     CshisFolder folder(kFixture);
-    ControlSoftware cs(folder.path());
+    LoadedControlSoftware cs(folder.path());
     ASSERT_TRUE(cs.LoadLibraryCshis());
     ASSERT_TRUE(folder.openControls());
     ASSERT_EQ(cs.csOpenCom(0), 0);
@@ -76,7 +75,7 @@ TEST(ControlSoftwareLoad, SecondLoadKeepsTheLoadedLibrary) {
 
 TEST(ControlSoftwareLoad, FailedLoadCallsNothingAndIsTriedAgain) {
     QTemporaryDir empty;
-    ControlSoftware cs(empty.path(), QStringLiteral("cshis-absent"));
+    LoadedControlSoftware cs(empty.path(), QStringLiteral("cshis-absent"));
     EXPECT_FALSE(cs.LoadLibraryCshis());
     EXPECT_FALSE(cs.isLoaded());
     EXPECT_FALSE(cs.loadError().isEmpty());
@@ -96,7 +95,7 @@ TEST(ControlSoftwareLoad, FailedLoadCallsNothingAndIsTriedAgain) {
 TEST(ControlSoftwareLoad, MissingExportsAreReportedAndNeverCalled) {
     CshisFolder folder(kFixture, CSHIS_PARTIAL_LIBRARY);
     folder.insert("p");
-    ControlSoftware cs(folder.path());
+    LoadedControlSoftware cs(folder.path());
     ASSERT_TRUE(cs.LoadLibraryCshis());
     ASSERT_TRUE(folder.openControls());
 
@@ -119,7 +118,7 @@ TEST(ControlSoftwareLoad, MissingExportsAreReportedAndNeverCalled) {
 
 TEST(ControlSoftwareLoad, UnloadMakesEveryEntryMissing) {
     CshisFolder folder(kFixture);
-    ControlSoftware cs(folder.path());
+    LoadedControlSoftware cs(folder.path());
     ASSERT_TRUE(cs.LoadLibraryCshis());
     cs.unload();
     EXPECT_FALSE(cs.isLoaded());

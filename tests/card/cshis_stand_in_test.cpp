@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "card/control_software.h"
+#include "card/loaded_control_software.h"
 #include "card_state.h"
 #include "cshis_folder.h"
 
@@ -72,7 +72,7 @@ class StandIn : public ::testing::Test {
         ASSERT_TRUE(folder.openControls());
     }
     CshisFolder folder{kFixture};
-    ControlSoftware cs{folder.path()};
+    LoadedControlSoftware cs{folder.path()};
 };
 
 TEST_F(StandIn, BasicDataIsLaidOutByteForByte) {
@@ -395,7 +395,7 @@ TEST(ShippedFixture, EveryScenarioAnswersAsDescribed) {
     for (const Scenario& s : scenarios) {
         CshisFolder folder(json);
         folder.insert(s.card);
-        ControlSoftware cs(folder.path());
+        LoadedControlSoftware cs(folder.path());
         ASSERT_TRUE(cs.LoadLibraryCshis());
         for (std::size_t i = 0; i < s.steps.size(); ++i) {
             EXPECT_EQ(run(cs, s.steps[i].first), s.steps[i].second)

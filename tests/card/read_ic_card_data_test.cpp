@@ -198,7 +198,8 @@ TEST_F(CardReadTest, MissingDiagnosisDatabaseIsReportedOnce) {
 
 TEST(CardReadUnloaded, VisitsWithoutControlSoftwareFailSilently) {
     QTemporaryDir empty;
-    ControlSoftware cs(empty.path());
+    FakeControlSoftware cs(empty.path());
+    cs.setLoadable(false);
     FakeNames names;
     VirtualClock clock;
     RecordingPrompts prompts;

@@ -281,7 +281,8 @@ TEST_F(BasicDataTest, FailuresToReopenOrResetAreShownAndThePointerIsNormal) {
 
 TEST(ReaderUnloaded, OperationsReturnWithoutMessages) {
     QTemporaryDir empty;
-    ControlSoftware cs(empty.path());
+    FakeControlSoftware cs(empty.path());
+    cs.setLoadable(false);
     VirtualClock clock;
     RecordingPrompts prompts;
     RecordingStatusSink status;

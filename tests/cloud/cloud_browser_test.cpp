@@ -10,7 +10,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWidget>
 
-#include "card/control_software.h"
+#include "card/loaded_control_software.h"
 #include "cloud/browser_driver.h"
 #include "cloud/edge_chart.h"
 #include "cloud/webengine_browser_view.h"
@@ -63,7 +63,7 @@ struct CloudBrowser : ::testing::Test {
     RecordingPrompts prompts;
     RecordingStatusSink status;
     std::unique_ptr<BrowserDriver> driver;
-    ControlSoftware cs{QStringLiteral("/nonexistent")};
+    LoadedControlSoftware cs{QStringLiteral("/nonexistent")};
     EdgeChartSettings settings;
     std::unique_ptr<EdgeChartLoader> loader;
     QString sDrug, sLab;

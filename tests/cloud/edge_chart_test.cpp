@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "card/control_software.h"
+#include "card/loaded_control_software.h"
 #include "cloud/browser_driver.h"
 #include "common/codepage.h"
 #include "fake_cloud_site.h"
@@ -29,7 +29,7 @@ struct ChartFixture : ::testing::Test {
     RecordingPrompts prompts;
     BrowserDriver driver{browser, clock, status};
     QTemporaryDir dir;
-    ControlSoftware cs{dir.path() + "/none"};  // not loaded: the close call is a no-op
+    LoadedControlSoftware cs{dir.path() + "/none"};  // not loaded: the close call is a no-op
     EdgeChartSettings settings;
     EdgeChartLoader loader{driver, clock, prompts, status, cs, settings};
     QString sDrug = "old", sLab = "old";

@@ -160,7 +160,8 @@ TEST_F(FlowFixture, FailuresShowTheirMessageAndEnableTheWindow) {
 
 TEST_F(FlowFixture, MissingControlSoftwareFailsTheRead) {
     QTemporaryDir empty;
-    ControlSoftware none(empty.path());
+    FakeControlSoftware none(empty.path());
+    none.setLoadable(false);
     ReadFlow noLib{
         ReadFlowContext{none, reader, loader, names, clock, prompts, status, view, patient}};
     noLib.setVpn(true);

@@ -15,7 +15,7 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "card/control_software.h"
+#include "card/loaded_control_software.h"
 #include "common/ini_file.h"
 #include "fake_browser.h"
 #include "qstring_printer.h"
@@ -74,7 +74,7 @@ class WindowTest : public ::testing::Test {
 
     TFtolv& start() {
         destroy();
-        controlSoftware = std::make_unique<ControlSoftware>(dir.path());
+        controlSoftware = std::make_unique<LoadedControlSoftware>(dir.path());
         TFtolv::Deps deps;
         deps.appPath = dir.path();
         deps.controlSoftware = controlSoftware.get();

@@ -1,6 +1,6 @@
 # Test doubles that every test folder links: the virtual clock, the recording
-# prompts and status sink. Doubles that several folders share live beside them:
-# cshis_harness.h (the stand-in control software with its test controls).
+# prompts and status sink. The doubles that several folders share live beside them
+# (the browser and cloud site, the control software).
 add_library(tolvane_test_support STATIC
   ${CMAKE_CURRENT_LIST_DIR}/virtual_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/virtual_clock.h
