@@ -15,14 +15,16 @@ Firmware::Firmware() {
     dateTime_ = {0x07, 0xEA, 0x0C, 0x0A, 0x0B, 0x1E, 0x2D, 0x05};
     readerId_ = {'T', 'V', 'R', '0', '0', '0', '4', '2', 0x01, 0x07};
     useKey(kInitialKey);
+    // Held while the line is set up, so the first input waits until terminal_ is set.
+    std::lock_guard l(mutex_);
     terminal_ = std::make_unique<Terminal>([this](Bytes& pending) {
         std::lock_guard l(mutex_);
         process(pending);
     });
 }
 
-// The line's thread stops before the state it works on goes.
-Firmware::~Firmware() { terminal_.reset(); }
+// The line's thread stops before the state it works on (and terminal_ itself) goes.
+Firmware::~Firmware() { terminal_->stop(); }
 
 void Firmware::setNotReady(int count) {
     std::lock_guard l(mutex_);

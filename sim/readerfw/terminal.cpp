@@ -37,13 +37,16 @@ Terminal::Terminal(std::function<void(Bytes& pending)> onInput) : onInput_(std::
 }
 
 Terminal::~Terminal() {
-    if (stopPipe_[1] >= 0) {
-        const char c = 0;
-        (void)!::write(stopPipe_[1], &c, 1);
-    }
-    if (thread_.joinable()) thread_.join();
+    stop();
     for (int fd : {master_, slaveHold_, stopPipe_[0], stopPipe_[1]})
         if (fd >= 0) close(fd);
+}
+
+void Terminal::stop() {
+    if (!thread_.joinable()) return;
+    const char c = 0;
+    (void)!::write(stopPipe_[1], &c, 1);
+    thread_.join();
 }
 
 void Terminal::write(const Bytes& b) {

@@ -25,6 +25,8 @@ class Terminal {
     const std::string& devicePath() const { return slavePath_; }
     // Writes every byte (or gives up when the line is gone).
     void write(const Bytes& b);
+    // Ends the thread; no input is handed over afterwards. Also done on destruction.
+    void stop();
 
   private:
     void run();
