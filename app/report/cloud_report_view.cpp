@@ -1,0 +1,337 @@
+#include "report/cloud_report_view.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCursor>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "common/prompts.h"
+
+namespace cloud {
+
+namespace {
+
+// A panel handler runs with the window disabled, after the pending messages, so
+// that no second handler starts meanwhile.
+class WindowDisabled {
+  public:
+    explicit WindowDisabled(QWidget* window) : window_(window) {
+        if (window_) window_->setEnabled(false);
+        QCoreApplication::processEvents();
+    }
+    ~WindowDisabled() {
+        if (window_) window_->setEnabled(true);
+    }
+    WindowDisabled(const WindowDisabled&) = delete;
+    WindowDisabled& operator=(const WindowDisabled&) = delete;
+
+  private:
+    QWidget* window_;
+};
+
+QToolButton* arrowButton(const char* name, const QString& text, QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(text);
+    b->setAutoRaise(true);
+    return b;
+}
+
+QWidget* panelHeader(const QString& title, QToolButton* up, QToolButton* dn, QWidget* parent) {
+    auto* header = new QWidget(parent);
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(2, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(new QLabel(title, header), 1);
+    row->addWidget(up);
+    row->addWidget(dn);
+    return header;
+}
+
+int rowOf(QListWidget* list) {
+    QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? list->row(item) : -1;
+}
+
+}  // namespace
+
+CloudReportView::CloudReportView(CloudReport& report, const CloudPageWidgets& widgets,
+                                 Prompts& prompts, QString appPath,
+                                 std::function<void(const QString&)> setMsg2, QObject* parent)
+    : QObject(parent),
+      report_(report),
+      w_(widgets),
+      prompts_(prompts),
+      appPath_(std::move(appPath)),
+      setMsg2_(std::move(setMsg2)) {
+    QTreeView* view = w_.CcloudReport;
+    view->setModel(&report_.proxy());
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setSortingEnabled(false);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    view->header()->setSectionsMovable(false);
+    view->header()->setMinimumSectionSize(0);
+    view->header()->setStretchLastSection(false);
+    report_.datesForward = [box = w_.CdateSortType] { return box && box->isChecked(); };
+    buildFieldPanel();
+    buildRulePanel();
+    connectHandlers();
+}
+
+CloudReportView::~CloudReportView() = default;
+
+void CloudReportView::buildFieldPanel() {
+    QFrame* panel = w_.CPfieldSetting;
+    auto* box = new QVBoxLayout(panel);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    auto* sortUp = arrowButton("CviewsortListUp", QStringLiteral("▲"), panel);
+    auto* sortDn = arrowButton("CviewsortListDn", QStringLiteral("▼"), panel);
+    auto* fieldUp = arrowButton("CviewfieldListUp", QStringLiteral("▲"), panel);
+    auto* fieldDn = arrowButton("CviewfieldListDn", QStringLiteral("▼"), panel);
+    CviewSortList = new QListWidget(panel);
+    CviewSortList->setObjectName(QStringLiteral("CviewSortList"));
+    CviewfieldList = new QListWidget(panel);
+    CviewfieldList->setObjectName(QStringLiteral("CviewfieldList"));
+    box->addWidget(panelHeader(QStringLiteral("排序設定"), sortUp, sortDn, panel));
+    box->addWidget(CviewSortList, 1);
+    box->addWidget(panelHeader(QStringLiteral("欄位設定"), fieldUp, fieldDn, panel));
+    box->addWidget(CviewfieldList, 2);
+    connect(sortUp, &QToolButton::clicked, this, [this] { CviewsortListUpClick(); });
+    connect(sortDn, &QToolButton::clicked, this, [this] { CviewsortListDnClick(); });
+    connect(fieldUp, &QToolButton::clicked, this, [this] { CviewfieldListUpClick(); });
+    connect(fieldDn, &QToolButton::clicked, this, [this] { CviewfieldListDnClick(); });
+    connect(CviewSortList, &QListWidget::itemChanged, this,
+            [this](QListWidgetItem* item) { CviewSortListClickCheck(item); });
+    connect(CviewfieldList, &QListWidget::itemChanged, this,
+            [this](QListWidgetItem* item) { CviewfieldListClickCheck(item); });
+}
+
+void CloudReportView::buildRulePanel() {
+    QFrame* panel = w_.CPcloudSetting;
+    // A floating panel over the report, not a part of the page's layout.
+    if (QWidget* page = w_.CPcloudChart) {
+        if (QLayout* l = panel->parentWidget() ? panel->parentWidget()->layout() : nullptr)
+            l->removeWidget(panel);
+        panel->setParent(page);
+        panel->move(8, 8);
+    }
+    panel->setFixedSize(425, 236);
+    panel->setAutoFillBackground(true);
+    QPalette pal = panel->palette();
+    pal.setColor(QPalette::Window, Qt::yellow);
+    panel->setPalette(pal);
+    panel->hide();
+
+    auto* box = new QVBoxLayout(panel);
+    box->setContentsMargins(4, 4, 4, 4);
+    box->setSpacing(2);
+    auto memo = [panel](const char* name) {
+        auto* m = new QPlainTextEdit(panel);
+        m->setObjectName(QString::fromLatin1(name));
+        QPalette p = m->palette();
+        p.setColor(QPalette::Base, Qt::white);
+        m->setPalette(p);
+        return m;
+    };
+    CcloudNameInclude = memo("CcloudNameInclude");
+    CcloudICD10Include = memo("CcloudICD10Include");
+    CcloudATC3Include = memo("CcloudATC3Include");
+    CcloudNameInclude->setFixedHeight(36);
+    CcloudATC3Include->setFixedHeight(36);
+    box->addWidget(new QLabel(QStringLiteral("名稱含字(如眼科,台大)項目間要加逗號"), panel));
+    box->addWidget(CcloudNameInclude);
+    box->addWidget(new QLabel(QStringLiteral("診斷範圍(如H243,E133-E233)項目間要加逗號"), panel));
+    box->addWidget(CcloudICD10Include, 1);
+    box->addWidget(new QLabel(QStringLiteral("ATC3含字(如眼科,癲癇)項目間要加逗號"), panel));
+    box->addWidget(CcloudATC3Include);
+    // On the panel for the doctor to see; nothing acts on it yet and it is not stored.
+    CcloudCheckDup =
+        new QCheckBox(QStringLiteral("雲端重複醫令檢查改用本區檢查,而不使用雲端APP"), panel);
+    CcloudCheckDup->setObjectName(QStringLiteral("CcloudCheckDup"));
+    box->addWidget(CcloudCheckDup);
+    CcloudRuleSave = new QPushButton(QStringLiteral("儲存後離開"), panel);
+    CcloudRuleSave->setObjectName(QStringLiteral("CcloudRuleSave"));
+    box->addWidget(CcloudRuleSave);
+}
+
+void CloudReportView::connectHandlers() {
+    connect(w_.CputToCC, &QToolButton::clicked, this, [this] { CputToCCClick(); });
+    connect(w_.ToolButton1, &QToolButton::clicked, this, [this] { ToolButton1Click(); });
+    connect(w_.ToolButton2, &QToolButton::clicked, this, [this] { ToolButton2Click(); });
+    connect(w_.CcloudShowAll, &QToolButton::clicked, this, [this] { CcloudShowAllClick(); });
+    connect(w_.CcloudShowSelect, &QToolButton::clicked, this, [this] { CcloudShowSelectClick(); });
+    connect(w_.CcloudSet, &QToolButton::clicked, this, [this] { CcloudSetClick(); });
+    connect(CcloudRuleSave, &QPushButton::clicked, this, [this] { CcloudRuleSaveClick(); });
+    connect(w_.CcloudReport, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { CcloudReportContextPopup(pos); });
+    connect(w_.CcloudReport->header(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) {
+                if (!syncing_) report_.setColumnWidth(column, width);
+            });
+}
+
+void CloudReportView::showCloud(const QString& kind) {
+    const int count = report_.showCloud(kind);
+    syncPanel();
+    if (w_.CmainPage && w_.CPcloudChart) w_.CmainPage->setCurrentWidget(w_.CPcloudChart);
+    if (setMsg2_) setMsg2_(QStringLiteral("項目總量:") + QString::number(count));
+}
+
+void CloudReportView::ToolButton1Click() {
+    report_.CloudSelectType = csAll;
+    showCloud(QStringLiteral("drug"));
+}
+
+void CloudReportView::ToolButton2Click() {
+    report_.CloudSelectType = csAll;
+    showCloud(QStringLiteral("labdata"));
+}
+
+void CloudReportView::CcloudShowAllClick() {
+    report_.CloudSelectType = csAll;
+    showCloud(report_.cloudReportType());
+}
+
+void CloudReportView::CcloudShowSelectClick() {
+    report_.CloudSelectType = csSelect;
+    showCloud(report_.cloudReportType());
+}
+
+void CloudReportView::CcloudSetClick() {
+    const RuleTexts texts = report_.storedRuleTexts();
+    CcloudNameInclude->setPlainText(texts.name);
+    CcloudICD10Include->setPlainText(texts.icd10);
+    CcloudATC3Include->setPlainText(texts.atc3);
+    w_.CPcloudSetting->show();
+    w_.CPcloudSetting->raise();
+}
+
+void CloudReportView::CcloudRuleSaveClick() {
+    report_.saveRules({CcloudNameInclude->toPlainText(), CcloudICD10Include->toPlainText(),
+                       CcloudATC3Include->toPlainText()});
+    w_.CPcloudSetting->hide();
+}
+
+void CloudReportView::CputToCCClick() {
+    const bool withTags = w_.CcopyWithTagCheck && w_.CcopyWithTagCheck->isChecked();
+    QApplication::clipboard()->setText(report_.copyText(withTags));
+}
+
+std::unique_ptr<QMenu> CloudReportView::CcloudReportContextMenu(const QPoint& pos) {
+    QTreeView* view = w_.CcloudReport;
+    // The row under the cursor, else the current one.
+    QModelIndex at = view->indexAt(pos);
+    if (!at.isValid()) at = view->currentIndex();
+    if (!at.isValid()) return nullptr;
+    // The header knows the scrolled offset and hidden columns.
+    const int column = view->header()->logicalIndexAt(pos.x());
+    const ReportMenu menu = report_.contextMenu(at.row(), column, appPath_);
+    if (menu.kind == ReportMenu::Error) {
+        prompts_.message(menu.error);
+        return nullptr;
+    }
+    if (menu.kind != ReportMenu::Items) return nullptr;
+    auto popup = std::make_unique<QMenu>(view);
+    for (QString text : menu.items) {
+        // The menu only informs: items do nothing, and "&" is shown as written.
+        QAction* action = popup->addAction(text.replace(u'&', QStringLiteral("&&")));
+        action->setObjectName(QStringLiteral("MenuAccept"));
+    }
+    return popup;
+}
+
+void CloudReportView::CcloudReportContextPopup(const QPoint& pos) {
+    if (std::unique_ptr<QMenu> menu = CcloudReportContextMenu(pos)) menu->exec(QCursor::pos());
+}
+
+void CloudReportView::fieldSettingShown() {
+    report_.loadFieldDef(false);
+    syncPanel();
+}
+
+void CloudReportView::fieldSettingHidden() { report_.saveFieldDef(); }
+
+void CloudReportView::CviewfieldListClickCheck(QListWidgetItem* item) {
+    if (syncing_ || item == nullptr) return;
+    WindowDisabled disabled(w_.window);
+    report_.checkField(CviewfieldList->row(item), item->checkState() == Qt::Checked);
+    syncWidths();
+}
+
+void CloudReportView::moveField(int delta) {
+    const int row = rowOf(CviewfieldList);
+    if (row < 0) return;
+    WindowDisabled disabled(w_.window);
+    const std::optional<int> moved = report_.moveField(row, delta);
+    if (!moved) return;
+    syncPanel();
+    CviewfieldList->setCurrentRow(*moved);
+}
+
+void CloudReportView::CviewfieldListUpClick() { moveField(-1); }
+void CloudReportView::CviewfieldListDnClick() { moveField(+1); }
+
+void CloudReportView::CviewSortListClickCheck(QListWidgetItem* item) {
+    if (syncing_ || item == nullptr) return;
+    WindowDisabled disabled(w_.window);
+    report_.checkSortKey(CviewSortList->row(item), item->checkState() == Qt::Checked);
+}
+
+void CloudReportView::moveSortKey(int delta) {
+    const int row = rowOf(CviewSortList);
+    if (row < 0) return;
+    WindowDisabled disabled(w_.window);
+    const std::optional<int> moved = report_.moveSortKey(row, delta);
+    if (!moved) return;
+    syncPanel();
+    CviewSortList->setCurrentRow(*moved);
+}
+
+void CloudReportView::CviewsortListUpClick() { moveSortKey(-1); }
+void CloudReportView::CviewsortListDnClick() { moveSortKey(+1); }
+
+void CloudReportView::syncPanel() {
+    syncing_ = true;
+    auto fill = [](QListWidget* list, const auto& items) {
+        list->clear();
+        for (const auto& i : items) {
+            auto* item = new QListWidgetItem(i.caption, list);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            item->setCheckState(i.checked ? Qt::Checked : Qt::Unchecked);
+        }
+    };
+    fill(CviewSortList, report_.sortKeys());
+    fill(CviewfieldList, report_.fields());
+    syncing_ = false;
+    syncWidths();
+}
+
+void CloudReportView::syncWidths() {
+    syncing_ = true;
+    QTreeView* view = w_.CcloudReport;
+    const QList<FieldItem>& fields = report_.fields();
+    for (int k = 0; k < fields.size() && k < view->header()->count(); ++k) {
+        const int width = fields.at(k).width;
+        if (width >= 0)
+            view->header()->resizeSection(k, width);
+        else
+            view->resizeColumnToContents(k);
+    }
+    syncing_ = false;
+}
+
+}  // namespace cloud
