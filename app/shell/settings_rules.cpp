@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "report/filter_rules.h"
+
 namespace settings {
 
 std::optional<double> parseDecimal(const QString& text) {
@@ -72,11 +74,6 @@ std::optional<QList<int>> cloudLabDataWidths(const QString& value, int columnCou
     return widths;
 }
 
-QStringList ruleListFromValue(const QString& value) {
-    QString v = value;
-    v.remove(QStringLiteral("||"));
-    if (v.isEmpty()) return {};
-    return v.split(QLatin1Char(','));
-}
+QStringList ruleListFromValue(const QString& value) { return cloud::ruleListFromStored(value); }
 
 }  // namespace settings

@@ -59,7 +59,8 @@ int windowExtentOr(int stored, int current);
 std::optional<QList<int>> cloudLabDataWidths(const QString& value, int columnCount);
 
 // A filter-rule value of section "ICcardShow": every "||" removed, then split at
-// commas only (spaces belong to the entries). Empty text gives an empty list.
+// commas only (spaces belong to the entries; quoted pieces keep their commas), by
+// the same parser the rule panel's save uses. Empty text gives an empty list.
 QStringList ruleListFromValue(const QString& value);
 
 }  // namespace settings

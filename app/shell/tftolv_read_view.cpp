@@ -14,6 +14,8 @@
 #include "cloud/edge_chart.h"
 #include "common/clock.h"
 #include "common/prompts.h"
+#include "report/cloud_report.h"
+#include "report/cloud_report_view.h"
 #include "tftolv_view.h"
 #include "ui_tftolv.h"
 
@@ -30,8 +32,6 @@ class NoBrowser : public Browser {
     void reinitialize() override {}
     QString currentAddress() const override { return {}; }
 };
-
-int recordCount(const QString& recordText) { return int(recordText.count(QStringLiteral("<D>"))); }
 
 }  // namespace
 
@@ -164,22 +164,14 @@ void TFtolv::fillPTdata() {
     showPatientPages(pages, w, *deps_.prompts);
 }
 
-void TFtolv::fillCloudData() {
-    // The record tables and the report come later; the counts show what was read.
-    setMsg2(QStringLiteral("藥歷%1筆 檢驗%2筆")
-                .arg(recordCount(patient.sDrug))
-                .arg(recordCount(patient.sLab)));
-}
+void TFtolv::fillCloudData() { report_->fillCloudData(patient.sDrug, patient.sLab); }
 
-void TFtolv::showCloud(const QString&) {
-    // Until the cloud report exists, the patient's card data is the page to show.
-    if (mode() != ReadMode::Cloud) ui->CmainPage->setCurrentWidget(ui->CPptData);
-}
+void TFtolv::showCloud(const QString& kind) { reportView_->showCloud(kind); }
 
 void TFtolv::clearCloudRecords() {
     // The counts of the lists go with them.
     setMsg2(QString());
     ui->CcloudDrug->clear();
     ui->CcloudLabData->clear();
-    ui->CcloudReport->clear();
+    report_->fillCloudData(QString(), QString());
 }

@@ -20,6 +20,8 @@
 #include "common/prompts.h"
 #include "list_columns.h"
 #include "pinger.h"
+#include "report/cloud_report.h"
+#include "report/cloud_report_view.h"
 #include "settings_rules.h"
 #include "startup_rules.h"
 #include "ui_tftolv.h"
@@ -78,6 +80,7 @@ TFtolv::TFtolv(Deps deps, QWidget* parent)
     endpoints = Endpoints::read(IniFile(appInifile));
     if (deps_.browserFactory) browser_ = deps_.browserFactory(ui->Cedge, endpoints);
     setUpReadParts();
+    setUpCloudReport();
 
     runStartup();
 }
@@ -88,7 +91,9 @@ TFtolv::~TFtolv() {
     IniFile ini(appInifile);
     ini.writeInteger(settings::kSystem, settings::kWidthKey, width());
     ini.writeInteger(settings::kSystem, settings::kHeightKey, height());
-    storeReportColumnWidths(ini);
+    report_->storeColumnWidths();
+    reportView_.reset();
+    ui->CcloudReport->setModel(nullptr);
     if (busy_) QApplication::restoreOverrideCursor();
     delete ui;
 }
@@ -114,12 +119,12 @@ void TFtolv::setUpWidgets() {
     setColumns(ui->Cpregnant, columns::pregnant());
     setColumns(ui->CcloudDrug, columns::cloudDrug());
     setColumns(ui->CcloudLabData, columns::cloudLabData());
-    ui->CcloudReport->setColumnCount(0);
     // Grid lines between the cells of every record list.
     const QString gridLines = QStringLiteral(
-        "QTreeWidget::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }");
-    for (QTreeWidget* list : {ui->CtreatItem, ui->ClongDrug, ui->CcriticalIllness, ui->CimportantMx,
-                              ui->Cprevent, ui->Cpregnant, ui->CcloudReport})
+        "QTreeView::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }");
+    for (QTreeView* list : std::initializer_list<QTreeView*>{
+             ui->CtreatItem, ui->ClongDrug, ui->CcriticalIllness, ui->CimportantMx, ui->Cprevent,
+             ui->Cpregnant, ui->CcloudReport})
         list->setStyleSheet(list->styleSheet() + gridLines);
 
     // The visit grid: the first row and column are fixed cells, drawn like headers.
@@ -222,9 +227,7 @@ void TFtolv::runStartup() {
 
     layoutVisitGrid();
 
-    NameRuleList.clear();
-    ICD10RuleList.clear();
-    ATC3RuleList.clear();
+    report_->setRules({});
     IniFile ini(appInifile);
     loadSettings(ini);
 
@@ -270,12 +273,14 @@ void TFtolv::loadSettings(IniFile& ini) {
     ui->CedgeZoom->setText(zoom.text);
     ui->Czoomfactor->setValue(zoom.spinner);
 
-    NameRuleList = settings::ruleListFromValue(ini.readString(kICcardShow, "名稱含字", QString()));
-    ICD10RuleList = settings::ruleListFromValue(ini.readString(kICcardShow, "診斷範圍", QString()));
-    ATC3RuleList = settings::ruleListFromValue(ini.readString(kICcardShow, "ATC3含字", QString()));
+    report_->setRules(
+        {settings::ruleListFromValue(ini.readString(kICcardShow, "名稱含字", QString())),
+         settings::ruleListFromValue(ini.readString(kICcardShow, "診斷範圍", QString())),
+         settings::ruleListFromValue(ini.readString(kICcardShow, "ATC3含字", QString()))});
     QTreeWidget* lab = ui->CcloudLabData;
     if (const auto widths = settings::cloudLabDataWidths(
             ini.readString(kICcardShow, "CloudLabData", QString()), lab->columnCount())) {
+        report_->setLabDefaultWidths(*widths);
         for (int i = 0; i < widths->size(); ++i) {
             const int w = (*widths)[i];
             // -1 and -2 ask for the width of the contents or the caption; anything
@@ -328,9 +333,7 @@ void TFtolv::closeEvent(QCloseEvent* event) {
 void TFtolv::onClose() {
     closed_ = true;
     if (deps_.controlSoftware->isLoaded()) deps_.controlSoftware->unload();
-    NameRuleList.clear();
-    ICD10RuleList.clear();
-    ATC3RuleList.clear();
+    report_->setRules({});
     // Before start-up read the settings the edit holds the design zoom, which
     // must not replace the stored one.
     if (settingsLoaded_)
@@ -338,18 +341,31 @@ void TFtolv::onClose() {
             .writeString(settings::kSystem, settings::kZoomKey, ui->CedgeZoom->text());
 }
 
-void TFtolv::storeReportColumnWidths(IniFile& ini) {
-    QString section;
-    if (cloudReportType == QLatin1String("drug"))
-        section = QStringLiteral("drugfield");
-    else if (cloudReportType == QLatin1String("labdata"))
-        section = QStringLiteral("labfield");
-    else
-        return;
-    QTreeWidget* report = ui->CcloudReport;
-    QTreeWidgetItem* header = report->headerItem();
-    for (int i = 0; i < report->columnCount(); ++i)
-        ini.writeInteger(section, header->text(i), report->columnWidth(i));
+void TFtolv::setUpCloudReport() {
+    report_ = std::make_unique<cloud::CloudReport>(appInifile);
+    report_->ownHospitalCode = [this] { return patient.sHospitalCode; };
+    cloud::CloudPageWidgets w;
+    w.window = this;
+    w.CmainPage = ui->CmainPage;
+    w.CPcloudChart = ui->CPcloudChart;
+    w.CcloudBar = ui->CcloudBar;
+    w.CputToCC = ui->CputToCC;
+    w.ToolButton1 = ui->ToolButton1;
+    w.ToolButton2 = ui->ToolButton2;
+    w.CcloudShowAll = ui->CcloudShowAll;
+    w.CcloudShowSelect = ui->CcloudShowSelect;
+    w.CcloudSet = ui->CcloudSet;
+    w.CcloudReport = ui->CcloudReport;
+    w.CPfieldSetting = ui->CPfieldSetting;
+    w.CPcloudSetting = ui->CPcloudSetting;
+    w.CdateSortType = ui->CdateSortType;
+    w.CcopyWithTagCheck = ui->CcopyWithTagCheck;
+    reportView_ = std::make_unique<cloud::CloudReportView>(
+        *report_, w, *deps_.prompts, appPath, [this](const QString& text) { setMsg2(text); });
+    connect(this, &TFtolv::fieldSettingShown, reportView_.get(),
+            &cloud::CloudReportView::fieldSettingShown);
+    connect(this, &TFtolv::fieldSettingHidden, reportView_.get(),
+            &cloud::CloudReportView::fieldSettingHidden);
 }
 
 void TFtolv::setMsg1(const QString& text) {

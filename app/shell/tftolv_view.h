@@ -20,6 +20,10 @@
 
 class Browser;
 class Clock;
+namespace cloud {
+class CloudReport;
+class CloudReportView;
+}  // namespace cloud
 class ControlSoftware;
 class IniFile;
 class Pinger;
@@ -64,6 +68,9 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     // The pixels per inch the window is laid out for now.
     int currentPpi() const { return currentPpi_; }
     Browser* browser() const { return browser_; }
+    // The cloud report: its kind, lists, rules and rows.
+    cloud::CloudReport& cloudReport() const { return *report_; }
+    cloud::CloudReportView& cloudReportView() const { return *reportView_; }
     // The working values of the settings page.
     settings::SystemSettings currentSettings() const;
 
@@ -103,17 +110,12 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     std::int32_t xHISversion = 0;
     QString URLaddr;
     bool bVPN = false;
-    QStringList NameRuleList;
-    QStringList ICD10RuleList;
-    QStringList ATC3RuleList;
     Endpoints endpoints;
     // The institution table, built at start-up from the program folder.
     CHospitalSet hospitalSet;
 
     // The patient on screen.
     PatientState patient;
-    // The kind the cloud report shows ("drug", "labdata", or empty before any).
-    QString cloudReportType;
 
   signals:
     // The column panel of the cloud page was just shown or hidden by the gear button.
@@ -133,6 +135,7 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     void setUpReadParts();
     // Runs one query; a close asked for meanwhile waits for its end.
     void runQuery(const std::function<void()>& query);
+    void setUpCloudReport();
     // The window's current settings into what the query parts read.
     void prepareRead();
     void setUpWidgets();
@@ -143,7 +146,6 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     void placeToolGroup();
     void rescaleTo(int ppi);
     void onClose();
-    void storeReportColumnWidths(IniFile& ini);
 
     Ui::TFtolv* ui;
     Deps deps_;
@@ -162,4 +164,6 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     bool closePending_ = false;
     // The card, cloud and flow objects of the two queries.
     std::unique_ptr<ReadParts, ReadPartsDeleter> read_;
+    std::unique_ptr<cloud::CloudReport> report_;
+    std::unique_ptr<cloud::CloudReportView> reportView_;
 };

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include "window_fixture.h"
@@ -243,8 +244,8 @@ TEST_F(WindowLayout, HiddenRecordListsAndReport) {
     EXPECT_EQ(lab->columnWidth(0), 32);
     EXPECT_EQ(lab->columnWidth(15), 65);
 
-    auto* report = get<QTreeWidget>("CcloudReport");
-    EXPECT_EQ(report->columnCount(), 0);
+    auto* report = get<QTreeView>("CcloudReport");
+    EXPECT_EQ(report->model()->columnCount(), 0);
     EXPECT_EQ(report->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(report->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(report->editTriggers(), QAbstractItemView::NoEditTriggers);

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include "cloud/edge_chart.h"
@@ -89,7 +90,9 @@ TEST_F(WindowRead, CardReadFillsThePatientPages) {
     EXPECT_TRUE(browser->scripts.isEmpty()) << "a card-only read does not touch the cloud";
     EXPECT_TRUE(w.isEnabled());
     EXPECT_TRUE(get<QPushButton>("Cread")->isEnabled());
-    EXPECT_EQ(get<QTabWidget>("CmainPage")->currentWidget(), get<QWidget>("CPptData"));
+    // Every read ends on the drug report, here without cloud records.
+    EXPECT_EQ(get<QTabWidget>("CmainPage")->currentWidget(), get<QWidget>("CPcloudChart"));
+    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:0");
 }
 
 TEST_F(WindowRead, MissingCardShowsItsMessageAndEnablesTheWindow) {
@@ -117,11 +120,13 @@ TEST_F(WindowRead, CardOnlyReadTakesTheCloudCountsAway) {
     get<QRadioButton>("CICcloudcheck")->setChecked(true);
     get<QPushButton>("Cread")->click();
     ASSERT_THAT(prompts.messages(), ::testing::IsEmpty());
-    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "藥歷25筆 檢驗0筆");
+    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:25");
 
+    // The next patient's card alone: nothing of the last patient's records stays.
     get<QRadioButton>("CICcheck")->setChecked(true);
     get<QPushButton>("Cread")->click();
-    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "");
+    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:0");
+    EXPECT_EQ(get<QTreeView>("CcloudReport")->model()->rowCount(), 0);
     EXPECT_EQ(get<QTreeWidget>("CcloudDrug")->topLevelItemCount(), 0);
     EXPECT_TRUE(w.isEnabled());
 }

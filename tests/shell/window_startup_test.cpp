@@ -3,13 +3,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QTreeWidget>
 
+#include "report/cloud_report.h"
 #include "window_fixture.h"
 
 using ::testing::ElementsAre;
@@ -207,8 +210,9 @@ TEST_F(WindowStartup, StoredSettingsReachTheControls) {
     EXPECT_TRUE(get<QCheckBox>("CdateSortType")->isChecked());
     EXPECT_EQ(get<QLineEdit>("CcardDrPIN")->text(), "0000");
     EXPECT_EQ(get<QLineEdit>("CVHCNHIlocation")->text(), "C:\\vhc\\虛擬健保卡控制軟體.exe");
-    EXPECT_THAT(w.NameRuleList, ElementsAre("普拿疼", "阿斯 匹靈"));
-    EXPECT_TRUE(w.ICD10RuleList.isEmpty());
+    EXPECT_THAT(w.cloudReport().rules().NameRuleList, ElementsAre("普拿疼", "阿斯 匹靈"));
+    EXPECT_TRUE(w.cloudReport().rules().ICD10RuleList.isEmpty());
+    EXPECT_EQ(w.cloudReport().defaultWidths(cloud::Kind::Lab).value(22), 122);
     auto* labList = get<QTreeWidget>("CcloudLabData");
     EXPECT_EQ(labList->columnWidth(0), 100);
     EXPECT_EQ(labList->columnWidth(22), 122);
@@ -255,18 +259,17 @@ TEST_F(WindowStartup, CloseAndDestroyStoreZoomSizeAndReportWidths) {
     TFtolv& w = start();
     get<QSpinBox>("Czoomfactor")->setValue(12);
     w.resize(1000, 600);
-    w.cloudReportType = "drug";
-    auto* report = get<QTreeWidget>("CcloudReport");
-    report->setHeaderLabels({"就醫日期", "藥品名稱"});
-    report->setColumnWidth(0, 54);
-    report->setColumnWidth(1, 180);
+    w.showCloud("drug");
+    auto* report = get<QTreeView>("CcloudReport");
+    report->header()->resizeSection(0, 61);  // dragged
+    report->header()->resizeSection(9, 180);
     w.close();
     EXPECT_FALSE(controlSoftware->isLoaded());
     destroy();
     EXPECT_EQ(ini().readString("system", "雲端藥歷字體大小", ""), "1.2");
     EXPECT_EQ(ini().readInteger("system", "視窗寬度", 0), 1000);
     EXPECT_EQ(ini().readInteger("system", "視窗長度", 0), 600);
-    EXPECT_EQ(ini().readInteger("drugfield", "就醫日期", 0), 54);
+    EXPECT_EQ(ini().readInteger("drugfield", "就醫日期", 0), 61);
     EXPECT_EQ(ini().readInteger("drugfield", "藥品名稱", 0), 180);
     EXPECT_TRUE(ini().readSection("labfield").isEmpty());
 }
