@@ -12,10 +12,12 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/prompts.h"
 
@@ -180,7 +182,9 @@ void CloudReportView::connectHandlers() {
             [this](const QPoint& pos) { CcloudReportContextPopup(pos); });
     connect(w_.CcloudReport->header(), &QHeaderView::sectionResized, this,
             [this](int column, int, int width) {
-                if (!syncing_) report_.setColumnWidth(column, width);
+                if (syncing_) return;
+                if (column == 0) width = std::max(0, width - checkBoxExtent());
+                report_.setColumnWidth(column, width);
             });
 }
 
@@ -320,14 +324,23 @@ void CloudReportView::syncPanel() {
     syncWidths();
 }
 
+int CloudReportView::checkBoxExtent() const {
+    QTreeView* view = w_.CcloudReport;
+    return view->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, view) + 6;
+}
+
 void CloudReportView::syncWidths() {
     syncing_ = true;
     QTreeView* view = w_.CcloudReport;
     const QList<FieldItem>& fields = report_.fields();
     for (int k = 0; k < fields.size() && k < view->header()->count(); ++k) {
         const int width = fields.at(k).width;
-        if (width >= 0)
-            view->header()->resizeSection(k, width);
+        // The stored widths are the text's; the first column also carries the
+        // row's check box.
+        if (width > 0)
+            view->header()->resizeSection(k, k == 0 ? width + checkBoxExtent() : width);
+        else if (width == 0)
+            view->header()->resizeSection(k, 0);
         else
             view->resizeColumnToContents(k);
     }

@@ -94,6 +94,8 @@ class CloudReportView : public QObject {
     // The lists and the column widths as the report holds them now.
     void syncPanel();
     void syncWidths();
+    // What the check box adds to the first column's width.
+    int checkBoxExtent() const;
     void moveField(int delta);
     void moveSortKey(int delta);
 

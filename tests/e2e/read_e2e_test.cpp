@@ -8,9 +8,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "card/loaded_control_software.h"
@@ -60,6 +64,9 @@ class ReadEndToEnd : public ::testing::Test {
 
         QFile fp(kDemo + "/cloudsite-cert.sha256");
         ASSERT_TRUE(fp.open(QIODevice::ReadOnly));
+        // The demo's settings (its report rules), pointed at this site.
+        ASSERT_TRUE(QFile::copy(kDemo + "/tolvane.ini", path("tolvane.ini")));
+        QFile::setPermissions(path("tolvane.ini"), QFile::ReadOwner | QFile::WriteOwner);
         IniFile ini(path("tolvane.ini"));
         ini.writeString("endpoints", "cloudHost", QString("127.0.0.1:%1").arg(site->port()));
         ini.writeString("endpoints", "vpnTestAddress", "127.0.0.1");
@@ -136,6 +143,42 @@ TEST_F(ReadEndToEnd, TwoPatientsOneAfterTheOther) {
     EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "藥歷4筆 檢驗0筆");
     EXPECT_TRUE(get<QRadioButton>("CsexM")->isChecked());
     EXPECT_TRUE(w.isEnabled());
+}
+
+TEST_F(ReadEndToEnd, ReadEndsOnTheDrugReport) {
+    TFtolv& w = start();
+    get<QRadioButton>("CICcloudcheck")->setChecked(true);
+    get<QPushButton>("Cread")->click();
+    EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(" | ").toStdString();
+    auto* pages = get<QTabWidget>("CmainPage");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "CPcloudChart");
+    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:26");
+    auto* report = get<QTreeView>("CcloudReport");
+    ASSERT_EQ(report->model()->rowCount(), 26);
+    EXPECT_EQ(report->model()->headerData(9, Qt::Horizontal).toString(), "藥品名稱");
+    EXPECT_EQ(report->model()->index(0, 9).data().toString(), "庫魯化錠500毫克");
+    // TOLVANE_REPORT_SHOTS names a folder for pictures of the report to look at.
+    const QString shots = qEnvironmentVariable("TOLVANE_REPORT_SHOTS");
+    auto shoot = [&](const char* name) {
+        if (shots.isEmpty()) return;
+        QApplication::processEvents();
+        w.grab().save(shots + "/" + name);
+    };
+    shoot("report-drug.png");
+
+    get<QToolButton>("ToolButton2")->click();
+    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:12");
+    get<QToolButton>("Csetting")->click();
+    EXPECT_TRUE(get<QWidget>("CPfieldSetting")->isVisible());
+    EXPECT_EQ(get<QListWidget>("CviewfieldList")->count(), 23);
+    shoot("report-lab-columns.png");
+
+    // The demo's rules select some drug rows; the clinic's own are never among them.
+    get<QToolButton>("ToolButton1")->click();
+    get<QToolButton>("CcloudShowSelect")->click();
+    const int selected = report->model()->rowCount();
+    EXPECT_GT(selected, 0);
+    EXPECT_LT(selected, 26);
 }
 
 }  // namespace
