@@ -66,7 +66,6 @@ class ReadEndToEnd : public ::testing::Test {
         ASSERT_TRUE(fp.open(QIODevice::ReadOnly));
         // The demo's settings (its report rules), pointed at this site.
         ASSERT_TRUE(QFile::copy(kDemo + "/tolvane.ini", path("tolvane.ini")));
-        QFile::setPermissions(path("tolvane.ini"), QFile::ReadOwner | QFile::WriteOwner);
         IniFile ini(path("tolvane.ini"));
         ini.writeString("endpoints", "cloudHost", QString("127.0.0.1:%1").arg(site->port()));
         ini.writeString("endpoints", "vpnTestAddress", "127.0.0.1");
