@@ -261,15 +261,14 @@ TEST_F(WindowStartup, CloseAndDestroyStoreZoomSizeAndReportWidths) {
     w.resize(1000, 600);
     w.showCloud("drug");
     auto* report = get<QTreeView>("CcloudReport");
-    report->header()->resizeSection(0, 61);  // dragged
-    report->header()->resizeSection(9, 180);
+    report->header()->resizeSection(9, 200);  // "藥品名稱" dragged
     w.close();
     EXPECT_FALSE(controlSoftware->isLoaded());
     destroy();
     EXPECT_EQ(ini().readString("system", "雲端藥歷字體大小", ""), "1.2");
     EXPECT_EQ(ini().readInteger("system", "視窗寬度", 0), 1000);
     EXPECT_EQ(ini().readInteger("system", "視窗長度", 0), 600);
-    EXPECT_EQ(ini().readInteger("drugfield", "就醫日期", 0), 61);
-    EXPECT_EQ(ini().readInteger("drugfield", "藥品名稱", 0), 180);
+    EXPECT_EQ(ini().readInteger("drugfield", "就醫日期", 0), 54);
+    EXPECT_EQ(ini().readInteger("drugfield", "藥品名稱", 0), 200);
     EXPECT_TRUE(ini().readSection("labfield").isEmpty());
 }
