@@ -62,6 +62,19 @@ QWidget* panelHeader(const QString& title, QToolButton* up, QToolButton* dn, QWi
     return header;
 }
 
+// Takes `widget` out of `layout` or any layout nested in it.
+bool removeFromLayout(QLayout* layout, QWidget* widget) {
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == widget) {
+            delete layout->takeAt(i);
+            return true;
+        }
+        if (item->layout() && removeFromLayout(item->layout(), widget)) return true;
+    }
+    return false;
+}
+
 int rowOf(QListWidget* list) {
     QListWidgetItem* item = list->currentItem();
     return item && item->isSelected() ? list->row(item) : -1;
@@ -125,12 +138,10 @@ void CloudReportView::buildFieldPanel() {
 void CloudReportView::buildRulePanel() {
     QFrame* panel = w_.CPcloudSetting;
     // A floating panel over the report, not a part of the page's layout.
-    if (QWidget* page = w_.CPcloudChart) {
-        if (QLayout* l = panel->parentWidget() ? panel->parentWidget()->layout() : nullptr)
-            l->removeWidget(panel);
-        panel->setParent(page);
-        panel->move(8, 8);
-    }
+    if (QWidget* parent = panel->parentWidget(); parent && parent->layout())
+        removeFromLayout(parent->layout(), panel);
+    if (w_.CPcloudChart && panel->parentWidget() != w_.CPcloudChart)
+        panel->setParent(w_.CPcloudChart);
     panel->setFixedSize(425, 236);
     panel->setAutoFillBackground(true);
     QPalette pal = panel->palette();
@@ -220,8 +231,10 @@ void CloudReportView::CcloudSetClick() {
     CcloudNameInclude->setPlainText(texts.name);
     CcloudICD10Include->setPlainText(texts.icd10);
     CcloudATC3Include->setPlainText(texts.atc3);
-    w_.CPcloudSetting->show();
-    w_.CPcloudSetting->raise();
+    QWidget* panel = w_.CPcloudSetting;
+    panel->move(w_.CcloudReport->mapTo(panel->parentWidget(), QPoint(8, 8)));
+    panel->show();
+    panel->raise();
 }
 
 void CloudReportView::CcloudRuleSaveClick() {

@@ -76,6 +76,7 @@ class ReportPage : public ::testing::Test {
         body->addWidget(w.CcloudReport);
         body->addWidget(w.CPfieldSetting);
         body->addWidget(w.CPcloudSetting);
+        w.CPfieldSetting->hide();
         w.CdateSortType = new QCheckBox(&window);
         w.CcopyWithTagCheck = new QCheckBox(&window);
         auto* layout = new QVBoxLayout(&window);
@@ -83,7 +84,7 @@ class ReportPage : public ::testing::Test {
         view = std::make_unique<CloudReportView>(report, w, prompts, folder.appPath(),
                                                  [this](const QString& t) { msg2 = t; });
         report.fillCloudData(reportFixture("drug-records.txt"), reportFixture("lab-records.txt"));
-        window.resize(500, 400);
+        window.resize(700, 400);
         window.show();
     }
 
@@ -134,6 +135,9 @@ TEST_F(ReportPage, RulePanelReadsAndSavesTheSettings) {
     w.CcloudSet->click();
     EXPECT_TRUE(w.CPcloudSetting->isVisible());
     EXPECT_EQ(w.CPcloudSetting->size(), QSize(425, 236));
+    // Over the report, which keeps its width.
+    const QRect report(w.CcloudReport->mapTo(w.CPcloudChart, QPoint(0, 0)), w.CcloudReport->size());
+    EXPECT_TRUE(report.contains(w.CPcloudSetting->geometry())) << w.CcloudReport->width();
     EXPECT_EQ(view->CcloudNameInclude->toPlainText(), "眼科\n台大");
     view->CcloudNameInclude->setPlainText("眼科,醫院");
     view->CcloudICD10Include->setPlainText(" H25 ");
