@@ -139,7 +139,7 @@ TEST_F(ReadEndToEnd, TwoPatientsOneAfterTheOther) {
     EXPECT_EQ(records(w.patient.sLab), 0);
     EXPECT_TRUE(get<QLabel>("Cmsg3")->text().startsWith("陳志明"))
         << get<QLabel>("Cmsg3")->text().toStdString();
-    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "藥歷4筆 檢驗0筆");
+    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:4");
     EXPECT_TRUE(get<QRadioButton>("CsexM")->isChecked());
     EXPECT_TRUE(w.isEnabled());
 }
