@@ -17,6 +17,8 @@ class Prompts {
     virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                             const QString& defaultText) = 0;
     virtual Answer question(const QString& text) = 0;
+    // The same question as a warning, No being the default button.
+    virtual Answer warningQuestion(const QString& text) { return question(text); }
     // A file-open dialog with a single filter (name and pattern) whose file must
     // exist; nullopt when cancelled.
     virtual std::optional<QString> openFile(const QString& startDir, const QString& filterName,

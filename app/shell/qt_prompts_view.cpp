@@ -30,6 +30,17 @@ Prompts::Answer QtPrompts::question(const QString& text) {
     return Answer::Closed;
 }
 
+Prompts::Answer QtPrompts::warningQuestion(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(static_cast<QAbstractButton*>(nullptr));
+    const int r = box.exec();
+    if (r == QMessageBox::Yes) return Answer::Yes;
+    if (r == QMessageBox::No) return Answer::No;
+    return Answer::Closed;
+}
+
 std::optional<QString> QtPrompts::openFile(const QString& startDir, const QString& filterName,
                                            const QString& pattern) {
     const QString file = QFileDialog::getOpenFileName(

@@ -10,6 +10,7 @@ class QtPrompts : public Prompts {
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultText) override;
     Answer question(const QString& text) override;
+    Answer warningQuestion(const QString& text) override;
     std::optional<QString> openFile(const QString& startDir, const QString& filterName,
                                     const QString& pattern) override;
 };
