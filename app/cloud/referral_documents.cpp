@@ -45,9 +45,11 @@ QByteArray soapEnvelope(const QString& json) {
     w.writeNamespace(kSoapEnvelopeNs, QStringLiteral("soap"));
     w.writeStartElement(kSoapEnvelopeNs, QStringLiteral("Envelope"));
     w.writeStartElement(kSoapEnvelopeNs, QStringLiteral("Body"));
-    w.writeDefaultNamespace(kNamespace);
-    w.writeStartElement(kNamespace, QStringLiteral("GetRefData"));
-    w.writeTextElement(kNamespace, QStringLiteral("json"), json);
+    // The operation's namespace as the element's default one, where the service
+    // expects it, rather than on the envelope.
+    w.writeStartElement(QStringLiteral("GetRefData"));
+    w.writeAttribute(QStringLiteral("xmlns"), kNamespace);
+    w.writeTextElement(QStringLiteral("json"), json);
     w.writeEndDocument();
     return out;
 }
