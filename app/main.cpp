@@ -6,7 +6,9 @@
 #include <QMetaObject>
 #include <QVBoxLayout>
 
+#include "card/health_promotion_library.h"
 #include "card/loaded_control_software.h"
+#include "cloud/vpn_addon.h"
 #include "cloud/webengine_browser_view.h"
 #include "common/clock.h"
 #include "shell/pinger.h"
@@ -21,6 +23,8 @@ int main(int argc, char** argv) {
 
     const QString appPath = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     LoadedControlSoftware controlSoftware(appPath);
+    HpaBhpLibrary healthPromotion(appPath);
+    CsHisXAddOn vpnAddOn(appPath);
     IcmpPinger pinger(systemClock());
     QtPrompts prompts;
 
@@ -30,6 +34,8 @@ int main(int argc, char** argv) {
     deps.pinger = &pinger;
     deps.prompts = &prompts;
     deps.clock = &systemClock();
+    deps.healthPromotion = &healthPromotion;
+    deps.vpnAddOn = &vpnAddOn;
     deps.browserFactory = [](QWidget* host, const Endpoints& endpoints) -> Browser* {
         auto* browser = new WebEngineBrowser(host, WebEngineBrowser::defaultProfileFolder());
         if (browser->parent() == nullptr) browser->setParent(host);

@@ -11,6 +11,11 @@ Endpoints Endpoints::read(const IniFile& ini) {
     e.preventApiHost = ini.readString(kSection, QStringLiteral("preventApiHost"), QString());
     e.referralHost = ini.readString(kSection, QStringLiteral("referralHost"), QString());
     e.testCertSha256 = ini.readString(kSection, QStringLiteral("testCertSha256"), QString());
+    // Every exchange ends at some time: a value that is no positive number is the default.
+    e.serviceTimeoutSeconds = ini.readInteger(kSection, QStringLiteral("serviceTimeoutSeconds"),
+                                              kDefaultServiceTimeoutSeconds);
+    if (e.serviceTimeoutSeconds <= 0 || e.serviceTimeoutSeconds > 600)
+        e.serviceTimeoutSeconds = kDefaultServiceTimeoutSeconds;
     return e;
 }
 

@@ -17,6 +17,9 @@ struct Endpoints {
     QString preventApiHost;  // "preventApiHost": host[:port] of the preventive-care API
     QString referralHost;    // "referralHost": host[:port] of the referral service
     QString testCertSha256;  // "testCertSha256": SHA-256 of a test server certificate to trust
+    // "serviceTimeoutSeconds": how long one exchange with a web service may take.
+    static constexpr int kDefaultServiceTimeoutSeconds = 30;
+    int serviceTimeoutSeconds = kDefaultServiceTimeoutSeconds;
 
     static Endpoints read(const IniFile& ini);
 

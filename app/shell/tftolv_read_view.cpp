@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include "card/adult_prevent.h"
 #include "card/card_decoding.h"
 #include "card/patient_pages.h"
 #include "card/patient_pages_view.h"
@@ -12,6 +13,8 @@
 #include "cloud/browser.h"
 #include "cloud/browser_driver.h"
 #include "cloud/edge_chart.h"
+#include "cloud/qt_http_transport.h"
+#include "cloud/referral_query.h"
 #include "common/clock.h"
 #include "common/prompts.h"
 #include "report/cloud_report.h"
@@ -44,7 +47,32 @@ struct TFtolv::ReadParts {
           driver(browser, *d.clock, w),
           loader(driver, *d.clock, *d.prompts, w, *d.controlSoftware, cloudSettings),
           flow(ReadFlowContext{*d.controlSoftware, reader, loader, names, *d.clock, *d.prompts, w,
-                               w, w.patient}) {}
+                               w, w.patient},
+               serviceSteps(w, d)) {}
+
+    // The eligibility and referral steps, when their helpers are there.
+    ReadFlowSteps serviceSteps(TFtolv& w, const Deps& d) {
+        http.setTimeoutMs(w.endpoints.serviceTimeoutSeconds * 1000);
+        http.setTrustedCertificateFingerprint(w.endpoints.testCertSha256);
+        ReadFlowSteps steps;
+        if (d.healthPromotion) {
+            prevent = std::make_unique<AdultPreventQuery>(*d.healthPromotion, http, *d.prompts);
+            prevent->setHost(w.endpoints.preventApiHost);
+            steps.getAdultPrevent = [this, &w] {
+                return prevent->getAdultPrevent([this, &w] {
+                    return reader.getRegisterBasic(w.patient.ptData, w.patient.PtBuffer);
+                });
+            };
+        }
+        if (d.vpnAddOn) {
+            referral = std::make_unique<ReferralQuery>(*d.vpnAddOn, http, *d.prompts, w, *d.clock);
+            referral->setHost(w.endpoints.referralHost);
+            steps.GetRefDataJSON = [this, &w] {
+                return referral->GetRefDataJSON(w.patient.sHospitalCode, w.patient.ptData);
+            };
+        }
+        return steps;
+    }
 
     DiagnosisDatabase diagnoses;
     CodeTableLookups names;
@@ -53,6 +81,9 @@ struct TFtolv::ReadParts {
     BrowserDriver driver;
     EdgeChartSettings cloudSettings;
     EdgeChartLoader loader;
+    QtHttpTransport http;
+    std::unique_ptr<AdultPreventQuery> prevent;
+    std::unique_ptr<ReferralQuery> referral;
     ReadFlow flow;
 };
 

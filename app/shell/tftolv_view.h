@@ -20,6 +20,8 @@
 
 class Browser;
 class Clock;
+class HealthPromotionLibrary;
+class VpnAddOn;
 namespace cloud {
 class CloudReport;
 class CloudReportView;
@@ -46,6 +48,9 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
         Pinger* pinger = nullptr;
         Prompts* prompts = nullptr;
         Clock* clock = nullptr;
+        // The two web services' helpers. Without them "Read" asks neither service.
+        HealthPromotionLibrary* healthPromotion = nullptr;
+        VpnAddOn* vpnAddOn = nullptr;
         // Creates the embedded browser inside `host` (which has an empty layout)
         // and returns it; it must be a child of host. May be empty: no browser.
         std::function<Browser*(QWidget* host, const Endpoints& endpoints)> browserFactory;

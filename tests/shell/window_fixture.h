@@ -81,6 +81,8 @@ class WindowTest : public ::testing::Test {
         deps.pinger = &pinger;
         deps.prompts = &prompts;
         deps.clock = &clock;
+        deps.healthPromotion = healthPromotion;
+        deps.vpnAddOn = vpnAddOn;
         deps.browserFactory = [this](QWidget* host, const Endpoints&) -> Browser* {
             browser = new FakeBrowser(clock);
             browser->setParent(host);
@@ -113,6 +115,9 @@ class WindowTest : public ::testing::Test {
     RecordingPrompts prompts;
     VirtualClock clock;
     FakeBrowser* browser = nullptr;
+    // The web services' helpers; none by default, so "Read" asks neither service.
+    HealthPromotionLibrary* healthPromotion = nullptr;
+    VpnAddOn* vpnAddOn = nullptr;
     std::unique_ptr<ControlSoftware> controlSoftware;
     std::unique_ptr<TFtolv> window;
 };
