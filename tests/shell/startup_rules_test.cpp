@@ -69,3 +69,17 @@ TEST(EndpointsSection, DefaultsAndStoredValues) {
     EXPECT_EQ(e.vpnTestAddress, "127.0.0.1");
     EXPECT_EQ(e.testCertSha256, "AB:CD");
 }
+
+TEST(EndpointsSection, ServiceTimeoutIsAlwaysBounded) {
+    QTemporaryDir dir;
+    IniFile ini(dir.filePath("tolvane.ini"));
+    EXPECT_EQ(Endpoints::read(ini).serviceTimeoutSeconds, 30);
+    const struct {
+        const char* stored;
+        int seconds;
+    } cases[] = {{"5", 5}, {"600", 600}, {"0", 30}, {"-3", 30}, {"601", 30}, {"abc", 30}};
+    for (const auto& c : cases) {
+        ini.writeString("endpoints", "serviceTimeoutSeconds", c.stored);
+        EXPECT_EQ(Endpoints::read(ini).serviceTimeoutSeconds, c.seconds) << c.stored;
+    }
+}
