@@ -1,6 +1,6 @@
 // "Read" from the window on a copy of the demo program folder: the stand-in card
-// reader, the real browser engine and the loopback cloud site over HTTPS with the
-// pinned test certificate.
+// reader, the real browser engine, the loopback cloud site and web services over
+// HTTPS with the pinned test certificate.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -17,13 +18,16 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "card/health_promotion_library.h"
 #include "card/loaded_control_software.h"
+#include "cloud/vpn_addon.h"
 #include "cloud/webengine_browser_view.h"
 #include "cloud_site.h"
 #include "common/clock.h"
 #include "common/ini_file.h"
 #include "qstring_printer.h"
 #include "recording_prompts.h"
+#include "services_site.h"
 #include "shell/pinger.h"
 #include "shell/tftolv_view.h"
 
@@ -52,8 +56,8 @@ class ReadEndToEnd : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        for (const char* f :
-             {"libcshis.so", "sim-cards.json", "hospbsc.txt", "MX.sqlite", "ICD10CM.sqlite"})
+        for (const char* f : {"libcshis.so", "libHpaBhp.so", "libCsHisX.so", "sim-cards.json",
+                              "hospbsc.txt", "MX.sqlite", "ICD10CM.sqlite"})
             ASSERT_TRUE(QFile::copy(kDemo + "/" + f, path(f))) << f;
         insert("demo");
 
@@ -61,6 +65,10 @@ class ReadEndToEnd : public ::testing::Test {
             cloudsite::Options{kDemo + "/cloudsite-cert.pem", kDemo + "/cloudsite-key.pem",
                                kDemo + "/cloud-records.json", dir.path()});
         ASSERT_TRUE(site->start()) << site->error().toStdString();
+        services = std::make_unique<services::Server>(
+            services::Options{kDemo + "/cloudsite-cert.pem", kDemo + "/cloudsite-key.pem",
+                              kDemo + "/" + services::kFixtureFile, dir.path()});
+        ASSERT_TRUE(services->start()) << services->error().toStdString();
 
         QFile fp(kDemo + "/cloudsite-cert.sha256");
         ASSERT_TRUE(fp.open(QIODevice::ReadOnly));
@@ -70,11 +78,14 @@ class ReadEndToEnd : public ::testing::Test {
         ini.writeString("endpoints", "cloudHost", QString("127.0.0.1:%1").arg(site->port()));
         ini.writeString("endpoints", "vpnTestAddress", "127.0.0.1");
         ini.writeString("endpoints", "testCertSha256", QString::fromLatin1(fp.readAll()).trimmed());
+        ini.writeString("endpoints", "preventApiHost", services->host());
+        ini.writeString("endpoints", "referralHost", services->host());
     }
 
     void TearDown() override {
         window.reset();
         site.reset();
+        services.reset();
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -91,6 +102,8 @@ class ReadEndToEnd : public ::testing::Test {
         deps.pinger = &pinger;
         deps.prompts = &prompts;
         deps.clock = &systemClock();
+        deps.healthPromotion = &hpa;
+        deps.vpnAddOn = &vpn;
         deps.browserFactory = [this](QWidget* host, const Endpoints& endpoints) -> Browser* {
             auto* browser = new WebEngineBrowser(host, path("profile"));
             browser->setTrustedCertificateFingerprint(endpoints.testCertSha256);
@@ -108,7 +121,10 @@ class ReadEndToEnd : public ::testing::Test {
 
     QTemporaryDir dir;
     std::unique_ptr<cloudsite::Site> site;
+    std::unique_ptr<services::Server> services;
     LoadedControlSoftware cs{dir.path()};
+    HpaBhpLibrary hpa{dir.path()};
+    CsHisXAddOn vpn{dir.path()};
     AnswersAlways pinger;
     RecordingPrompts prompts;
     std::unique_ptr<TFtolv> window;
@@ -123,6 +139,9 @@ TEST_F(ReadEndToEnd, TwoPatientsOneAfterTheOther) {
     EXPECT_EQ(get<QLineEdit>("CptID")->text(), "B220715631");
     EXPECT_EQ(records(w.patient.sDrug), 26);
     EXPECT_EQ(records(w.patient.sLab), 12);
+    EXPECT_EQ(get<QLabel>("Cmsg3")->text(), "林雅婷 符合成人預防保健(40-64歲每3年1次)");
+    EXPECT_EQ(get<QPlainTextEdit>("CrefMemo")->toPlainText(),
+              "1151201 心臟內科 高血壓追蹤~~1151118 骨科, 腰痛複診");
     EXPECT_TRUE(w.isEnabled());
 
     // The next patient: the site takes the card now in the reader 2 s after the
@@ -130,6 +149,7 @@ TEST_F(ReadEndToEnd, TwoPatientsOneAfterTheOther) {
     // patient may be read or stay.
     site->switches().changeDelayMs = 2000;
     insert("male");
+    prompts.scriptQuestion(Prompts::Answer::No);
     get<QPushButton>("Cread")->click();
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(" | ").toStdString();
     EXPECT_EQ(get<QLineEdit>("CptID")->text(), "F129048179");
@@ -141,6 +161,9 @@ TEST_F(ReadEndToEnd, TwoPatientsOneAfterTheOther) {
         << get<QLabel>("Cmsg3")->text().toStdString();
     EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:4");
     EXPECT_TRUE(get<QRadioButton>("CsexM")->isChecked());
+    EXPECT_EQ(prompts.questions(), QStringList{"知情同意?"});
+    EXPECT_EQ(get<QLabel>("Cmsg3")->text(), "陳志明 民眾未同意,無法查詢資格");
+    EXPECT_TRUE(get<QPlainTextEdit>("CrefMemo")->toPlainText().isEmpty());
     EXPECT_TRUE(w.isEnabled());
 }
 
