@@ -199,6 +199,16 @@ TEST_F(Services, CertificateMustBeThePinnedOne) {
 
     http.setTrustedCertificateFingerprint(pinnedFingerprint());
     EXPECT_TRUE(referrals().has_value());
+
+    // Plain http is refused before anything is sent.
+    HttpRequest plain;
+    plain.url =
+        QUrl(QStringLiteral("http://%1/ipie0000/IPIE0000S01.asmx?wsdl").arg(server->host()));
+    server->clearRecorded();
+    const HttpResponse refused = http.exchange(plain);
+    EXPECT_FALSE(refused.completed);
+    EXPECT_FALSE(refused.error.isEmpty());
+    EXPECT_TRUE(server->recorded().isEmpty());
 }
 
 TEST_F(Services, StandInRejectsValuesNotOfTheInsertedCard) {
