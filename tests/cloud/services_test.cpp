@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLibrary>
 #include <QTemporaryDir>
 
 #include "card/adult_prevent.h"
@@ -289,6 +290,12 @@ TEST_F(Services, ComponentSwitches) {
     const auto list = vpn.create()->GetAllCardsInfoInCS();
     ASSERT_TRUE(list.has_value());
     EXPECT_EQ(referral::parseCardList(*list), std::nullopt) << list->toStdString();
+
+    // Every component made was released again.
+    QLibrary lib(QDir(kDemo).filePath("CsHisX"));
+    const auto live = reinterpret_cast<int (*)()>(lib.resolve("vpnLiveComponents"));
+    ASSERT_NE(live, nullptr);
+    EXPECT_EQ(live(), 0);
 }
 
 }  // namespace
