@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QStringList>
 
-#include "card/control_software.h"
+#include "card/loaded_control_software.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
 const char* const HpaBhpLibrary::kTokenExport = "_hpaGetBhpApiToken@0";

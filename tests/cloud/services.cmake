@@ -2,8 +2,7 @@
 # the stand-in libraries of the demo folder, with short time-outs.
 tolvane_test(services_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/services_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/core_app.cpp
-  LIBS tolvane_cloud tolvane_card sim_services tolvane_test_support Qt6::Core)
+  LIBS tolvane_cloud tolvane_card sim_services tolvane_test_core_app tolvane_test_support Qt6::Core)
 target_compile_definitions(services_test PRIVATE
   CSHIS_FIXTURE="${CMAKE_SOURCE_DIR}/sim/cshis/fixtures/cards.json")
 add_dependencies(services_test hpabhp vpnaddon services_files)
