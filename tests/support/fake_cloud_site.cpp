@@ -110,6 +110,7 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
                 clock_.after(tabOpenMs, [this, n] {
                     openTab = n;
                     page = 0;
+                    drawnAt_ = clock_.elapsedMs() + tableDrawMs;
                 });
             }
             return none();
@@ -118,9 +119,17 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
     const FakeTab* tab = current();
     // The table scripts give empty text without a table, or the page's no-data text.
     const bool table = tab && !tab->pages.isEmpty() && !tableNeverAppears;
-    if (s == EdgeTableReader::kTableText)
+    if (s == EdgeTableReader::kTableText) {
+        if (table && clock_.elapsedMs() < drawnAt_) {
+            if (oldTableUntilDrawn) return text(lastTableText_);
+            const QString header = tab->pages.at(0).section(u'\n', 0, 0);
+            return text(header + "\n" + header +
+                        "\nNo data available in table\nShowing 0 to 0 of 0 entries");
+        }
+        if (table) lastTableText_ = tab->pages.at(page);
         return text(table ? tab->pages.at(page)
                           : (tab && tab->pages.isEmpty() ? EdgeTableReader::kNoData : QString()));
+    }
     if (s == EdgeTableReader::kTableHtml && !table) return text(QString());
     if (!table) return none();
     if (s == EdgeTableReader::kTableHtml) {

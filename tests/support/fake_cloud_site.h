@@ -48,7 +48,12 @@ class FakeCloudSite {
     bool changeNeverHappens = false;  // the click leads back to the old patient's page
     std::uint32_t staleLoadMs = 0;    // 0: off; else the old load ends this long after the click
     bool tableNeverAppears = false;   // an open tab's table stays missing
-    QList<FakeTab> tabs;              // every patient's tabs...
+    // An opened tab's table gets its rows this long after the tab shows open;
+    // until then it is empty ("Showing 0 to 0 of 0"), or with oldTableUntilDrawn
+    // still the table last shown.
+    std::uint32_t tableDrawMs = 0;
+    bool oldTableUntilDrawn = false;
+    QList<FakeTab> tabs;                      // every patient's tabs...
     QMap<QString, QList<FakeTab>> byPatient;  // ...unless the patient has their own
     QString cardId = "A123456789";            // the patient card in the reader
     QString sessionId = "A123456789";         // the patient the site shows
@@ -70,4 +75,6 @@ class FakeCloudSite {
     VirtualClock& clock_;
     FakeBrowser& browser_;
     quint64 lastNavigation_ = 0;
+    std::uint64_t drawnAt_ = 0;  // virtual ms at which the open tab's table has its rows
+    QString lastTableText_;      // the table text last answered
 };
