@@ -73,6 +73,10 @@ class BrowserDriver : public QObject {
     // clearNavigationFlags() and navigate.
     void navigate(const QUrl& url);
 
+    // No navigation has started since the flags were cleared, or the one that
+    // started has ended (either way).
+    bool navigationSettled() const { return !bWebLoadStart_ || bWebLoadComplete_ || bEdgeErr_; }
+
     bool bWebLoadStart() const { return bWebLoadStart_; }
     bool bWebLoadComplete() const { return bWebLoadComplete_; }
     bool bEdgeErr() const { return bEdgeErr_; }

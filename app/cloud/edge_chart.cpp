@@ -175,19 +175,28 @@ int EdgeChartLoader::tabNumber(const QString& caption) {
 bool EdgeChartLoader::openTab(const QString& caption, EdgeTableKind kind) {
     const int n = tabNumber(caption);
     if (n == 0) return false;  // the site has no such tab: nothing to wait for
+    // The tab is a link: until its page has loaded, the page before it stays, and
+    // shows this very tab open when it was open already (the record page comes
+    // with the first tab open). Only the fast pacing looks soon enough to see that
+    // page, so it takes "open" only once the page the click started has loaded.
+    driver_.clearNavigationFlags();
     driver_.runScript(tabClick(n));
     const QString title = "title=" + caption;
     const std::uint32_t mark = clock_.tickCount();
     do {
         driver_.fixedPause(500);
+        // The first look comes a poll gap after the click, once the navigation
+        // it starts has made itself known.
+        driver_.pollGap();
         const QString html = driver_.GetEdgeText(tabHtml(n));
         if (html.contains(title)) {
-            if (html.contains(QLatin1String("class=current"))) return true;
-            if (html.contains(QStringLiteral("個案查無資料")) ||
-                html.contains(QLatin1String("class=disable")))
+            if (html.contains(QLatin1String("class=current"))) {
+                if (!driver_.fastWaits() || driver_.navigationSettled()) return true;
+            } else if (html.contains(QStringLiteral("個案查無資料")) ||
+                       html.contains(QLatin1String("class=disable"))) {
                 return false;
+            }
         }
-        driver_.pollGap();
     } while (Clock::elapsed(mark, clock_.tickCount()) <= kTabWaitMs);
     prompts_.message(EdgeTableReader::countMessage(kind));
     return false;

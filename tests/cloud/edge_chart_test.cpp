@@ -70,6 +70,7 @@ struct ChartFixture : ::testing::Test {
         FakeBrowser br{clk};
         FakeCloudSite st{clk, br};
         st.tabs = site.tabs;
+        st.landingTab = 2;  // the record page comes with the drug tab open
         setup(st);
         BrowserDriver drv{br, clk, status};
         RecordingPrompts pr;

@@ -32,6 +32,13 @@ const QList<FakeTab>& FakeCloudSite::shownTabs() const {
     return own != byPatient.end() ? *own : tabs;
 }
 
+void FakeCloudSite::showRecordPage(int tab) {
+    openTab = tab;
+    page = 0;
+    ++document_;
+    drawnAt_ = clock_.elapsedMs() + tableDrawMs;
+}
+
 const FakeTab* FakeCloudSite::current() const {
     const QList<FakeTab>& t = shownTabs();
     return openTab >= 1 && openTab <= t.size() ? &t.at(openTab - 1) : nullptr;
@@ -77,6 +84,7 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
             clock_.after(loginMs, [this] {
                 state = State::LoggedIn;
                 sessionId = cardId;
+                showRecordPage(landingTab);
             });
         return none();
     }
@@ -86,8 +94,8 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
         // The old page stays until the site has read the card; then the new one loads.
         const std::uint32_t done = 200 + changeDelayMs;
         clock_.after(done, [this] {
-            openTab = 0;
             if (!changeNeverHappens) sessionId = cardId;
+            showRecordPage(landingTab);
         });
         if (staleLoadMs > 0)
             clock_.after(staleLoadMs, [this, old = lastNavigation_] {
@@ -107,11 +115,9 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
         if (s == EdgeChartLoader::tabHtml(n)) return text(tabHtml(n));
         if (s == EdgeChartLoader::tabClick(n)) {
             if (!tabs.at(n - 1).disabled) {
-                clock_.after(tabOpenMs, [this, n] {
-                    openTab = n;
-                    page = 0;
-                    drawnAt_ = clock_.elapsedMs() + tableDrawMs;
-                });
+                // A tab is a link: the page shown stays until the tab's page has loaded.
+                lastNavigation_ = browser_.scheduleNavigation(10, tabOpenMs);
+                clock_.after(tabOpenMs, [this, n] { showRecordPage(n); });
             }
             return none();
         }
@@ -146,7 +152,10 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
             clickedNext << n;
             // A click naming no element does nothing, as on the real page.
             if (!n.isEmpty() && n == tab->tableNumber && !nextDoesNothing)
-                clock_.after(repaintMs, [this] {
+                clock_.after(repaintMs, [this, doc = document_] {
+                    // A page loaded meanwhile has its own table; the old one's
+                    // repaint is gone with it.
+                    if (doc != document_) return;
                     if (const FakeTab* t = current(); t && page + 1 < t->pages.size()) ++page;
                 });
             return none();
