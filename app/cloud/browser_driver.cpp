@@ -21,12 +21,32 @@ QString BrowserDriver::GetEdgeText(const QString& sJava) {
     sEdgeText_.clear();
     ++textReads_;
     awaitedRequestId_ = nextRequestId_++;
+    resultArrived_ = false;
     bDoGetEdgeText_ = true;
     browser_.runScript(sJava, awaitedRequestId_);
-    Delay(clock_, kScriptWindowMs);
+    if (fastWaits_) {
+        // Only this request's answer ends the wait; nothing else can come for it.
+        const std::uint32_t start = clock_.tickCount();
+        clock_.pump();
+        for (;;) {
+            const std::uint32_t passed = Clock::elapsed(start, clock_.tickCount());
+            if (resultArrived_ || passed >= kScriptWindowMs) break;
+            clock_.pumpUpTo(kScriptWindowMs - passed);
+        }
+    } else {
+        Delay(clock_, kScriptWindowMs);
+    }
     bDoGetEdgeText_ = false;
     awaitedRequestId_ = 0;
     return sEdgeText_;
+}
+
+void BrowserDriver::fixedPause(std::uint32_t ms) {
+    if (!fastWaits_) Delay(clock_, ms);
+}
+
+void BrowserDriver::pollGap() {
+    if (fastWaits_) Delay(clock_, kFastPollMs);
 }
 
 void BrowserDriver::runScript(const QString& script) {
@@ -103,6 +123,7 @@ void BrowserDriver::completed(bool isSuccess, int webErrorStatus, quint64 naviga
 
 void BrowserDriver::CedgeExecuteScript(quint64 requestId, const QString& resultJson) {
     if (!bDoGetEdgeText_ || requestId != awaitedRequestId_) return;
+    resultArrived_ = true;
     if (resultJson == QLatin1String("null")) return;
     sEdgeText_ = decodeScriptResult(resultJson);
 }

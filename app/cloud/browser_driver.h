@@ -11,6 +11,14 @@
 //   when it carries the number of a start seen since then, so the tail of an
 //   earlier navigation (or a frame of the old page), even one arriving after the
 //   new start, never confirms the new one.
+//
+// The pacing of a cloud read has two forms. The default one waits fixed times:
+// a text read always fills its whole window, and the polls of the cloud pages
+// pause a fixed time before each look. The fast one (an opt-in setting) waits
+// for conditions under the same limits: a text read ends as soon as its own
+// result is in, and a poll looks at once and again every kFastPollMs. Every
+// guard stays as it is; only the time spent waiting for a condition that
+// already holds goes.
 
 #include <QObject>
 #include <QString>
@@ -26,8 +34,11 @@ class StatusSink;
 class BrowserDriver : public QObject {
     Q_OBJECT
   public:
-    // How long GetEdgeText waits for a result; it never ends early.
+    // How long GetEdgeText waits for a result; with the default pacing it never
+    // ends early.
     static constexpr std::uint32_t kScriptWindowMs = 500;
+    // The gap between two looks of a poll with the fast pacing.
+    static constexpr std::uint32_t kFastPollMs = 50;
     static constexpr std::uint32_t kStartWaitMs = 10000;
     static constexpr std::uint32_t kCompleteWaitMs = 30000;
 
@@ -46,11 +57,25 @@ class BrowserDriver : public QObject {
     // Waits for the navigation that the caller has just started.
     bool waitEdgeComplete();
 
+    // The pacing of the reads from now on (see the top of this file).
+    void setFastWaits(bool fast) { fastWaits_ = fast; }
+    bool fastWaits() const { return fastWaits_; }
+    // A fixed pause of the default pacing; with the fast one nothing (the poll
+    // that follows waits for what the pause was there for).
+    void fixedPause(std::uint32_t ms);
+    // The gap between two looks of a poll with the fast pacing; with the default
+    // one nothing, as its text reads and fixed pauses pace the poll.
+    void pollGap();
+
     // Forget every earlier navigation; call just before the navigate or click
     // that the next waitEdgeComplete (or flag check) is to confirm.
     void clearNavigationFlags();
     // clearNavigationFlags() and navigate.
     void navigate(const QUrl& url);
+
+    // No navigation has started since the flags were cleared, or the one that
+    // started has ended (either way).
+    bool navigationSettled() const { return !bWebLoadStart_ || bWebLoadComplete_ || bEdgeErr_; }
 
     bool bWebLoadStart() const { return bWebLoadStart_; }
     bool bWebLoadComplete() const { return bWebLoadComplete_; }
@@ -95,6 +120,8 @@ class BrowserDriver : public QObject {
     QString sEdgeText_;
     quint64 nextRequestId_ = 1;
     quint64 awaitedRequestId_ = 0;
+    bool resultArrived_ = false;  // the awaited request has answered, "null" included
+    bool fastWaits_ = false;
     quint64 textReads_ = 0;
 
     QTimer webTimer_;

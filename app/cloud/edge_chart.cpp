@@ -47,6 +47,7 @@ QString EdgeChartLoader::tabClick(int n) { return tabSelector(n) + ".click();"; 
 QString EdgeChartLoader::tabHtml(int n) { return "encodeURI(" + tabSelector(n) + ".outerHTML)"; }
 
 void EdgeChartLoader::startRead() {
+    driver_.setFastWaits(settings_.fastRead);
     if (settings_.reinitializeWeb) driver_.browser().reinitialize();
     if (emptyReportLists) emptyReportLists();
     cs_.csCloseCom();
@@ -95,13 +96,13 @@ bool EdgeChartLoader::loadEdgeChart(const QString& patientId, QString& sDrug, QS
     EdgeTableReader tables(driver_, prompts_, settings_.errorFileFolder);
     sDrug.clear();
     if (openTab(kDrugTab, EdgeTableKind::Drug)) {
-        Delay(clock_, 500);
+        driver_.fixedPause(500);
         tables.readEdgeTable(EdgeTableKind::Drug, sDrug);
     }
     writeCheckLog(sDrug);
     sLab.clear();
     if (openTab(kLabTab, EdgeTableKind::Lab)) {
-        Delay(clock_, 500);
+        driver_.fixedPause(500);
         tables.readEdgeTable(EdgeTableKind::Lab, sLab);
     }
     return result;
@@ -113,12 +114,14 @@ bool EdgeChartLoader::confirmPatientPage(const QString& patientId) {
     QString shown;
     const std::uint32_t mark = clock_.tickCount();
     do {
-        Delay(clock_, 500);
+        driver_.fixedPause(500);
         const QString webText = driver_.GetEdgeText(kPageText);
-        if (!webText.contains(kLoggedIn)) continue;
-        loggedIn = true;
-        shown = pagePatientId(webText);
-        if (!wanted.isEmpty() && shown == wanted) return true;
+        if (webText.contains(kLoggedIn)) {
+            loggedIn = true;
+            shown = pagePatientId(webText);
+            if (!wanted.isEmpty() && shown == wanted) return true;
+        }
+        driver_.pollGap();
     } while (Clock::elapsed(mark, clock_.tickCount()) <= kConfirmWaitMs);
     prompts_.message(loggedIn ? mismatchMessage(shown, wanted) : kClickError);
     return false;
@@ -134,7 +137,8 @@ bool EdgeChartLoader::loginAndConfirm() {
     std::uint32_t mark = clock_.tickCount();
     do {
         webText = driver_.GetEdgeText(kPageText);
-        Delay(clock_, 500);
+        driver_.fixedPause(500);
+        if (webText.isEmpty()) driver_.pollGap();
     } while (webText.isEmpty() && Clock::elapsed(mark, clock_.tickCount()) <= kHomeWaitMs);
     if (webText.isEmpty()) {
         prompts_.message(
@@ -155,6 +159,7 @@ bool EdgeChartLoader::loginAndConfirm() {
         do {
             clock_.pump();
             if (driver_.GetEdgeText(kPageText).contains(kLoggedIn)) return true;
+            driver_.pollGap();
         } while (Clock::elapsed(mark, clock_.tickCount()) <= kLoginWaitMs);
     }
     prompts_.message(QStringLiteral("嘗試點擊查詢頁錯誤"));
@@ -170,17 +175,27 @@ int EdgeChartLoader::tabNumber(const QString& caption) {
 bool EdgeChartLoader::openTab(const QString& caption, EdgeTableKind kind) {
     const int n = tabNumber(caption);
     if (n == 0) return false;  // the site has no such tab: nothing to wait for
+    // The tab is a link: until its page has loaded, the page before it stays, and
+    // shows this very tab open when it was open already (the record page comes
+    // with the first tab open). Only the fast pacing looks soon enough to see that
+    // page, so it takes "open" only once the page the click started has loaded.
+    driver_.clearNavigationFlags();
     driver_.runScript(tabClick(n));
     const QString title = "title=" + caption;
     const std::uint32_t mark = clock_.tickCount();
     do {
-        Delay(clock_, 500);
+        driver_.fixedPause(500);
+        // The first look comes a poll gap after the click, once the navigation
+        // it starts has made itself known.
+        driver_.pollGap();
         const QString html = driver_.GetEdgeText(tabHtml(n));
         if (html.contains(title)) {
-            if (html.contains(QLatin1String("class=current"))) return true;
-            if (html.contains(QStringLiteral("個案查無資料")) ||
-                html.contains(QLatin1String("class=disable")))
+            if (html.contains(QLatin1String("class=current"))) {
+                if (!driver_.fastWaits() || driver_.navigationSettled()) return true;
+            } else if (html.contains(QStringLiteral("個案查無資料")) ||
+                       html.contains(QLatin1String("class=disable"))) {
                 return false;
+            }
         }
     } while (Clock::elapsed(mark, clock_.tickCount()) <= kTabWaitMs);
     prompts_.message(EdgeTableReader::countMessage(kind));
@@ -205,6 +220,7 @@ bool EdgeChartLoader::loadEdgeChartNoLogin(const QString& patientId, QString& sD
         clock_.pump();
         webText = driver_.GetEdgeText(kPageText);
         found = webText.contains(kLabTab);
+        if (!found) driver_.pollGap();
     } while (!found && Clock::elapsed(mark, clock_.tickCount()) <= kConfirmWaitMs);
     if (!found) {
         prompts_.message(kClickError);
@@ -234,7 +250,7 @@ bool EdgeChartLoader::loadEdgeChartNoLogin(const QString& patientId, QString& sD
     if (n == 0 || driver_.GetEdgeText(tabHtml(n)).contains(QLatin1String("class=disable")))
         return true;
     if (openTab(kLabTab, EdgeTableKind::Lab)) {
-        Delay(clock_, 500);
+        driver_.fixedPause(500);
         tables.readEdgeTable(EdgeTableKind::Lab, sLab);
     }
     return true;
@@ -257,11 +273,13 @@ bool EdgeChartLoader::runCloudRead(bool direct, int xHISversion, const QString& 
 }
 
 std::optional<QString> EdgeChartLoader::patientPageOpen() {
+    driver_.setFastWaits(settings_.fastRead);
     const std::uint32_t mark = clock_.tickCount();
     do {
         clock_.pump();
         const QString html = driver_.GetEdgeText(kPageHtml);
         if (html.contains(kIdCaption)) return pagePatientId(html);
+        driver_.pollGap();
     } while (Clock::elapsed(mark, clock_.tickCount()) <= kPatientPageWaitMs);
     prompts_.message(QStringLiteral("需在病人雲端藥歷用藥頁面才能正常執行"));
     return std::nullopt;

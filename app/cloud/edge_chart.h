@@ -31,8 +31,9 @@ class StatusSink;
 // What the cloud read takes from the window and the settings file. Held by
 // reference, so a change of the check box or the spinner applies to the next read.
 struct EdgeChartSettings {
-    bool reinitializeWeb = false;                                          // CReinitializeWebCheck
-    int zoomTenths = 8;                                                    // Czoomfactor
+    bool reinitializeWeb = false;  // CReinitializeWebCheck
+    bool fastRead = false;         // CfastCloudRead: wait for conditions, not fixed times
+    int zoomTenths = 8;            // Czoomfactor
     QString loginCaption = QStringLiteral("健保雲端系統2.0(實體健保卡)");  // CloginType
     QUrl URLaddr;
     QString appPath;          // where "check.log" goes

@@ -104,6 +104,28 @@ QString EdgeTableReader::nextButtonTableNumber(const QString& tableHtml, bool* h
     return n;
 }
 
+bool EdgeTableReader::pageShown(const QString& pageText, bool afterClick, int highestY,
+                                std::uint32_t waitedMs) const {
+    if (pageText.isEmpty()) return false;
+    // After a click the page script repaints a little later: wait until the pager
+    // moves, so the page shown before the click is never read again. (The page
+    // before the click had a pager, so a moved or unreadable one is a new text.)
+    if (afterClick) {
+        const EdgePager now = readPager(pageText);
+        return !now.throughY || now.y != highestY;
+    }
+    if (!driver_.fastWaits()) return true;
+    // Without the pause before the table, a first page is taken at once only when
+    // it is plainly the new tab's and finished: its no-data text, or a pager with
+    // entries that is not the page the previous table ended on. Anything else (no
+    // pager yet, "0 to 0", the old table) may be a table still being drawn and is
+    // taken no sooner than the pause would have let it be looked at.
+    if (waitedMs >= kSettleMs) return true;
+    if (pageText.trimmed() == kNoData) return true;
+    const EdgePager pg = readPager(pageText);
+    return pg.throughY && pg.y > 0 && pageText != lastPageText_;
+}
+
 void EdgeTableReader::readEdgeTable(EdgeTableKind kind, QString& target) {
     Clock& clock = driver_.clock();
     int highestY = 0;
@@ -111,19 +133,16 @@ void EdgeTableReader::readEdgeTable(EdgeTableKind kind, QString& target) {
     bool afterClick = false;
     QString pageText;
     for (int page = 0; page < kMaxPages; ++page) {
-        if (kind == EdgeTableKind::Lab) Delay(clock, kLabPauseMs);
-        // After a click the page script repaints a little later: wait until the
-        // pager moves, so the page shown before the click is never read again.
+        if (kind == EdgeTableKind::Lab) driver_.fixedPause(kLabPauseMs);
         const std::uint32_t mark = clock.tickCount();
         do {
             pageText = driver_.GetEdgeText(kTableText);
             clock.pump();
-            if (!pageText.isEmpty()) {
-                if (!afterClick) break;
-                const EdgePager now = readPager(pageText);
-                if (!now.throughY || now.y != highestY) break;
-            }
+            if (pageShown(pageText, afterClick, highestY, Clock::elapsed(mark, clock.tickCount())))
+                break;
+            driver_.pollGap();
         } while (Clock::elapsed(mark, clock.tickCount()) <= kPageWaitMs);
+        lastPageText_ = pageText;
 
         // The open tab says it has no records: an empty table, nothing to wait for.
         if (!afterClick && pageText.trimmed() == kNoData) return;

@@ -27,6 +27,9 @@ class EdgeTableReader {
     static constexpr int kMaxPages = 1000;
     static constexpr std::uint32_t kPageWaitMs = 5000;
     static constexpr std::uint32_t kLabPauseMs = 500;
+    // With the fast pacing, a first page that does not look finished is taken no
+    // sooner than this after the page wait began: the pause before a table read.
+    static constexpr std::uint32_t kSettleMs = 500;
 
     // A tab without records has no table, only this text.
     static inline const QString kNoData = QStringLiteral("個案查無資料");
@@ -62,9 +65,14 @@ class EdgeTableReader {
     static int pagerNumber(const QString& word);
 
   private:
+    // Whether the text read is the page to take now: after a click the next page,
+    // else the open tab's first page.
+    bool pageShown(const QString& pageText, bool afterClick, int highestY,
+                   std::uint32_t waitedMs) const;
     void writeLabErrorFile(const QString& pageText) const;
 
     BrowserDriver& driver_;
     Prompts& prompts_;
     QString errorFileFolder_;
+    QString lastPageText_;  // the last page text read, of this table or the one before
 };

@@ -42,6 +42,7 @@ SystemSettings loadSystemSettings(const IniFile& ini, int currentPpi) {
     s.copyWithTag = ini.readBool(kSystem, kCopyWithTag, s.copyWithTag);
     s.virtualCardProgram = ini.readString(kSystem, kVirtualCardKey, s.virtualCardProgram);
     s.edgeZoom = ini.readString(kSystem, kZoomKey, s.edgeZoom);
+    s.fastCloudRead = ini.readBool(kSystem, kFastCloudReadKey, s.fastCloudRead);
     return s;
 }
 

@@ -15,6 +15,8 @@ inline const QString kZoomKey = QStringLiteral("雲端藥歷字體大小");
 inline const QString kVirtualCardKey = QStringLiteral("虛擬健保卡控制軟體");
 inline const QString kWidthKey = QStringLiteral("視窗寬度");
 inline const QString kHeightKey = QStringLiteral("視窗長度");
+// Not part of the stored set: its box stores it alone when clicked.
+inline const QString kFastCloudReadKey = QStringLiteral("快速讀取雲端資料");
 
 // The working values, as the controls of the settings page show them.
 struct SystemSettings {
@@ -34,7 +36,8 @@ struct SystemSettings {
     bool copyWithTag = false;
     QString virtualCardProgram;
     QString edgeZoom = QStringLiteral("0.8");
-    QString scale;  // the scale box's text
+    QString scale;               // the scale box's text
+    bool fastCloudRead = false;  // the cloud read waits for the pages, not fixed times
 };
 
 // Reads the section the way start-up does. A stored port outside "1".."8" gives

@@ -102,6 +102,7 @@ void TFtolv::setUpReadParts() {
 void TFtolv::prepareRead() {
     EdgeChartSettings& s = read_->cloudSettings;
     s.reinitializeWeb = ui->CReinitializeWebCheck->isChecked();
+    s.fastRead = ui->CfastCloudRead->isChecked();
     s.zoomTenths = ui->Czoomfactor->value();
     s.loginCaption = ui->CloginType->currentText();
     s.URLaddr = QUrl(URLaddr);

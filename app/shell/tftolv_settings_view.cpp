@@ -31,6 +31,7 @@ settings::SystemSettings TFtolv::currentSettings() const {
     s.virtualCardProgram = ui->CVHCNHIlocation->text();
     s.edgeZoom = ui->CedgeZoom->text();
     s.scale = ui->CscaleforPPI->currentText();
+    s.fastCloudRead = ui->CfastCloudRead->isChecked();
     return s;
 }
 
@@ -72,6 +73,11 @@ void TFtolv::CVHCNHIsetClick() {
     ui->CVHCNHIlocation->setText(chosen.value_or(QString()));
     IniFile(appInifile)
         .writeString(settings::kSystem, settings::kVirtualCardKey, ui->CVHCNHIlocation->text());
+}
+
+void TFtolv::CfastCloudReadClick() {
+    IniFile(appInifile)
+        .writeBool(settings::kSystem, settings::kFastCloudReadKey, ui->CfastCloudRead->isChecked());
 }
 
 void TFtolv::CsettingClick() {

@@ -183,6 +183,7 @@ void TFtolv::connectHandlers() {
     connect(ui->Czoomfactor, &QSpinBox::valueChanged, this,
             [this](int v) { CzoomfactorChange(v); });
     connect(ui->CVHCNHIset, &QPushButton::clicked, this, [this] { CVHCNHIsetClick(); });
+    connect(ui->CfastCloudRead, &QCheckBox::clicked, this, [this] { CfastCloudReadClick(); });
     connect(ui->Csetting, &QToolButton::clicked, this, [this] { CsettingClick(); });
     connect(ui->Cread, &QPushButton::clicked, this, [this] { CreadClick(); });
     connect(ui->CsaveHtml, &QPushButton::clicked, this, [this] { CsaveHtmlClick(); });
@@ -268,6 +269,7 @@ void TFtolv::loadSettings(IniFile& ini) {
     ui->CsaveDataCheck->setChecked(s.saveData);
     ui->CdateSortType->setChecked(s.dateSortType);
     ui->CcopyWithTagCheck->setChecked(s.copyWithTag);
+    ui->CfastCloudRead->setChecked(s.fastCloudRead);
     ui->CVHCNHIlocation->setText(s.virtualCardProgram);
     const settings::StartupZoom zoom = settings::startupZoom(s.edgeZoom, ui->Czoomfactor->value());
     ui->CedgeZoom->setText(zoom.text);

@@ -106,6 +106,8 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     void CscaleforPPIdefaultClick();
     void CzoomfactorChange(int value);
     void CVHCNHIsetClick();
+    // Stores the fast cloud read option alone; the next Read takes it.
+    void CfastCloudReadClick();
     void CsettingClick();
 
     // Module state set by start-up.

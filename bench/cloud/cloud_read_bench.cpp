@@ -1,11 +1,13 @@
 // Wall time of a full cloud read (loadEdgeChart) with the real browser engine
-// against the loopback site, next to the sum of the waits the read prescribes
-// for the same pages. The difference is what the program and the engine add.
+// against the loopback site: next to the sum of the waits the read prescribes
+// for the same pages (BM_LoadEdgeChart; the difference is what the program and
+// the engine add), and with the fast cloud read option off and on (BM_FastRead).
 //
-//   build/bench/cloud/cloud_read_bench
-//   build/bench/cloud/cloud_read_bench --benchmark_filter=drugPages:10
-// repaintMs is how long the site takes to show the next page after the click;
-// a page that is not there yet costs one more 500 ms text read.
+//   build-release/bench/cloud/cloud_read_bench
+//   build-release/bench/cloud/cloud_read_bench --benchmark_filter=BM_FastRead
+// repaintMs (pageDelayMs) is how long the site takes to show the next page
+// after the click; a page that is not there yet costs the default read one more
+// 500 ms text read.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <memory>
 
 #include "card/loaded_control_software.h"
 #include "cloud/browser_driver.h"
@@ -84,78 +87,106 @@ double prescribedReads(int drugPages, int labPages) {
     return 2 + 4 + (2 * drugPages - 1) + (2 * labPages - 1);
 }
 
+// The loopback site with the wanted pages, the real engine and a logged-in
+// session: the reads measured find the site logged in, as every read after the
+// first of a day does.
+class ReadBench {
+  public:
+    ReadBench(int drugPages, int labPages, int pageDelayMs) {
+        QFile cards(dir_.filePath("sim-cards.json"));
+        cards.open(QIODevice::WriteOnly);
+        cards.write(R"({"cards":[{"key":"demo","id":"B220715631","name":"x"}]})");
+        cards.close();
+        QFile inserted(dir_.filePath("sim-card.txt"));
+        inserted.open(QIODevice::WriteOnly);
+        inserted.write("demo");
+        inserted.close();
+        if (!writeFixture(dir_.filePath("records.json"), drugPages, labPages)) {
+            error_ = "fixture not readable";
+            return;
+        }
+        site_ = std::make_unique<cloudsite::Site>(cloudsite::Options{
+            QDir(kDemo).filePath("cloudsite-cert.pem"), QDir(kDemo).filePath("cloudsite-key.pem"),
+            dir_.filePath("records.json"), dir_.path()});
+        site_->switches().pageDelayMs = pageDelayMs;
+        if (!site_->start(0)) {
+            error_ = "site did not start";
+            return;
+        }
+        browser_ = std::make_unique<WebEngineBrowser>(&window_, dir_.filePath("profile"));
+        QFile fp(QDir(kDemo).filePath("cloudsite-cert.sha256"));
+        fp.open(QIODevice::ReadOnly);
+        browser_->setTrustedCertificateFingerprint(QString::fromLatin1(fp.readAll()).trimmed());
+        driver_ = std::make_unique<BrowserDriver>(*browser_, systemClock(), status_);
+        cs_ = std::make_unique<LoadedControlSoftware>(dir_.filePath("none"));
+        settings_.URLaddr = QUrl(site_->startAddress());
+        settings_.appPath = dir_.path();
+        settings_.errorFileFolder = dir_.path();
+        loader_ = std::make_unique<EdgeChartLoader>(*driver_, systemClock(), prompts, status_, *cs_,
+                                                    settings_);
+        read(false);
+    }
+    ~ReadBench() {
+        loader_.reset();
+        driver_.reset();
+        browser_.reset();
+        if (site_) site_->stop();
+        for (int i = 0; i < 10 && !dir_.remove(); ++i) Delay(systemClock(), 200);
+    }
+    const char* error() const { return error_; }
+    BrowserDriver& driver() { return *driver_; }
+
+    // One full read; its wall time in milliseconds.
+    double read(bool fast) {
+        settings_.fastRead = fast;
+        QElapsedTimer t;
+        t.start();
+        loader_->loadEdgeChart(QStringLiteral("B220715631"), sDrug, sLab);
+        return double(t.elapsed());
+    }
+
+    NoPrompts prompts;
+    QString sDrug, sLab;
+
+  private:
+    QTemporaryDir dir_;
+    const char* error_ = nullptr;
+    std::unique_ptr<cloudsite::Site> site_;
+    QWidget window_;
+    NoStatus status_;
+    std::unique_ptr<WebEngineBrowser> browser_;
+    std::unique_ptr<BrowserDriver> driver_;
+    std::unique_ptr<ControlSoftware> cs_;
+    EdgeChartSettings settings_;
+    std::unique_ptr<EdgeChartLoader> loader_;
+};
+
 void BM_LoadEdgeChart(benchmark::State& state) {
     const int drugPages = int(state.range(0));
     const int labPages = int(state.range(1));
-    QTemporaryDir dir;
-    QFile cards(dir.filePath("sim-cards.json"));
-    cards.open(QIODevice::WriteOnly);
-    cards.write(R"({"cards":[{"key":"demo","id":"B220715631","name":"x"}]})");
-    cards.close();
-    QFile inserted(dir.filePath("sim-card.txt"));
-    inserted.open(QIODevice::WriteOnly);
-    inserted.write("demo");
-    inserted.close();
-    if (!writeFixture(dir.filePath("records.json"), drugPages, labPages)) {
-        state.SkipWithError("fixture not readable");
+    ReadBench bench(drugPages, labPages, int(state.range(2)));
+    if (bench.error()) {
+        state.SkipWithError(bench.error());
         return;
     }
-    cloudsite::Site site({QDir(kDemo).filePath("cloudsite-cert.pem"),
-                          QDir(kDemo).filePath("cloudsite-key.pem"), dir.filePath("records.json"),
-                          dir.path()});
-    // The page shows the next page as soon as its script runs: what is measured
-    // is the program's own pacing, not the site's repaint time.
-    site.switches().pageDelayMs = int(state.range(2));
-    if (!site.start(0)) {
-        state.SkipWithError("site did not start");
-        return;
-    }
-    QWidget window;
-    NoPrompts prompts;
-    NoStatus status;
-    QString sDrug, sLab;
-    {
-        WebEngineBrowser browser(&window, dir.filePath("profile"));
-        QFile fp(QDir(kDemo).filePath("cloudsite-cert.sha256"));
-        fp.open(QIODevice::ReadOnly);
-        browser.setTrustedCertificateFingerprint(QString::fromLatin1(fp.readAll()).trimmed());
-        BrowserDriver driver(browser, systemClock(), status);
-        LoadedControlSoftware cs(dir.filePath("none"));
-        EdgeChartSettings settings;
-        settings.URLaddr = QUrl(site.startAddress());
-        settings.appPath = dir.path();
-        settings.errorFileFolder = dir.path();
-        EdgeChartLoader loader(driver, systemClock(), prompts, status, cs, settings);
-        // Log in once; the measured reads find the site logged in, as every read
-        // after the first of a day does.
-        loader.loadEdgeChart(QStringLiteral("B220715631"), sDrug, sLab);
-        double wallMs = 0;
-        const quint64 readsBefore = driver.textReads();
-        for (auto _ : state) {
-            QElapsedTimer t;
-            t.start();
-            loader.loadEdgeChart(QStringLiteral("B220715631"), sDrug, sLab);
-            wallMs += double(t.elapsed());
-        }
-        const double runs = double(state.iterations());
-        // Text reads beyond one per prescribed read: polls that found a page
-        // not yet repainted or a tab not yet open; each is a 500 ms window.
-        const double reads = double(driver.textReads() - readsBefore) / runs;
-        const double extraReads = reads - prescribedReads(drugPages, labPages);
-        state.counters["extra_reads"] = extraReads;
-        state.counters["own_overhead_ms"] =
-            wallMs / runs - prescribedMs(drugPages, labPages) - 500.0 * extraReads;
-        state.counters["wall_ms"] = wallMs / runs;
-        state.counters["prescribed_ms"] = prescribedMs(drugPages, labPages);
-        state.counters["overhead_pct"] = 100.0 *
-                                         (wallMs / runs - prescribedMs(drugPages, labPages)) /
-                                         prescribedMs(drugPages, labPages);
-        state.counters["drug_rows"] = double(sDrug.count(QLatin1String("</D>")));
-        state.counters["lab_rows"] = double(sLab.count(QLatin1String("</D>")));
-        state.counters["messages"] = prompts.shown;
-    }
-    site.stop();
-    for (int i = 0; i < 10 && !dir.remove(); ++i) Delay(systemClock(), 200);
+    double wallMs = 0;
+    const quint64 readsBefore = bench.driver().textReads();
+    for (auto _ : state) wallMs += bench.read(false);
+    const double runs = double(state.iterations());
+    // Text reads beyond one per prescribed read: polls that found a page
+    // not yet repainted or a tab not yet open; each is a 500 ms window.
+    const double reads = double(bench.driver().textReads() - readsBefore) / runs;
+    const double extraReads = reads - prescribedReads(drugPages, labPages);
+    state.counters["extra_reads"] = extraReads;
+    state.counters["own_overhead_ms"] =
+        wallMs / runs - prescribedMs(drugPages, labPages) - 500.0 * extraReads;
+    state.counters["wall_ms"] = wallMs / runs;
+    state.counters["prescribed_ms"] = prescribedMs(drugPages, labPages);
+    state.counters["overhead_pct"] = 100.0 * (wallMs / runs - prescribedMs(drugPages, labPages)) /
+                                     prescribedMs(drugPages, labPages);
+    state.counters["drug_rows"] = double(bench.sDrug.count(QLatin1String("</D>")));
+    state.counters["lab_rows"] = double(bench.sLab.count(QLatin1String("</D>")));
+    state.counters["messages"] = bench.prompts.shown;
 }
 
 BENCHMARK(BM_LoadEdgeChart)
@@ -164,6 +195,41 @@ BENCHMARK(BM_LoadEdgeChart)
     ->Args({10, 10, 0})
     ->Args({3, 2, 300})
     ->Iterations(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The same read with the fast cloud read option off and on, one after the other
+// in every iteration: wall times, their ratio, and whether the record texts are
+// the same to the byte (rows_identical 1).
+void BM_FastRead(benchmark::State& state) {
+    ReadBench bench(int(state.range(0)), int(state.range(1)), int(state.range(2)));
+    if (bench.error()) {
+        state.SkipWithError(bench.error());
+        return;
+    }
+    double offMs = 0, onMs = 0;
+    bool identical = true;
+    for (auto _ : state) {
+        offMs += bench.read(false);
+        const QString drug = bench.sDrug, lab = bench.sLab;
+        onMs += bench.read(true);
+        identical = identical && !drug.isEmpty() && drug == bench.sDrug && lab == bench.sLab;
+    }
+    const double runs = double(state.iterations());
+    state.counters["off_ms"] = offMs / runs;
+    state.counters["on_ms"] = onMs / runs;
+    state.counters["on_off"] = onMs / offMs;
+    state.counters["rows_identical"] = identical ? 1 : 0;
+    state.counters["drug_rows"] = double(bench.sDrug.count(QLatin1String("</D>")));
+    state.counters["lab_rows"] = double(bench.sLab.count(QLatin1String("</D>")));
+    state.counters["messages"] = bench.prompts.shown;
+}
+
+BENCHMARK(BM_FastRead)
+    ->ArgNames({"drugPages", "labPages", "pageDelayMs"})
+    ->ArgsProduct({{3}, {2}, {0, 300, 1000}})
+    ->ArgsProduct({{10}, {10}, {0, 300, 1000}})
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -68,6 +68,38 @@ TEST_F(DriverFixture, LateResultIsNeverTakenByALaterCall) {
     EXPECT_EQ(driver.GetEdgeText("second"), "");
 }
 
+TEST_F(DriverFixture, FastTextReadEndsWithItsOwnResultWithinTheSameWindow) {
+    driver.setFastWaits(true);
+    browser.onScript = [](const QString& s) -> std::optional<FakeBrowser::Reply> {
+        if (s == "fast") return FakeBrowser::Reply{"\"ok\"", 20};
+        if (s == "null") return FakeBrowser::Reply{"null", 40};
+        if (s == "edge") return FakeBrowser::Reply{"\"in time\"", 480};
+        if (s == "slow") return FakeBrowser::Reply{"\"late\"", 600};
+        return std::nullopt;
+    };
+    struct Case {
+        const char* script;
+        QString want;
+        std::uint32_t minMs, maxMs;
+    } const cases[] = {
+        {"fast", "ok", 20, 30},
+        {"null", "", 40, 50},  // a script that failed has answered too
+        {"edge", "in time", 480, 490},
+        {"slow", "", 500, 510},
+        // The answer to "slow" comes 100 ms into this window: neither taken nor
+        // an end of the wait.
+        {"silent", "", 500, 510},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        const std::uint32_t mark = clock.tickCount();
+        EXPECT_EQ(driver.GetEdgeText(c.script), c.want);
+        EXPECT_GE(Clock::elapsed(mark, clock.tickCount()), c.minMs);
+        EXPECT_LE(Clock::elapsed(mark, clock.tickCount()), c.maxMs);
+        EXPECT_FALSE(driver.bDoGetEdgeText());
+    }
+}
+
 TEST_F(DriverFixture, ScriptsAreDroppedWhileThePageIsRecreated) {
     browser.onScript = [](const QString&) { return FakeBrowser::Reply{"\"x\"", 20}; };
     browser.reinitialize();

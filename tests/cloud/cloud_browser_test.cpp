@@ -138,6 +138,42 @@ TEST_F(CloudBrowser, FullReadThenTheNextCardThenADirectRead) {
     EXPECT_EQ(sLab, "");
 }
 
+// The same record text to the byte; on a difference only the row counts are shown.
+::testing::AssertionResult sameText(const QString& got, const QString& want) {
+    if (got == want) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << rowsOf(got).size() << " rows differ from " << rowsOf(want).size() << " rows";
+}
+
+TEST_F(CloudBrowser, FastReadGivesTheSameRecordTextAsTheDefaultRead) {
+    // Logging in with the fast pacing, then the default read of the same card.
+    settings.fastRead = true;
+    ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
+    EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join("|").toStdString();
+    const QString fastDrug = sDrug, fastLab = sLab;
+    settings.fastRead = false;
+    ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
+    EXPECT_EQ(rowsOf(sDrug), rowsOf(expected("B220715631", "drug")));
+    EXPECT_EQ(rowsOf(sLab), rowsOf(expected("B220715631", "lab")));
+    EXPECT_TRUE(sameText(fastDrug, sDrug));
+    EXPECT_TRUE(sameText(fastLab, sLab));
+
+    // The next read of the logged-in site, with pages that take a second to
+    // repaint, and a direct read of the page it leaves open.
+    settings.fastRead = true;
+    site->switches().pageDelayMs = 1000;
+    QString drug, lab;
+    ASSERT_TRUE(loader->loadEdgeChart(patient, drug, lab));
+    EXPECT_TRUE(sameText(drug, sDrug));
+    EXPECT_TRUE(sameText(lab, sLab));
+    drug.clear();
+    lab.clear();
+    ASSERT_TRUE(loader->loadEdgeChartNoLogin(patient, drug, lab));
+    EXPECT_TRUE(sameText(drug, sDrug));
+    EXPECT_TRUE(sameText(lab, sLab));
+    EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join("|").toStdString();
+}
+
 TEST_F(CloudBrowser, ChangeOfCardThatComesLateOrNever) {
     ASSERT_TRUE(loader->loadEdgeChart(patient, sDrug, sLab));
     const QString first = patient;

@@ -8,6 +8,7 @@
 
 #include "card/loaded_control_software.h"
 #include "cloud/browser_driver.h"
+#include "cloud/edge_table.h"
 #include "common/codepage.h"
 #include "fake_cloud_site.h"
 #include "recording_prompts.h"
@@ -54,6 +55,54 @@ struct ChartFixture : ::testing::Test {
     }
     QString checkLog() const { return QDir(dir.path()).filePath("check.log"); }
     std::uint32_t since(std::uint32_t mark) { return Clock::elapsed(mark, clock.tickCount()); }
+
+    struct Outcome {
+        bool ok = false;
+        QString drug, lab;
+        QStringList messages;
+        std::uint32_t ms = 0;  // from the start of the read to its end
+    };
+    // One full read on a site of its own, with the fixture's tabs unless setup
+    // changes them.
+    Outcome readOnce(bool fast, const std::function<void(FakeCloudSite&)>& setup,
+                     const QString& patient = kId) {
+        VirtualClock clk{0xFFFF0000u};
+        FakeBrowser br{clk};
+        FakeCloudSite st{clk, br};
+        st.tabs = site.tabs;
+        st.landingTab = 2;  // the record page comes with the drug tab open
+        setup(st);
+        BrowserDriver drv{br, clk, status};
+        RecordingPrompts pr;
+        settings.fastRead = fast;
+        EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
+        Outcome out;
+        drv.startWebTimer();
+        const std::uint32_t mark = clk.tickCount();
+        out.ok = ld.loadEdgeChart(patient, out.drug, out.lab);
+        out.ms = Clock::elapsed(mark, clk.tickCount());
+        drv.stopWebTimer();
+        out.messages = pr.messages();
+        return out;
+    }
+    // Tables of rows d1.. and l1.., ten to a page.
+    static QList<QString> pagesOf(const QStringList& columns, const QString& label, int rows) {
+        QList<QString> out;
+        for (int first = 1; first <= rows; first += 10) {
+            const int last = std::min(rows, first + 9);
+            QList<QStringList> cells;
+            for (int r = first; r <= last; ++r)
+                cells.append({label + QString::number(r), "v" + QString::number(r)});
+            out.append(FakeCloudSite::tablePage(
+                columns, cells,
+                QString("Showing %1 to %2 of %3 entries").arg(first).arg(last).arg(rows)));
+        }
+        return out;
+    }
+    void useThreeAndTwoPages() {
+        site.tabs[1].pages = pagesOf(kDrugCols, "d", 25);
+        site.tabs[2].pages = pagesOf(kLabCols, "l", 12);
+    }
 };
 
 const QString kDrugRecord = "<D><就醫日期>113/05/01</就醫日期><藥品名稱>Aspirin</藥品名稱></D>";
@@ -257,6 +306,119 @@ TEST_F(ChartFixture, ATabWaitThatRunsOutShowsTheCountMessage) {
     // Each wait has its own 10 s, after the login.
     EXPECT_GE(since(mark), 20000u);
     EXPECT_LE(since(mark), 30000u);
+}
+
+TEST_F(ChartFixture, FastPacingReadsTheSameRecordsInAFractionOfTheTime) {
+    useThreeAndTwoPages();
+    struct Case {
+        const char* name;
+        bool loggedIn;  // else the read navigates and logs in
+        std::uint32_t repaintMs;
+        double maxRatio;  // fast time over default time
+    } const cases[] = {
+        {"login, repaint at once", false, 0, 0.2},
+        {"logged in, repaint at once", true, 0, 0.2},
+        {"logged in, repaint 300 ms", true, 300, 0.35},
+        {"logged in, repaint 1 s", true, 1000, 0.5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto setup = [&](FakeCloudSite& s) {
+            s.repaintMs = c.repaintMs;
+            if (c.loggedIn) s.state = State::LoggedIn;
+        };
+        const Outcome slow = readOnce(false, setup);
+        const Outcome fast = readOnce(true, setup);
+        ASSERT_TRUE(slow.ok && fast.ok);
+        EXPECT_EQ(slow.drug.count("<D>"), 25);
+        EXPECT_EQ(slow.lab.count("<D>"), 12);
+        EXPECT_EQ(fast.drug, slow.drug);
+        EXPECT_EQ(fast.lab, slow.lab);
+        EXPECT_TRUE(fast.messages.isEmpty()) << fast.messages.join("|").toStdString();
+        EXPECT_LE(fast.ms, slow.ms * c.maxRatio) << fast.ms << " of " << slow.ms;
+    }
+}
+
+TEST_F(ChartFixture, FastPacingGivesUpAtTheSameLimitsWithTheSameMessages) {
+    const QString other = "B223456789";
+    const QString drugCount = EdgeTableReader::countMessage(EdgeTableKind::Drug);
+    const QString labCount = EdgeTableReader::countMessage(EdgeTableKind::Lab);
+    struct Case {
+        const char* name;
+        std::function<void(FakeCloudSite&)> setup;
+        bool ok;
+        QStringList messages;
+        std::uint32_t minMs, maxMs;
+    } const cases[] = {
+        {"page never loads",
+         [](FakeCloudSite& s) { s.pageNeverLoads = true; },
+         false,
+         {"網頁下載錯誤或逾時1"},
+         30000,
+         30500},
+        {"no page text",
+         [](FakeCloudSite& s) { s.afterNavigate = State::NotLoaded; },
+         false,
+         {"無法取得網頁內容(首頁)20秒)"},
+         20000,
+         20500},
+        {"login never succeeds",
+         [](FakeCloudSite& s) { s.loginWorks = false; },
+         false,
+         {"嘗試點擊查詢頁錯誤"},
+         30000,
+         31000},
+        {"the change of card never happens",
+         [&](FakeCloudSite& s) {
+             s.state = State::LoggedIn;
+             s.sessionId = other;
+             s.changeNeverHappens = true;
+         },
+         false,
+         {EdgeChartLoader::mismatchMessage(other, kId)},
+         10000,
+         10500},
+        {"tabs never open",
+         [](FakeCloudSite& s) { s.tabOpenMs = 60000; },
+         true,
+         {drugCount, labCount},
+         20000,
+         21000},
+        {"tables never appear",
+         [](FakeCloudSite& s) { s.tableNeverAppears = true; },
+         true,
+         {drugCount, labCount},
+         10000,
+         12000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome out = readOnce(true, c.setup);
+        EXPECT_EQ(out.ok, c.ok);
+        EXPECT_EQ(out.messages, c.messages);
+        EXPECT_GE(out.ms, c.minMs);
+        EXPECT_LE(out.ms, c.maxMs);
+    }
+}
+
+TEST_F(ChartFixture, ATableFilledAfterItsTabOpensIsReadWhole) {
+    // The tab shows open 300 ms before its table has its rows; meanwhile the
+    // table is empty, or still the one of the tab before.
+    useThreeAndTwoPages();
+    for (bool oldTable : {false, true}) {
+        for (bool fast : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (oldTable ? "old table " : "empty table ")
+                                            << (fast ? "fast" : "default"));
+            const Outcome out = readOnce(fast, [&](FakeCloudSite& s) {
+                s.tableDrawMs = 300;
+                s.oldTableUntilDrawn = oldTable;
+            });
+            EXPECT_TRUE(out.ok);
+            EXPECT_EQ(out.drug.count("<D>"), 25);
+            EXPECT_EQ(out.lab.count("<D>"), 12);
+            EXPECT_TRUE(out.messages.isEmpty()) << out.messages.join("|").toStdString();
+        }
+    }
 }
 
 TEST_F(ChartFixture, DirectReadTakesEachTableFromItsOwnTab) {

@@ -78,16 +78,20 @@ TEST_F(TableFixture, LineBreaksInsideCells) {
 }
 
 TEST_F(TableFixture, PagesAreReadInOrderOnceEach) {
-    for (std::uint32_t repaint : {300u, 1800u, 4000u}) {  // within and well past one poll
-        SCOPED_TRACE(repaint);
-        target.clear();
-        site.repaintMs = repaint;
-        open(pages(25));
-        reader.readEdgeTable(EdgeTableKind::Drug, target);
-        EXPECT_EQ(target, records(1, 25));
-        EXPECT_EQ(site.clickedNext.last(), "0");
-        EXPECT_EQ(site.nextClicks, 2);
-        EXPECT_TRUE(prompts.messages().isEmpty());
+    // Repaints at once, within one poll of either pacing, and well past it.
+    for (bool fast : {false, true}) {
+        for (std::uint32_t repaint : {0u, 300u, 1800u, 4000u}) {
+            SCOPED_TRACE(testing::Message() << (fast ? "fast " : "default ") << repaint);
+            driver.setFastWaits(fast);
+            target.clear();
+            site.repaintMs = repaint;
+            open(pages(25));
+            reader.readEdgeTable(EdgeTableKind::Drug, target);
+            EXPECT_EQ(target, records(1, 25));
+            EXPECT_EQ(site.clickedNext.last(), "0");
+            EXPECT_EQ(site.nextClicks, 2);
+            EXPECT_TRUE(prompts.messages().isEmpty());
+        }
     }
 }
 
@@ -160,15 +164,18 @@ TEST_F(TableFixture, FirstPageEdgeCases) {
          "<D><A>1</A><B>2</B></D>",
          {"點擊查詢[西醫用藥]的分頁訊息錯誤"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        target.clear();
-        prompts.clear();
-        open({c.page});
-        reader.readEdgeTable(EdgeTableKind::Drug, target);
-        EXPECT_EQ(target, c.want);
-        EXPECT_EQ(prompts.messages(), c.messages);
-        EXPECT_EQ(site.nextClicks, 0);
+    for (bool fast : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << (fast ? "fast " : "default ") << c.name);
+            driver.setFastWaits(fast);
+            target.clear();
+            prompts.clear();
+            open({c.page});
+            reader.readEdgeTable(EdgeTableKind::Drug, target);
+            EXPECT_EQ(target, c.want);
+            EXPECT_EQ(prompts.messages(), c.messages);
+            EXPECT_EQ(site.nextClicks, 0);
+        }
     }
 }
 

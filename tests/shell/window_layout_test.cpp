@@ -101,6 +101,7 @@ TEST_F(WindowLayout, WidgetsWithTheirCaptions) {
         {"CsaveDataCheck", "儲存查詢資料(請依照健保署規定處理資訊)"},
         {"CdateSortType", "日期順向排序"},
         {"CcopyWithTagCheck", "複製擷取時含標註"},
+        {"CfastCloudRead", "快速讀取雲端資料(等待網頁完成即讀取)"},
         {"CVHCNHIset", "設定"},
         {"CReinitializeWebCheck", "每次讀雲端藥歷前先重啟edge"},
         {"CscaleforPPIdefault", "預設解析度"},

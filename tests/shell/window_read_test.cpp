@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
@@ -129,6 +130,30 @@ TEST_F(WindowRead, CardOnlyReadTakesTheCloudCountsAway) {
     EXPECT_EQ(get<QTreeView>("CcloudReport")->model()->rowCount(), 0);
     EXPECT_EQ(get<QTreeWidget>("CcloudDrug")->topLevelItemCount(), 0);
     EXPECT_TRUE(w.isEnabled());
+}
+
+TEST_F(WindowRead, FastCloudReadIsStoredAndTakenByTheNextRead) {
+    TFtolv& w = startWithSite();
+    auto* fast = get<QCheckBox>("CfastCloudRead");
+    EXPECT_FALSE(fast->isChecked());
+    std::uint64_t mark = clock.elapsedMs();
+    get<QPushButton>("Cread")->click();
+    const std::uint64_t defaultMs = clock.elapsedMs() - mark;
+    const QString drug = w.patient.sDrug;
+    ASSERT_EQ(drug.count("<D>"), 25);
+
+    fast->click();
+    EXPECT_EQ(ini().readString("system", "快速讀取雲端資料", "<none>"), "1");
+    w.patient.sDrug.clear();
+    mark = clock.elapsedMs();
+    get<QPushButton>("Cread")->click();
+    EXPECT_EQ(w.patient.sDrug, drug);
+    EXPECT_LT((clock.elapsedMs() - mark) * 3, defaultMs);
+    EXPECT_THAT(prompts.messages(), ::testing::IsEmpty());
+
+    site.reset();
+    start();
+    EXPECT_TRUE(get<QCheckBox>("CfastCloudRead")->isChecked());
 }
 
 TEST_F(WindowRead, PinAnsweredWrongIsNotAskedAgainWhileTheCardTimesOut) {

@@ -45,7 +45,8 @@ TEST_F(WindowStartup, ReadyWithTheDefaultsOnAFreshFolder) {
           "CGetCumulativeData", "CGetInoculateData", "CGetOrganDonate", "CGetCloudLabData",
           "CcloudRefCheck", "CsaveDataCheck"})
         EXPECT_TRUE(get<QCheckBox>(on)->isChecked()) << on;
-    for (const char* off : {"CdateSortType", "CcopyWithTagCheck", "CReinitializeWebCheck"})
+    for (const char* off :
+         {"CdateSortType", "CcopyWithTagCheck", "CReinitializeWebCheck", "CfastCloudRead"})
         EXPECT_FALSE(get<QCheckBox>(off)->isChecked()) << off;
     EXPECT_EQ(get<QComboBox>("Ccom")->currentText(), "1");
     EXPECT_EQ(get<QLineEdit>("CedgeZoom")->text(), "0.8");

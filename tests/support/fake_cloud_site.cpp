@@ -32,6 +32,13 @@ const QList<FakeTab>& FakeCloudSite::shownTabs() const {
     return own != byPatient.end() ? *own : tabs;
 }
 
+void FakeCloudSite::showRecordPage(int tab) {
+    openTab = tab;
+    page = 0;
+    ++document_;
+    drawnAt_ = clock_.elapsedMs() + tableDrawMs;
+}
+
 const FakeTab* FakeCloudSite::current() const {
     const QList<FakeTab>& t = shownTabs();
     return openTab >= 1 && openTab <= t.size() ? &t.at(openTab - 1) : nullptr;
@@ -77,6 +84,7 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
             clock_.after(loginMs, [this] {
                 state = State::LoggedIn;
                 sessionId = cardId;
+                showRecordPage(landingTab);
             });
         return none();
     }
@@ -86,8 +94,8 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
         // The old page stays until the site has read the card; then the new one loads.
         const std::uint32_t done = 200 + changeDelayMs;
         clock_.after(done, [this] {
-            openTab = 0;
             if (!changeNeverHappens) sessionId = cardId;
+            showRecordPage(landingTab);
         });
         if (staleLoadMs > 0)
             clock_.after(staleLoadMs, [this, old = lastNavigation_] {
@@ -107,10 +115,9 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
         if (s == EdgeChartLoader::tabHtml(n)) return text(tabHtml(n));
         if (s == EdgeChartLoader::tabClick(n)) {
             if (!tabs.at(n - 1).disabled) {
-                clock_.after(tabOpenMs, [this, n] {
-                    openTab = n;
-                    page = 0;
-                });
+                // A tab is a link: the page shown stays until the tab's page has loaded.
+                lastNavigation_ = browser_.scheduleNavigation(10, tabOpenMs);
+                clock_.after(tabOpenMs, [this, n] { showRecordPage(n); });
             }
             return none();
         }
@@ -118,9 +125,17 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
     const FakeTab* tab = current();
     // The table scripts give empty text without a table, or the page's no-data text.
     const bool table = tab && !tab->pages.isEmpty() && !tableNeverAppears;
-    if (s == EdgeTableReader::kTableText)
+    if (s == EdgeTableReader::kTableText) {
+        if (table && clock_.elapsedMs() < drawnAt_) {
+            if (oldTableUntilDrawn) return text(lastTableText_);
+            const QString header = tab->pages.at(0).section(u'\n', 0, 0);
+            return text(header + "\n" + header +
+                        "\nNo data available in table\nShowing 0 to 0 of 0 entries");
+        }
+        if (table) lastTableText_ = tab->pages.at(page);
         return text(table ? tab->pages.at(page)
                           : (tab && tab->pages.isEmpty() ? EdgeTableReader::kNoData : QString()));
+    }
     if (s == EdgeTableReader::kTableHtml && !table) return text(QString());
     if (!table) return none();
     if (s == EdgeTableReader::kTableHtml) {
@@ -137,7 +152,10 @@ std::optional<FakeBrowser::Reply> FakeCloudSite::answer(const QString& s) {
             clickedNext << n;
             // A click naming no element does nothing, as on the real page.
             if (!n.isEmpty() && n == tab->tableNumber && !nextDoesNothing)
-                clock_.after(repaintMs, [this] {
+                clock_.after(repaintMs, [this, doc = document_] {
+                    // A page loaded meanwhile has its own table; the old one's
+                    // repaint is gone with it.
+                    if (doc != document_) return;
                     if (const FakeTab* t = current(); t && page + 1 < t->pages.size()) ++page;
                 });
             return none();

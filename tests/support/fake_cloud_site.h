@@ -8,6 +8,10 @@
 // the site reads the new card before the page comes (changeDelayMs), may keep the
 // old patient (changeNeverHappens), and the end of the page load before the click
 // may arrive after the click's navigation has started (staleLoadMs).
+//
+// A tab is a link: its click navigates, and until the tab's page has loaded the
+// page before it stays on show, with its own tab open (landingTab after a login
+// or a change of card); a repaint that page had pending is lost with it.
 
 #include <QList>
 #include <QMap>
@@ -41,14 +45,20 @@ class FakeCloudSite {
     bool loginWorks = true;
     bool pageNeverLoads = false;  // navigation starts but never completes
     std::uint32_t loginMs = 300;
-    std::uint32_t tabOpenMs = 300;
+    std::uint32_t tabOpenMs = 300;  // a tab click's page comes this much later
+    int landingTab = 0;  // the tab open on the record page after a login or change of card
     std::uint32_t repaintMs = 300;  // a next click shows the new page after this
     bool nextDoesNothing = false;
     std::uint32_t changeDelayMs = 0;  // the change-card click's page comes this much later
     bool changeNeverHappens = false;  // the click leads back to the old patient's page
     std::uint32_t staleLoadMs = 0;    // 0: off; else the old load ends this long after the click
     bool tableNeverAppears = false;   // an open tab's table stays missing
-    QList<FakeTab> tabs;              // every patient's tabs...
+    // An opened tab's table gets its rows this long after the tab shows open;
+    // until then it is empty ("Showing 0 to 0 of 0"), or with oldTableUntilDrawn
+    // still the table last shown.
+    std::uint32_t tableDrawMs = 0;
+    bool oldTableUntilDrawn = false;
+    QList<FakeTab> tabs;                      // every patient's tabs...
     QMap<QString, QList<FakeTab>> byPatient;  // ...unless the patient has their own
     QString cardId = "A123456789";            // the patient card in the reader
     QString sessionId = "A123456789";         // the patient the site shows
@@ -65,9 +75,14 @@ class FakeCloudSite {
     QString pageText() const;
     QString tabHtml(int n) const;
     const FakeTab* current() const;
+    // A record page has loaded with the given tab open (0: none).
+    void showRecordPage(int tab);
     const QList<FakeTab>& shownTabs() const;
 
     VirtualClock& clock_;
     FakeBrowser& browser_;
     quint64 lastNavigation_ = 0;
+    int document_ = 0;           // counts the record pages loaded
+    std::uint64_t drawnAt_ = 0;  // virtual ms at which the open tab's table has its rows
+    QString lastTableText_;      // the table text last answered
 };
