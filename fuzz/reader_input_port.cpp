@@ -1,6 +1,7 @@
 #include "reader_input_port.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -35,27 +36,30 @@ namespace reader {
 
 std::string portDeviceName(unsigned index) { return "fuzz" + std::to_string(index); }
 
-std::uint8_t OpenPort(unsigned index, const LineSettings& s) {
+Result OpenPort(unsigned index, const LineSettings& s) {
     if (!validLineSettings(index, s)) return kPortFailed;
     open = true;
-    return 0;
+    return kOk;
 }
 
-std::uint8_t ClosePort() {
+Result ClosePort() {
     open = false;
-    return 0;
+    return kOk;
 }
 
 bool portIsOpen() { return open; }
 
+// A short input is the only failure, and it looks like a line that went quiet.
+int lastSystemError() { return ETIMEDOUT; }
+
 std::uint32_t portHandleValue() { return open ? 7 : 0; }
 
-std::uint8_t WriteAll(const std::uint8_t* data, int length) {
+Result WriteAll(const std::uint8_t* data, int length) {
     if (!open || !data || length < 0 || left == 0) return kPortFailed;
-    return 0;
+    return kOk;
 }
 
-std::uint8_t ReadExact(int count, std::uint8_t* dest, int* arrived) {
+Result ReadExact(int count, std::uint8_t* dest, int* arrived) {
     *arrived = 0;
     if (!open || count <= 0) return kPortFailed;
     const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), left);
@@ -70,7 +74,7 @@ std::uint8_t ReadExact(int count, std::uint8_t* dest, int* arrived) {
             currentKeySchedule().encrypt(plain, dest + b);
         }
     *arrived = static_cast<int>(n);
-    return n == static_cast<std::size_t>(count) ? 0 : kPortFailed;
+    return n == static_cast<std::size_t>(count) ? kOk : kPortFailed;
 }
 
 }  // namespace reader
