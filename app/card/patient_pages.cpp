@@ -14,10 +14,18 @@ InsuranceCodeName CodeTablePageLookups::insuranceName(const QString& code) {
 }
 
 namespace {
+bool isEmptySlot(const QStringList& row) {
+    return std::all_of(row.begin(), row.end(), [](const QString& cell) { return cell.isEmpty(); });
+}
+
 // Captions compare as text in the system's locale; equal captions keep their slot
-// order, so the page does not reshuffle between two fills of the same card.
+// order, so the page does not reshuffle between two fills of the same card. Empty
+// slots go after the filled rows: an empty caption would sort first and open the
+// list on a screen of blank rows.
 void sortByCaption(QList<QStringList>& rows) {
-    std::stable_sort(rows.begin(), rows.end(), [](const QStringList& a, const QStringList& b) {
+    const auto firstEmpty = std::stable_partition(
+        rows.begin(), rows.end(), [](const QStringList& row) { return !isEmptySlot(row); });
+    std::stable_sort(rows.begin(), firstEmpty, [](const QStringList& a, const QStringList& b) {
         return QString::localeAwareCompare(a.first(), b.first()) < 0;
     });
 }

@@ -18,6 +18,7 @@
 #include "common/clock.h"
 #include "common/ini_file.h"
 #include "common/prompts.h"
+#include "font_fit_view.h"
 #include "list_columns.h"
 #include "pinger.h"
 #include "report/cloud_report.h"
@@ -31,7 +32,8 @@ namespace {
 
 const QString kICcardShow = QStringLiteral("ICcardShow");
 
-void setColumns(QTreeWidget* list, const QList<ListColumn>& cols) {
+// `grow`: the list is shown, so its widths follow a font wider than the design font.
+void setColumns(QTreeWidget* list, const QList<ListColumn>& cols, bool grow) {
     QStringList captions;
     for (const ListColumn& c : cols) captions.append(c.caption);
     list->setColumnCount(static_cast<int>(cols.size()));
@@ -39,7 +41,10 @@ void setColumns(QTreeWidget* list, const QList<ListColumn>& cols) {
     list->header()->setMinimumSectionSize(0);
     list->header()->setStretchLastSection(false);
     for (int i = 0; i < cols.size(); ++i) {
-        list->setColumnWidth(i, cols[i].width);
+        if (grow)
+            fontfit::setGrownColumnWidth(list, i, cols[i].width);
+        else
+            list->setColumnWidth(i, cols[i].width);
         if (cols[i].rightAligned)
             list->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -111,17 +116,21 @@ void TFtolv::setUpWidgets() {
     ui->Csetting->setIcon(gearIcon());
     ui->Cmsg3->setToolTip(QString());
 
-    setColumns(ui->CtreatItem, columns::treatItem());
-    setColumns(ui->ClongDrug, columns::longDrug());
-    setColumns(ui->CcriticalIllness, columns::criticalIllness());
-    setColumns(ui->CimportantMx, columns::importantMx());
-    setColumns(ui->Cprevent, columns::prevent());
-    setColumns(ui->Cpregnant, columns::pregnant());
-    setColumns(ui->CcloudDrug, columns::cloudDrug());
-    setColumns(ui->CcloudLabData, columns::cloudLabData());
-    // Grid lines between the cells of every record list.
+    setColumns(ui->CtreatItem, columns::treatItem(), true);
+    setColumns(ui->ClongDrug, columns::longDrug(), true);
+    setColumns(ui->CcriticalIllness, columns::criticalIllness(), true);
+    setColumns(ui->CimportantMx, columns::importantMx(), true);
+    setColumns(ui->Cprevent, columns::prevent(), true);
+    setColumns(ui->Cpregnant, columns::pregnant(), true);
+    setColumns(ui->CcloudDrug, columns::cloudDrug(), false);
+    setColumns(ui->CcloudLabData, columns::cloudLabData(), false);
+    // Grid lines between the cells of every record list. A rule for the items takes
+    // their drawing from the style, selection included: selected rows are given the
+    // highlight colours explicitly, and keep them when the window is not active.
     const QString gridLines = QStringLiteral(
-        "QTreeView::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }");
+        "QTreeView::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }"
+        "QTreeView::item:selected, QTreeView::item:selected:!active {"
+        " background: palette(highlight); color: palette(highlighted-text); }");
     for (QTreeView* list : std::initializer_list<QTreeView*>{
              ui->CtreatItem, ui->ClongDrug, ui->CcriticalIllness, ui->CimportantMx, ui->Cprevent,
              ui->Cpregnant, ui->CcloudReport})
@@ -325,7 +334,7 @@ void TFtolv::closeEvent(QCloseEvent* event) {
         // control software and the window from under it.
         event->ignore();
         closePending_ = true;
-        ui->Cmsg1->setText(kCloseWhileReading);
+        fontfit::setStatusText(ui->Cmsg1, kCloseWhileReading);
         return;
     }
     if (!closed_) onClose();
@@ -373,9 +382,9 @@ void TFtolv::setUpCloudReport() {
 void TFtolv::setMsg1(const QString& text) {
     // Until the window closes, its notice stays in front of the query's progress.
     if (closePending_) return;
-    ui->Cmsg1->setText(text);
+    fontfit::setStatusText(ui->Cmsg1, text);
 }
-void TFtolv::setMsg2(const QString& text) { ui->Cmsg2->setText(text); }
+void TFtolv::setMsg2(const QString& text) { fontfit::setStatusText(ui->Cmsg2, text); }
 void TFtolv::setMsg3(const QString& text) {
     ui->Cmsg3->setText(text);
     ui->Cmsg3->setToolTip(text);

@@ -131,14 +131,32 @@ TEST_F(PatientPagesTest, PrescriptionsGoToTheirVisitOrToTheLastColumn) {
     EXPECT_TRUE(p.cell(2, 5).isEmpty());
     EXPECT_THAT(lookups.asked, ElementsAre("A012345100", "BC23456789", "BC23456789", "XX99999999"));
 
-    // Sorted by caption, empty captions first, slot order kept among equals.
+    // Filled rows first, sorted by caption (a filled row without a date first), slot
+    // order kept among equals; the empty slots after them.
     ASSERT_EQ(p.CtreatItem.size(), 60);
-    EXPECT_THAT(p.CtreatItem[6],
+    EXPECT_THAT(p.CtreatItem[0],
                 ElementsAre("", "XX99999999", "XX99999999", "", "", "", "", "", ""));
-    EXPECT_EQ(p.CtreatItem[57].first(), QStringLiteral("1121111"));
-    EXPECT_THAT(p.CtreatItem[58], ElementsAre("1130305", "Amoxicillin 500mg", "A012345100", "", "",
-                                              "TID", "03", "", ""));
-    EXPECT_EQ(p.CtreatItem[59].at(1), QStringLiteral("Metformin 500mg"));
+    EXPECT_EQ(p.CtreatItem[1].first(), QStringLiteral("1121111"));
+    EXPECT_THAT(p.CtreatItem[2], ElementsAre("1130305", "Amoxicillin 500mg", "A012345100", "", "",
+                                             "TID", "03", "", ""));
+    EXPECT_EQ(p.CtreatItem[3].at(1), QStringLiteral("Metformin 500mg"));
+    for (int i = 4; i < 60; ++i)
+        EXPECT_EQ(p.CtreatItem[i].join(QString()), QString()) << "row " << i;
+}
+
+TEST_F(PatientPagesTest, LongTermDrugsOpenOnFilledRows) {
+    tLongTermDrugSub* d = state.ICcardInfo.LongTermDrug.slot;
+    put(d[29].p0, "1130201");
+    put(d[29].p4, "BC23456789");
+    put(d[4].p0, "1121010");
+    put(d[4].p4, "A012345100");
+    put(d[12].p7, "QD");  // only a usage: still a filled row
+    const PatientPages p = fill();
+    ASSERT_EQ(p.ClongDrug.size(), 30);
+    EXPECT_THAT(p.ClongDrug[0], ElementsAre("", "", "", "QD", "", ""));
+    EXPECT_EQ(p.ClongDrug[1].at(1), QStringLiteral("Amoxicillin 500mg"));
+    EXPECT_EQ(p.ClongDrug[2].at(1), QStringLiteral("Metformin 500mg"));
+    EXPECT_EQ(p.ClongDrug[3].join(QString()), QString());
 }
 
 TEST_F(PatientPagesTest, FailedLookupsAreListedOncePerSlotAndShowTheCode) {
@@ -151,7 +169,8 @@ TEST_F(PatientPagesTest, FailedLookupsAreListedOncePerSlotAndShowTheCode) {
     lookups.failing = {QStringLiteral("AC12345100"), QStringLiteral("62010C")};
     const PatientPages p = fill();
     EXPECT_THAT(p.unknownCodes, ElementsAre("AC12345100", "62010C"));
-    EXPECT_THAT(p.ClongDrug.last(), ElementsAre("1130201", "AC12345100", "AC12345100", "", "", ""));
+    EXPECT_THAT(p.ClongDrug.first(),
+                ElementsAre("1130201", "AC12345100", "AC12345100", "", "", ""));
     EXPECT_THAT(p.CimportantMx.first(),
                 ElementsAre("1130115", "晴川醫院", "62010C", "62010C", "", ""));
 }

@@ -3,6 +3,7 @@ tolvane_test(shell_logic_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_rules_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/startup_rules_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/pinger_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/font_fit_test.cpp
   LIBS tolvane_shell tolvane_test_support)
 
 # The window offscreen, on a program folder of its own with the stand-in control software.
@@ -10,6 +11,7 @@ tolvane_test(shell_window_test LABEL widget
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/window_layout_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/window_startup_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/window_settings_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/window_pages_look_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/window_fixture.h
   LIBS tolvane_shell_view tolvane_test_support tolvane_test_browser Qt6::Test)
 target_compile_definitions(shell_window_test PRIVATE

@@ -18,6 +18,8 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include "shell/font_fit.h"
+#include "shell/font_fit_view.h"
 #include "window_fixture.h"
 
 namespace {
@@ -221,7 +223,9 @@ TEST_F(WindowLayout, PatientListsHaveTheirColumns) {
         for (int i = 0; i < tree->columnCount(); ++i) {
             SCOPED_TRACE(std::string(l.list) + " column " + std::to_string(i));
             EXPECT_EQ(tree->headerItem()->text(i), QString::fromUtf8(l.cols[i].caption));
-            EXPECT_EQ(tree->columnWidth(i), l.cols[i].width);
+            // The design width, grown with a font wider than the design font.
+            EXPECT_EQ(tree->columnWidth(i),
+                      fontfit::grownWidth(l.cols[i].width, fontfit::listWidthRatio(tree->font())));
             EXPECT_EQ((tree->headerItem()->textAlignment(i) & Qt::AlignRight) != 0,
                       l.cols[i].right);
         }
@@ -272,8 +276,8 @@ TEST_F(WindowLayout, VisitGridTitlesAndSizes) {
     EXPECT_FALSE(grid->item(0, 3)->flags() & Qt::ItemIsSelectable);
     EXPECT_FALSE(grid->item(4, 0)->flags() & Qt::ItemIsSelectable);
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_EQ(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    EXPECT_EQ(grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    EXPECT_EQ(grid->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     EXPECT_TRUE(grid->showGrid());
     EXPECT_EQ(grid->font().pixelSize(), 11);
 }
