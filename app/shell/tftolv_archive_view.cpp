@@ -3,6 +3,7 @@
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
+#include <iterator>
 
 #include "tftolv_view.h"
 #include "ui_tftolv.h"
@@ -32,9 +33,14 @@ void TFtolv::setDateList(const QStringList& dates) {
 }
 
 void TFtolv::setArchiveControlsEnabled(bool enabled) {
-    setReadButtonsEnabled(enabled);
-    ui->CsrID->setEnabled(enabled);
-    ui->CdateList->setEnabled(enabled);
+    // Each control gets back the state it had, so an opening that slipped into
+    // Direct Read's page check does not enable the buttons that check turned off.
+    QWidget* const controls[] = {ui->Cread, ui->CsaveHtml, ui->CsrID, ui->CdateList};
+    static_assert(std::size(controls) == std::tuple_size_v<decltype(archiveControlsWere_)>);
+    for (std::size_t i = 0; i < std::size(controls); ++i) {
+        if (!enabled) archiveControlsWere_[i] = !controls[i]->testAttribute(Qt::WA_ForceDisabled);
+        controls[i]->setEnabled(enabled && archiveControlsWere_[i]);
+    }
 }
 
 void TFtolv::setPatientLine(const QString& text) { ui->Cmsg3->setText(text); }

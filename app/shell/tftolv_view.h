@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -178,6 +179,8 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     bool startupDone_ = false;
     bool queryRunning_ = false;
     bool closePending_ = false;
+    // Read, Direct Read, CsrID and CdateList before a stored query began to open.
+    std::array<bool, 4> archiveControlsWere_{true, true, true, true};
     // The card, cloud and flow objects of the two queries.
     std::unique_ptr<ReadParts, ReadPartsDeleter> read_;
     std::unique_ptr<cloud::CloudReport> report_;

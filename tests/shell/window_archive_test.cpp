@@ -65,6 +65,15 @@ TEST_F(WindowArchive, ReadStoresTheQueryAndEnterInTheIdReopensIt) {
     dates->setCurrentIndex(1);
     EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "讀取1130220日資料完成");
     EXPECT_THAT(prompts.messages(), ::testing::IsEmpty());
+
+    // An opening inside Direct Read's page check (the buttons off) leaves them off.
+    w.setReadButtonsEnabled(false);
+    QTest::keyClick(id, Qt::Key_Enter);
+    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "讀取1130305日資料完成");
+    EXPECT_FALSE(get<QWidget>("Cread")->isEnabled());
+    EXPECT_FALSE(get<QWidget>("CsaveHtml")->isEnabled());
+    EXPECT_TRUE(get<QWidget>("CsrID")->isEnabled());
+    EXPECT_TRUE(get<QWidget>("CdateList")->isEnabled());
 }
 
 }  // namespace
