@@ -1,6 +1,7 @@
 #include "shell/archive_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 #include <cstring>
 
@@ -128,6 +129,13 @@ std::optional<ArchivedQuery> decodeArchive(QByteArrayView bytes) {
 
 ReadResult readArchiveFile(const QString& path) {
     ReadResult r;
+    // Only a plain file: opening a pipe or a device named like one would wait for ever.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        r.status = ReadResult::Status::OpenFailed;
+        r.reason = QStringLiteral("not a regular file");
+        return r;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         r.status = ReadResult::Status::OpenFailed;

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -429,16 +430,36 @@ TEST_F(Archive, AFolderThatCannotBeMadeIsReported) {
 }
 
 TEST_F(Archive, AFileThatCannotBeOpenedSaysWhichAndWhy) {
-    screenPatient();
-    archive.reopen("1131209", "A123456789");
-    ASSERT_EQ(prompts.messages().size(), 1);
-    EXPECT_THAT(prompts.messages().first().toStdString(),
-                ::testing::StartsWith("無法開啟檔案 cloudData/11312/1131209A123456789.dat: "));
-    EXPECT_GT(prompts.messages().first().size(),
-              QString("無法開啟檔案 cloudData/11312/1131209A123456789.dat: ").size());
-    EXPECT_TRUE(status.msg2.isEmpty());
-    EXPECT_TRUE(screenPatientKept());
-    EXPECT_TRUE(view.controlsOn);
+    const QString rel = "cloudData/11312/1131209A123456789.dat";
+    const QString prefix = "無法開啟檔案 " + rel + ": ";
+    const struct {
+        const char* name;
+        std::function<void()> make;
+    } cases[] = {
+        {"missing", [] {}},
+        {"a folder in its place", [&] { ASSERT_TRUE(QDir(dir.path()).mkpath(rel)); }},
+        // A pipe would keep the open waiting for a writer that never comes.
+        {"a pipe in its place",
+         [&] {
+             ASSERT_TRUE(QDir(dir.path()).mkpath("cloudData/11312"));
+             ASSERT_EQ(mkfifo(QFile::encodeName(path(rel)).constData(), 0600), 0);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(path("cloudData")).removeRecursively();
+        c.make();
+        screenPatient();
+        prompts.clear();
+        archive.reopen("1131209", "A123456789");
+        ASSERT_EQ(prompts.messages().size(), 1);
+        EXPECT_THAT(prompts.messages().first().toStdString(),
+                    ::testing::StartsWith(prefix.toStdString()));
+        EXPECT_GT(prompts.messages().first().size(), prefix.size()) << "the reason follows";
+        EXPECT_TRUE(status.msg2.isEmpty());
+        EXPECT_TRUE(screenPatientKept());
+        EXPECT_TRUE(view.controlsOn);
+    }
 }
 
 // Opening lets window messages run: what they start meanwhile must find every
