@@ -21,3 +21,4 @@ add_custom_command(OUTPUT ${seed_files}
   COMMENT "Demo query archive: ${seed_dates} of ${seed_id}"
   VERBATIM)
 add_custom_target(tolvane_demo_archive ALL DEPENDS ${seed_files})
+add_dependencies(tolvane_demo_archive tolvane_code_tables)
