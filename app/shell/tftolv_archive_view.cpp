@@ -16,13 +16,16 @@ bool TFtolv::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+// Opening a stored query lets messages run, as a query does: it runs as one, so
+// a close asked for meanwhile waits for it.
 void TFtolv::CsrIDKeyUp(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) return;
-    archive().listStoredDates(ui->CsrID->text());
+    runQuery([this] { archive().listStoredDates(ui->CsrID->text()); });
 }
 
 void TFtolv::CdateListChange() {
-    if (read_) archive().reopen(ui->CdateList->currentText(), ui->CsrID->text());
+    if (!read_) return;
+    runQuery([this] { archive().reopen(ui->CdateList->currentText(), ui->CsrID->text()); });
 }
 
 void TFtolv::setDateList(const QStringList& dates) {
