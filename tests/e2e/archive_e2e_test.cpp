@@ -15,7 +15,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "card/control_software.h"
+#include "card/loaded_control_software.h"
 #include "cloud/webengine_browser_view.h"
 #include "cloud_site.h"
 #include "common/clock.h"
@@ -111,7 +111,7 @@ class ArchiveEndToEnd : public ::testing::Test {
 
     QTemporaryDir dir;
     std::unique_ptr<cloudsite::Site> site;
-    ControlSoftware cs{dir.path()};
+    LoadedControlSoftware cs{dir.path()};
     AnswersAlways pinger;
     RecordingPrompts prompts;
     std::unique_ptr<TFtolv> window;
