@@ -23,7 +23,9 @@ bool writeFileAtomically(const QString& path, QByteArrayView data, QString* erro
     // temporary file. Writing straight into the target is never allowed.
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a write the disk cut short is seen here: a buffered one is
+    // flushed by commit, which does not notice that part of it never arrived.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(errorText,
                     QStringLiteral("cannot create %1: %2").arg(path, file.errorString()));
     if (file.write(data.data(), data.size()) != data.size()) {

@@ -215,7 +215,8 @@ void ReadFlow::finishQuery(ReadMode mode, const QString& patientId, const QStrin
     ctx_.status.setMsg1(QStringLiteral("雲端資訊讀取完成"));
     if (drawPages) view.fillPTdata();
     if (readsCloud(mode)) view.fillCloudData();
-    if (view.saveQueryEnabled()) steps_.writeArchive(patientId, ae);
+    // A query that could not be archived ends here, after the archive's message.
+    if (view.saveQueryEnabled() && !steps_.writeArchive(patientId, ae)) return;
     view.showCloud(QStringLiteral("drug"));
 }
 

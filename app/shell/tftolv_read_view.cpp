@@ -46,15 +46,19 @@ struct TFtolv::ReadParts {
           reader(*d.controlSoftware, *d.clock, *d.prompts, w),
           driver(browser, *d.clock, w),
           loader(driver, *d.clock, *d.prompts, w, *d.controlSoftware, cloudSettings),
+          archive(QueryArchiveContext{w.appPath, *d.clock, *d.prompts, w, w, w.patient}),
           flow(ReadFlowContext{*d.controlSoftware, reader, loader, names, *d.clock, *d.prompts, w,
                                w, w.patient},
                serviceSteps(w, d)) {}
 
-    // The eligibility and referral steps, when their helpers are there.
+    // The archive, and the eligibility and referral steps when their helpers are there.
     ReadFlowSteps serviceSteps(TFtolv& w, const Deps& d) {
         http.setTimeoutMs(w.endpoints.serviceTimeoutSeconds * 1000);
         http.setTrustedCertificateFingerprint(w.endpoints.testCertSha256);
         ReadFlowSteps steps;
+        steps.writeArchive = [this](const QString& id, const QString& ae) {
+            return archive.write(id, ae);
+        };
         if (d.healthPromotion) {
             prevent = std::make_unique<AdultPreventQuery>(*d.healthPromotion, http, *d.prompts);
             prevent->setHost(w.endpoints.preventApiHost);
@@ -84,10 +88,13 @@ struct TFtolv::ReadParts {
     QtHttpTransport http;
     std::unique_ptr<AdultPreventQuery> prevent;
     std::unique_ptr<ReferralQuery> referral;
+    QueryArchive archive;
     ReadFlow flow;
 };
 
 void TFtolv::ReadPartsDeleter::operator()(ReadParts* parts) const { delete parts; }
+
+QueryArchive& TFtolv::archive() { return read_->archive; }
 
 void TFtolv::setUpReadParts() {
     // Neither query may start before start-up has finished.

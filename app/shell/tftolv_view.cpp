@@ -196,6 +196,8 @@ void TFtolv::connectHandlers() {
     connect(ui->Csetting, &QToolButton::clicked, this, [this] { CsettingClick(); });
     connect(ui->Cread, &QPushButton::clicked, this, [this] { CreadClick(); });
     connect(ui->CsaveHtml, &QPushButton::clicked, this, [this] { CsaveHtmlClick(); });
+    ui->CsrID->installEventFilter(this);  // CsrIDKeyUp
+    connect(ui->CdateList, &QComboBox::currentTextChanged, this, [this] { CdateListChange(); });
 }
 
 void TFtolv::runStartup() {

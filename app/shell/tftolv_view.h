@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "card/patient_state.h"
 #include "common/status_sink.h"
 #include "endpoints.h"
+#include "query_archive.h"
 #include "read_flow.h"
 #include "system_settings.h"
 
@@ -38,7 +40,7 @@ namespace Ui {
 class TFtolv;
 }
 
-class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
+class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, public QueryArchiveView {
     Q_OBJECT
   public:
     // Everything outside the window. The window does not own these.
@@ -93,9 +95,17 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     void showCloud(const QString& kind) override;
     void clearCloudRecords() override;
 
+    // QueryArchiveView: what the archive asks of the window (and the five above).
+    void setDateList(const QStringList& dates) override;
+    void setArchiveControlsEnabled(bool enabled) override;
+    void setPatientLine(const QString& text) override;
+
     // The two buttons of the top bar.
     void CreadClick();
     void CsaveHtmlClick();
+    // The archive's patient ID and date list on the top bar.
+    void CsrIDKeyUp(int key);
+    void CdateListChange();
     // What the status bar says to a close asked for while a query runs.
     static inline const QString kCloseWhileReading = QStringLiteral("讀取中，請稍候結束後再關閉");
     bool queryRunning() const { return queryRunning_; }
@@ -130,6 +140,7 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     void fieldSettingHidden();
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -140,6 +151,7 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
         void operator()(ReadParts* parts) const;
     };
     void setUpReadParts();
+    QueryArchive& archive();
     // Runs one query; a close asked for meanwhile waits for its end.
     void runQuery(const std::function<void()>& query);
     void setUpCloudReport();
@@ -169,6 +181,8 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView {
     bool startupDone_ = false;
     bool queryRunning_ = false;
     bool closePending_ = false;
+    // Read, Direct Read, CsrID and CdateList before a stored query began to open.
+    std::array<bool, 4> archiveControlsWere_{true, true, true, true};
     // The card, cloud and flow objects of the two queries.
     std::unique_ptr<ReadParts, ReadPartsDeleter> read_;
     std::unique_ptr<cloud::CloudReport> report_;

@@ -1,10 +1,12 @@
 #include "common/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 
 namespace {
 
@@ -68,6 +70,31 @@ TEST(AtomicFile, FailureIsReportedAndLeavesNothingBehind) {
     EXPECT_TRUE(QFileInfo(dir.filePath("folder")).isDir());
     EXPECT_TRUE(entries(dir.filePath("folder")).isEmpty());
     EXPECT_EQ(entries(dir.path()), (QStringList{"folder", "plain"}));
+}
+
+// A disk that fills up half way through the file: the write fails, the old file
+// stays, no temporary file is left. The file is smaller than a write buffer, so
+// a buffered write would meet the full disk only in the last flush. (Tests run as
+// root; a file-size limit stops root as it stops anyone.)
+TEST(AtomicFile, AWriteCutShortIsAFailure) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("data.bin");
+    ASSERT_TRUE(writeFileAtomically(path, QByteArray("old")));
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool written = writeFileAtomically(path, QByteArray(9000, 'x'), &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readAll(path), QByteArray("old"));
+    EXPECT_EQ(entries(dir.path()), QStringList{"data.bin"});
 }
 
 }  // namespace

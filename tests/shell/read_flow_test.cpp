@@ -64,12 +64,14 @@ struct FlowFixture : ::testing::Test {
     PatientState patient;
     QStringList archived;
     std::optional<QString> referralText;
+    bool archiveWrites = true;
     ReadFlow flow{
         ReadFlowContext{card.cs, reader, loader, names, clock, prompts, status, view, patient},
         ReadFlowSteps{[] { return QStringLiteral("符合成健"); }, [this] { return referralText; },
                       [this](const QString& id, const QString& ae) {
                           archived.append(id + "|" + ae);
-                          return true;
+                          if (!archiveWrites) prompts.message("archive failed");
+                          return archiveWrites;
                       }}};
 
     FlowFixture() {
@@ -156,6 +158,18 @@ TEST_F(FlowFixture, FailuresShowTheirMessageAndEnableTheWindow) {
         EXPECT_FALSE(view.log.contains("showCloud drug"));
         EXPECT_THAT(archived, IsEmpty());
     }
+}
+
+// A query that could not be archived is not shown as if it had been.
+TEST_F(FlowFixture, FailedArchiveWriteEndsTheFlow) {
+    ASSERT_TRUE(card.ok);
+    view.readMode = ReadMode::IcCard;
+    archiveWrites = false;
+    flow.Read();
+    EXPECT_THAT(prompts.messages(), ElementsAre("archive failed"));
+    EXPECT_TRUE(view.log.contains("fillPTdata"));
+    EXPECT_FALSE(view.log.contains("showCloud drug"));
+    EXPECT_EQ(view.log.last(), "window on");
 }
 
 TEST_F(FlowFixture, MissingControlSoftwareFailsTheRead) {
