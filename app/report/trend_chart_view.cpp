@@ -39,13 +39,15 @@ TrendChartDialog::TrendChartDialog(const cloud::TrendSeries& series, QWidget* pa
       headline_(new QLabel(series.headline(), this)),
       unplotted_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("趨勢 - %1 (%2)").arg(series.item, series.code));
-    chart_->setTitle(series.item);
+    chart_->setTitle(QStringLiteral("%1  %2").arg(series.item, series.code));
 
     auto* line = new QLineSeries;
     line->setName(series.item);
+    line->setColor(QColor(70, 110, 160));
     auto* normal = new QScatterSeries;
     normal->setName(QStringLiteral("結果"));
     normal->setMarkerSize(9);
+    normal->setColor(QColor(70, 110, 160));
     auto* outside = new QScatterSeries;
     outside->setName(QStringLiteral("超出參考值"));
     outside->setColor(Qt::red);
@@ -107,6 +109,7 @@ TrendChartDialog::TrendChartDialog(const cloud::TrendSeries& series, QWidget* pa
                     QDateTime::fromMSecsSinceEpoch(qint64(x1)));
     auto* yAxis = new QValueAxis;
     yAxis->setRange(lo, hi);
+    yAxis->applyNiceNumbers();
     yAxis->setTitleText(series.unit);
     chart_->addAxis(xAxis, Qt::AlignBottom);
     chart_->addAxis(yAxis, Qt::AlignLeft);
