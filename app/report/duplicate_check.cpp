@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <climits>
 #include <optional>
 
 #include "report/record_dates.h"
@@ -66,7 +67,8 @@ std::optional<Supplied> suppliedToday(const CloudRow& r, int row, const Columns&
 
     s.entry.row = row;
     s.entry.date = date;
-    s.entry.remainingDays = int(std::max<qint64>(*remaining, inPeriod ? periodLeft : 0));
+    s.entry.remainingDays =
+        int(std::min<qint64>(std::max<qint64>(*remaining, inPeriod ? periodLeft : 0), INT_MAX));
     const QString atc5 = r.cell(c.atc5).trimmed().toUpper();
     // The class is the fourth ATC level, the first five characters of a code.
     s.atcClass = (atc5.size() >= 5 ? atc5 : s.atc7).left(5);
