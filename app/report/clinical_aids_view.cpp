@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QPainter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeView>
@@ -17,16 +18,17 @@ namespace cloud {
 
 namespace {
 
-// Rows that take part in a duplication get a warm background.
+// Rows that take part in a duplication get a warm background. Painted under the
+// item, since the report's style sheet draws the items' own backgrounds.
 class DuplicateRowDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-  protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         if (index.data(CloudReportModel::DuplicateRole).toBool())
-            option->backgroundBrush = QColor(255, 214, 170);
+            painter->fillRect(option.rect, QColor(255, 200, 150));
+        QStyledItemDelegate::paint(painter, option, index);
     }
 };
 

@@ -104,7 +104,7 @@ TrendChartDialog::TrendChartDialog(const cloud::TrendSeries& series, QWidget* pa
 
     auto* xAxis = new QDateTimeAxis;
     xAxis->setFormat(QStringLiteral("yyyy/MM/dd"));
-    xAxis->setTickCount(int(std::clamp<qsizetype>(series.points.size(), 2, 6)));
+    xAxis->setTickCount(5);
     xAxis->setRange(QDateTime::fromMSecsSinceEpoch(qint64(x0)),
                     QDateTime::fromMSecsSinceEpoch(qint64(x1)));
     auto* yAxis = new QValueAxis;

@@ -379,7 +379,12 @@ void TFtolv::setMsg1(const QString& text) {
     if (closePending_) return;
     ui->Cmsg1->setText(text);
 }
-void TFtolv::setMsg2(const QString& text) { ui->Cmsg2->setText(text); }
+void TFtolv::setMsg2(const QString& text) {
+    ui->Cmsg2->setText(text);
+    // The label keeps its width; a longer text (the report's count with its
+    // duplication summary) can still be read in full.
+    ui->Cmsg2->setToolTip(text);
+}
 void TFtolv::setMsg3(const QString& text) {
     ui->Cmsg3->setText(text);
     ui->Cmsg3->setToolTip(text);
