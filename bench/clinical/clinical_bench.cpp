@@ -1,13 +1,15 @@
 // The duplicate-medication check and the laboratory trend extraction over large
-// generated record texts, next to turning the same text into the source table
-// (the walk of every record and its cells, which every report shown pays too).
+// generated record texts, next to the report's own fill + show of the same rows
+// (fillCloudData and showCloud with the default columns and sort keys).
 //
 //   build/bench/clinical/clinical_bench
 //   build/bench/clinical/clinical_bench --benchmark_filter=Duplicates
 #include <benchmark/benchmark.h>
 
+#include <QTemporaryDir>
 #include <random>
 
+#include "report/cloud_report.h"
 #include "report/cloud_tables.h"
 #include "report/duplicate_check.h"
 #include "report/lab_trend.h"
@@ -81,11 +83,22 @@ QString labText(int rows) {
     return text;
 }
 
-void ParseDrugText(benchmark::State& state) {
-    const QString text = drugText(int(state.range(0)));
-    for (auto _ : state) benchmark::DoNotOptimize(cloud::parseRecordText(cloud::Kind::Drug, text));
+// fillCloudData + showCloud of one kind, the columns and lists loaded once before.
+void fillAndShow(benchmark::State& state, const QString& sDrug, const QString& sLab,
+                 const QString& kind) {
+    QTemporaryDir dir;
+    cloud::CloudReport report(dir.filePath(QStringLiteral("tolvane.ini")));
+    report.showCloud(kind);
+    for (auto _ : state) {
+        report.fillCloudData(sDrug, sLab);
+        benchmark::DoNotOptimize(report.showCloud(kind));
+    }
 }
-BENCHMARK(ParseDrugText)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void FillAndShowDrug(benchmark::State& state) {
+    fillAndShow(state, drugText(int(state.range(0))), QString(), QStringLiteral("drug"));
+}
+BENCHMARK(FillAndShowDrug)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void Duplicates(benchmark::State& state) {
     const cloud::CloudTable table =
@@ -100,11 +113,10 @@ void Duplicates(benchmark::State& state) {
 }
 BENCHMARK(Duplicates)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-void ParseLabText(benchmark::State& state) {
-    const QString text = labText(int(state.range(0)));
-    for (auto _ : state) benchmark::DoNotOptimize(cloud::parseRecordText(cloud::Kind::Lab, text));
+void FillAndShowLab(benchmark::State& state) {
+    fillAndShow(state, QString(), labText(int(state.range(0))), QStringLiteral("labdata"));
 }
-BENCHMARK(ParseLabText)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(FillAndShowLab)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void TrendSeries(benchmark::State& state) {
     const cloud::CloudTable table =
