@@ -77,11 +77,17 @@ void ClinicalAidsView::loadSetting(const IniFile& ini) {
     CcloudDup->setEnabled(on);
 }
 
+void ClinicalAidsView::closeDialogs() {
+    if (duplicates_) duplicates_->close();
+    if (trend_) trend_->close();
+}
+
 void ClinicalAidsView::CcloudCheckDupClick(bool checked) {
     IniFile ini(iniPath_);
     writeLocalDuplicateCheck(ini, checked);
     report_.setLocalDuplicateCheck(checked);
     CcloudDup->setEnabled(checked);
+    if (!checked && duplicates_) duplicates_->close();
     // The marks and the summary follow at once on the drug report.
     if (report_.cloudReportType() == kindText(Kind::Drug))
         reportView_.showCloud(report_.cloudReportType());

@@ -32,6 +32,9 @@ class ClinicalAidsView : public QObject {
 
     // Start-up: the stored state of the box.
     void loadSetting(const IniFile& ini);
+    // Another patient's records are coming: what the open dialogs show is no
+    // longer the patient's on screen.
+    void closeDialogs();
 
     void CcloudDupClick();
     void CcloudTrendClick();

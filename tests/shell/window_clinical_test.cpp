@@ -96,6 +96,7 @@ TEST_F(WindowClinical, DuplicatesOfTheDemoPatientAreCountedMarkedAndListed) {
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->list()->topLevelItemCount(), 6);
     EXPECT_EQ(list->list()->topLevelItem(0)->text(0), "同成分");
+    EXPECT_TRUE(list->isVisible());
 
     // Unchecked: stored, and nothing is computed or shown.
     get<QCheckBox>("CcloudCheckDup")->click();
@@ -104,6 +105,8 @@ TEST_F(WindowClinical, DuplicatesOfTheDemoPatientAreCountedMarkedAndListed) {
     EXPECT_EQ(markedRows(), 0);
     EXPECT_TRUE(w.cloudReport().duplicates().groups.isEmpty());
     EXPECT_FALSE(get<QToolButton>("CcloudDup")->isEnabled());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w.findChild<DuplicatesDialog*>(), nullptr) << "the list closes with the check";
 }
 
 TEST_F(WindowClinical, MarksFollowTheirSourceRowsWhenOnlySelectedRowsShow) {
@@ -162,6 +165,12 @@ TEST_F(WindowClinical, TrendOfTheChosenLaboratoryRow) {
     const auto charts = w.findChildren<TrendChartDialog*>();
     ASSERT_EQ(charts.size(), 1);
     EXPECT_FALSE(charts.first()->unplotted()->isHidden());
+
+    // The next patient's records: the chart of this one does not stay open.
+    w.patient.sLab.clear();
+    w.fillCloudData();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.findChildren<TrendChartDialog*>().isEmpty());
 }
 
 }  // namespace
