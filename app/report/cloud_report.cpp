@@ -29,6 +29,25 @@ QList<int> CloudReport::defaultWidths(Kind kind) const {
 
 void CloudReport::fillCloudData(const QString& sDrug, const QString& sLab) {
     sources_ = buildSourceTables(sDrug, sLab);
+    setLocalDuplicateCheck(localDupCheck_);
+}
+
+void CloudReport::setLocalDuplicateCheck(bool on) {
+    localDupCheck_ = on;
+    duplicates_ = on ? findDuplicates(sources_.drug, today ? today() : QDate::currentDate())
+                     : DuplicateFindings{};
+}
+
+QString CloudReport::countText(int count) const {
+    QString text = QStringLiteral("項目總量:") + QString::number(count);
+    if (localDupCheck_ && cloudReportType_ == kindText(Kind::Drug))
+        text += QStringLiteral("  ") + duplicateSummary(duplicates_);
+    return text;
+}
+
+int CloudReport::sourceRowOf(int shownRow) const {
+    if (shownRow < 0 || shownRow >= proxy_.rowCount()) return -1;
+    return model_.sourceRow(proxy_.mapToSource(proxy_.index(shownRow, 0)).row());
 }
 
 int CloudReport::showCloud(const QString& kind) {
@@ -42,12 +61,20 @@ int CloudReport::showCloud(const QString& kind) {
     }
     const QString ownCode = ownHospitalCode ? ownHospitalCode() : QString();
     const CloudTable& table = sources_.of(*k);
+    const bool marks = localDupCheck_ && *k == Kind::Drug;
     QList<CloudRow> rows;
+    QList<int> sourceRows;
+    QList<bool> marked;
     rows.reserve(table.rows.size());
-    for (const CloudRow& row : table.rows)
-        if (CloudSelectType == csAll || checkColudSelect(*k, row, rules_, ownCode))
-            rows.append(row);
-    model_.setRows(std::move(rows));
+    sourceRows.reserve(table.rows.size());
+    for (int i = 0; i < table.rows.size(); ++i) {
+        const CloudRow& row = table.rows.at(i);
+        if (CloudSelectType == csSelect && !checkColudSelect(*k, row, rules_, ownCode)) continue;
+        rows.append(row);
+        sourceRows.append(i);
+        if (marks) marked.append(duplicates_.isDuplicated(i));
+    }
+    model_.setRows(std::move(rows), std::move(sourceRows), std::move(marked));
     sort();
     return rowCount();
 }
@@ -189,7 +216,7 @@ QString CloudReport::copyText(bool withTags) const {
     QList<QStringList> rows;
     for (int r = 0; r < proxy_.rowCount(); ++r) {
         const int source = proxy_.mapToSource(proxy_.index(r, 0)).row();
-        if (model_.isTicked(source)) rows.append(model_.cells(source));
+        if (model_.isTicked(source)) rows.append(model_.shownCells(source));
     }
     QList<bool> checked;
     for (const FieldItem& f : lists_.fields) checked.append(f.checked);

@@ -4,6 +4,7 @@
 // rules. Operations return what a view shows (counts, menu items, copy text);
 // the settings file is opened for each read or write.
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 
 #include "report/cloud_report_model.h"
 #include "report/cloud_tables.h"
+#include "report/duplicate_check.h"
 #include "report/field_config.h"
 #include "report/filter_rules.h"
 #include "report/report_texts.h"
@@ -37,6 +39,8 @@ class CloudReport {
     // (sHospitalCode) and the settings "日期順向排序" (CdateSortType).
     std::function<QString()> ownHospitalCode;
     std::function<bool()> datesForward;
+    // Today's date, for the supply periods of the duplicate check.
+    std::function<QDate()> today;
 
     // Start-up: the rule lists from their stored values and the laboratory
     // columns' default widths ("CloudLabData", already split; one per column).
@@ -48,6 +52,18 @@ class CloudReport {
     // Both source tables rebuilt from the record texts.
     void fillCloudData(const QString& sDrug, const QString& sLab);
     const CloudSourceTables& sourceTables() const { return sources_; }
+
+    // The local duplicate-medication check ("本區重複用藥檢查"): when on, each fill
+    // finds the groups and the drug report marks their rows; when off nothing is
+    // computed.
+    void setLocalDuplicateCheck(bool on);
+    bool localDuplicateCheck() const { return localDupCheck_; }
+    const DuplicateFindings& duplicates() const { return duplicates_; }
+    // The status text of a report of `count` rows: "項目總量:" and the count, and on
+    // the drug report with the check on, the number of duplication groups.
+    QString countText(int count) const;
+    // The source-table row of a row in the shown order, or -1.
+    int sourceRowOf(int shownRow) const;
     // Shows "drug" or "labdata" (anything else leaves the report as it is) and
     // returns the number of report rows.
     int showCloud(const QString& kind);
@@ -104,6 +120,8 @@ class CloudReport {
     FieldLists lists_;
     FilterRules rules_;
     QList<int> labDefaults_;
+    bool localDupCheck_ = false;
+    DuplicateFindings duplicates_;
     CloudReportModel model_;
     CloudReportSortProxy proxy_;
 };

@@ -22,14 +22,23 @@ class CloudReportModel : public QAbstractTableModel {
 
     // New columns (report column k shows source column sourceColumns[k]) and no rows.
     void setColumns(const QStringList& captions, const QList<int>& sourceColumns);
-    // All rows replaced in one reset, none ticked.
-    void setRows(QList<CloudRow> rows);
+    // Tells the view which rows take part in a duplication (a bool).
+    static constexpr int DuplicateRole = Qt::UserRole + 1;
+
+    // All rows replaced in one reset, none ticked. `sourceRows` names each row's
+    // index in its source table; `marked` flags the rows of a duplication, whose
+    // first column then shows the marker (empty lists: none).
+    void setRows(QList<CloudRow> rows, QList<int> sourceRows = {}, QList<bool> marked = {});
     void clearRows() { setRows({}); }
 
     const QStringList& captions() const { return captions_; }
     const CloudRow& row(int r) const { return rows_.at(r); }
     QString cell(int r, int column) const;
     QStringList cells(int r) const;
+    // The cells as the list shows them: the first with the duplication marker.
+    QStringList shownCells(int r) const;
+    int sourceRow(int r) const { return sourceRows_.value(r, -1); }
+    bool isMarked(int r) const { return marked_.value(r, false); }
     bool isTicked(int r) const { return ticks_.at(r); }
     void setTicked(int r, bool ticked);
 
@@ -46,6 +55,8 @@ class CloudReportModel : public QAbstractTableModel {
     QList<int> sourceColumns_;
     QList<CloudRow> rows_;
     QList<bool> ticks_;
+    QList<int> sourceRows_;
+    QList<bool> marked_;
 };
 
 // Orders the model's rows by keys read once per sort (CcloudReportCompare).

@@ -171,7 +171,7 @@ void CloudReportView::buildRulePanel() {
     box->addWidget(CcloudICD10Include, 1);
     box->addWidget(new QLabel(QStringLiteral("ATC3含字(如眼科,癲癇)項目間要加逗號"), panel));
     box->addWidget(CcloudATC3Include);
-    // On the panel for the doctor to see; nothing acts on it yet and it is not stored.
+    // Turns the local duplicate check on (the clinical aids view acts on it and stores it).
     CcloudCheckDup =
         new QCheckBox(QStringLiteral("雲端重複醫令檢查改用本區檢查,而不使用雲端APP"), panel);
     CcloudCheckDup->setObjectName(QStringLiteral("CcloudCheckDup"));
@@ -203,7 +203,7 @@ void CloudReportView::showCloud(const QString& kind) {
     const int count = report_.showCloud(kind);
     syncPanel();
     if (w_.CmainPage && w_.CPcloudChart) w_.CmainPage->setCurrentWidget(w_.CPcloudChart);
-    if (setMsg2_) setMsg2_(QStringLiteral("項目總量:") + QString::number(count));
+    if (setMsg2_) setMsg2_(report_.countText(count));
 }
 
 void CloudReportView::ToolButton1Click() {

@@ -17,6 +17,7 @@
 #include "cloud/referral_query.h"
 #include "common/clock.h"
 #include "common/prompts.h"
+#include "report/clinical_aids_view.h"
 #include "report/cloud_report.h"
 #include "report/cloud_report_view.h"
 #include "tftolv_view.h"
@@ -203,7 +204,10 @@ void TFtolv::fillPTdata() {
     showPatientPages(pages, w, *deps_.prompts);
 }
 
-void TFtolv::fillCloudData() { report_->fillCloudData(patient.sDrug, patient.sLab); }
+void TFtolv::fillCloudData() {
+    clinicalView_->closeDialogs();
+    report_->fillCloudData(patient.sDrug, patient.sLab);
+}
 
 void TFtolv::showCloud(const QString& kind) { reportView_->showCloud(kind); }
 
@@ -212,5 +216,6 @@ void TFtolv::clearCloudRecords() {
     setMsg2(QString());
     ui->CcloudDrug->clear();
     ui->CcloudLabData->clear();
+    clinicalView_->closeDialogs();
     report_->fillCloudData(QString(), QString());
 }

@@ -21,6 +21,7 @@
 #include "font_fit_view.h"
 #include "list_columns.h"
 #include "pinger.h"
+#include "report/clinical_aids_view.h"
 #include "report/cloud_report.h"
 #include "report/cloud_report_view.h"
 #include "settings_rules.h"
@@ -97,6 +98,7 @@ TFtolv::~TFtolv() {
     ini.writeInteger(settings::kSystem, settings::kWidthKey, width());
     ini.writeInteger(settings::kSystem, settings::kHeightKey, height());
     report_->storeColumnWidths();
+    clinicalView_.reset();
     reportView_.reset();
     ui->CcloudReport->setModel(nullptr);
     if (busy_) QApplication::restoreOverrideCursor();
@@ -290,6 +292,7 @@ void TFtolv::loadSettings(IniFile& ini) {
         {settings::ruleListFromValue(ini.readString(kICcardShow, "名稱含字", QString())),
          settings::ruleListFromValue(ini.readString(kICcardShow, "診斷範圍", QString())),
          settings::ruleListFromValue(ini.readString(kICcardShow, "ATC3含字", QString()))});
+    clinicalView_->loadSetting(ini);
     QTreeWidget* lab = ui->CcloudLabData;
     if (const auto widths = settings::cloudLabDataWidths(
             ini.readString(kICcardShow, "CloudLabData", QString()), lab->columnCount())) {
@@ -357,6 +360,7 @@ void TFtolv::onClose() {
 void TFtolv::setUpCloudReport() {
     report_ = std::make_unique<cloud::CloudReport>(appInifile);
     report_->ownHospitalCode = [this] { return patient.sHospitalCode; };
+    report_->today = [this] { return deps_.clock->today(); };
     cloud::CloudPageWidgets w;
     w.window = this;
     w.CmainPage = ui->CmainPage;
@@ -375,6 +379,8 @@ void TFtolv::setUpCloudReport() {
     w.CcopyWithTagCheck = ui->CcopyWithTagCheck;
     reportView_ = std::make_unique<cloud::CloudReportView>(
         *report_, w, *deps_.prompts, appPath, [this](const QString& text) { setMsg2(text); });
+    clinicalView_ =
+        std::make_unique<cloud::ClinicalAidsView>(*report_, *reportView_, w, appInifile);
     connect(this, &TFtolv::fieldSettingShown, reportView_.get(),
             &cloud::CloudReportView::fieldSettingShown);
     connect(this, &TFtolv::fieldSettingHidden, reportView_.get(),

@@ -25,6 +25,7 @@ class Clock;
 class HealthPromotionLibrary;
 class VpnAddOn;
 namespace cloud {
+class ClinicalAidsView;
 class CloudReport;
 class CloudReportView;
 }  // namespace cloud
@@ -78,6 +79,7 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     // The cloud report: its kind, lists, rules and rows.
     cloud::CloudReport& cloudReport() const { return *report_; }
     cloud::CloudReportView& cloudReportView() const { return *reportView_; }
+    cloud::ClinicalAidsView& clinicalAidsView() const { return *clinicalView_; }
     // The working values of the settings page.
     settings::SystemSettings currentSettings() const;
 
@@ -187,4 +189,5 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     std::unique_ptr<ReadParts, ReadPartsDeleter> read_;
     std::unique_ptr<cloud::CloudReport> report_;
     std::unique_ptr<cloud::CloudReportView> reportView_;
+    std::unique_ptr<cloud::ClinicalAidsView> clinicalView_;
 };

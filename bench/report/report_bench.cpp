@@ -12,6 +12,7 @@
 #include "cloud/edge_scrape.h"
 #include "common/ini_file.h"
 #include "report/cloud_report.h"
+#include "report/duplicate_check.h"
 
 namespace {
 
@@ -89,8 +90,18 @@ void BM_FillAndShowDrug(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The local duplicate check over the same rows, from the source table the fill built.
+void BM_DuplicateCheck(benchmark::State& state) {
+    const cloud::CloudTable drugs =
+        cloud::parseRecordText(cloud::Kind::Drug, textOf(static_cast<int>(state.range(0))));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(cloud::findDuplicates(drugs, QDate(2024, 12, 10)));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 BENCHMARK(BM_GetXMLitemWalk)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillAndShowDrug)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DuplicateCheck)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,0 +1,14 @@
+#pragma once
+// Whether the report runs the local duplicate-medication check: the box
+// "雲端重複醫令檢查改用本區檢查,而不使用雲端APP" of the rule panel, stored as "Y" or
+// "N" under "本區重複用藥檢查" in section "ICcardShow".
+
+class IniFile;
+
+namespace cloud {
+
+// Off unless the file says "Y".
+bool readLocalDuplicateCheck(const IniFile& ini);
+bool writeLocalDuplicateCheck(IniFile& ini, bool on);
+
+}  // namespace cloud

@@ -1,0 +1,134 @@
+// The duplicate-medication check and the laboratory trend extraction over large
+// generated record texts, next to the report's own fill + show of the same rows
+// (fillCloudData and showCloud with the default columns and sort keys).
+//
+//   build/bench/clinical/clinical_bench
+//   build/bench/clinical/clinical_bench --benchmark_filter=Duplicates
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+#include <random>
+
+#include "report/cloud_report.h"
+#include "report/cloud_tables.h"
+#include "report/duplicate_check.h"
+#include "report/lab_trend.h"
+
+namespace {
+
+const QDate kToday(2024, 12, 10);
+
+QString rocDate(const QDate& d) {
+    return QStringLiteral("%1/%2/%3")
+        .arg(d.year() - 1911)
+        .arg(d.month(), 2, 10, QLatin1Char('0'))
+        .arg(d.day(), 2, 10, QLatin1Char('0'));
+}
+
+QString record(const QList<cloud::CloudColumn>& columns, const QStringList& cells) {
+    QString out = QStringLiteral("<D>");
+    for (int i = 0; i < columns.size(); ++i) {
+        const QString& key = columns.at(i).recordKey;
+        out += u'<' + key + u'>' + cells.value(i) + QStringLiteral("</") + key + u'>';
+    }
+    return out + QStringLiteral("</D>");
+}
+
+// Drug rows of the last year from 40 institutions: 60 ingredients in 15 classes,
+// 3 to 28 days, some with days left over; a fixed seed keeps runs comparable.
+QString drugText(int rows) {
+    std::mt19937 rng(20241210);
+    const QStringList days = {"3", "7", "14", "28"};
+    const QStringList remaining = {"", "0", "0", "5", "23"};
+    QString text;
+    for (int i = 0; i < rows; ++i) {
+        const int cls = int(rng() % 15), ingredient = int(rng() % 4);
+        const QString atc5 = QStringLiteral("C%1AA").arg(cls, 2, 10, QLatin1Char('0'));
+        const QString atc7 =
+            atc5 + QStringLiteral("%1").arg(ingredient + 1, 2, 10, QLatin1Char('0'));
+        QStringList cells(cloud::drugColumns().size());
+        cells[0] = rocDate(kToday.addDays(-int(rng() % 365)));
+        cells[1] = QStringLiteral("診所%1\n35012%2")
+                       .arg(rng() % 40)
+                       .arg(rng() % 40, 5, 10, QLatin1Char('0'));
+        cells[3] = atc7;
+        cells[9] = QStringLiteral("藥品%1").arg(atc7);
+        cells[10] = days.at(int(rng() % days.size()));
+        cells[15] = remaining.at(int(rng() % remaining.size()));
+        cells[16] = QStringLiteral("%1").arg(i % 9999, 4, 10, QLatin1Char('0'));
+        cells[23] = atc7;
+        text += record(cloud::drugColumns(), cells);
+    }
+    return text;
+}
+
+// Laboratory rows of 20 items, mostly numbers, some text results and censored values.
+QString labText(int rows) {
+    std::mt19937 rng(20241211);
+    QString text;
+    for (int i = 0; i < rows; ++i) {
+        const int item = int(rng() % 20);
+        QStringList cells(cloud::labColumns().size());
+        cells[0] = rocDate(kToday.addDays(-int(rng() % 2000)));
+        cells[6] = QStringLiteral("ITEM%1").arg(item);
+        const int kind = int(rng() % 10);
+        cells[7] = kind == 0   ? QStringLiteral("Negative")
+                   : kind == 1 ? QStringLiteral("<0.5")
+                               : QString::number(50 + int(rng() % 1000) / 10.0);
+        cells[8] = QStringLiteral("70-100");
+        cells[9] = QStringLiteral("0900%1C").arg(item, 2, 10, QLatin1Char('0'));
+        cells[18] = QStringLiteral("mg/dL");
+        text += record(cloud::labColumns(), cells);
+    }
+    return text;
+}
+
+// fillCloudData + showCloud of one kind, the columns and lists loaded once before.
+void fillAndShow(benchmark::State& state, const QString& sDrug, const QString& sLab,
+                 const QString& kind) {
+    QTemporaryDir dir;
+    cloud::CloudReport report(dir.filePath(QStringLiteral("tolvane.ini")));
+    report.showCloud(kind);
+    for (auto _ : state) {
+        report.fillCloudData(sDrug, sLab);
+        benchmark::DoNotOptimize(report.showCloud(kind));
+    }
+}
+
+void FillAndShowDrug(benchmark::State& state) {
+    fillAndShow(state, drugText(int(state.range(0))), QString(), QStringLiteral("drug"));
+}
+BENCHMARK(FillAndShowDrug)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void Duplicates(benchmark::State& state) {
+    const cloud::CloudTable table =
+        cloud::parseRecordText(cloud::Kind::Drug, drugText(int(state.range(0))));
+    int groups = 0;
+    for (auto _ : state) {
+        const auto findings = cloud::findDuplicates(table, kToday);
+        groups = int(findings.groups.size());
+        benchmark::DoNotOptimize(findings);
+    }
+    state.counters["groups"] = groups;
+}
+BENCHMARK(Duplicates)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void FillAndShowLab(benchmark::State& state) {
+    fillAndShow(state, QString(), labText(int(state.range(0))), QStringLiteral("labdata"));
+}
+BENCHMARK(FillAndShowLab)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void TrendSeries(benchmark::State& state) {
+    const cloud::CloudTable table =
+        cloud::parseRecordText(cloud::Kind::Lab, labText(int(state.range(0))));
+    int points = 0;
+    for (auto _ : state) {
+        const auto series = cloud::extractTrendSeries(table, 0);
+        points = int(series.points.size());
+        benchmark::DoNotOptimize(series);
+    }
+    state.counters["points"] = points;
+}
+BENCHMARK(TrendSeries)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

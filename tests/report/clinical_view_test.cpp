@@ -1,0 +1,108 @@
+// The duplicate list and the trend chart, drawn offscreen from the demo patient's
+// cloud records (the loopback site's fixture).
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QChart>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QScatterSeries>
+#include <QTreeWidget>
+
+#include "qstring_printer.h"
+#include "report/duplicates_view.h"
+#include "report/trend_chart_view.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "report_clinical_view_test";
+    static char* argv[] = {name};
+    static QApplication instance(argc, argv);
+    return instance;
+}
+
+// The fixture lists each row's cells in the table's column order.
+cloud::CloudTable demoTable(const char* kind) {
+    QFile f(QStringLiteral(CLOUD_RECORDS_FIXTURE));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    const QJsonArray rows = QJsonDocument::fromJson(f.readAll())
+                                .object()["patients"]
+                                .toObject()["B220715631"]
+                                .toObject()[kind]
+                                .toArray();
+    cloud::CloudTable t;
+    for (const auto& r : rows) {
+        const QJsonArray cells = r.toArray();
+        cloud::CloudRow row;
+        row.caption = cells.at(0).toString().trimmed();
+        for (int i = 1; i < cells.size(); ++i) row.values << cells.at(i).toString();
+        t.rows.append(row);
+    }
+    return t;
+}
+
+int pointsOf(QChart* chart, const QString& name) {
+    for (auto* s : chart->series())
+        if (s->name() == name) return int(static_cast<QScatterSeries*>(s)->count());
+    return -1;
+}
+
+TEST(ClinicalViews, DuplicateListShowsGroupsWithSourcesDatesAndDaysLeft) {
+    app();
+    const cloud::CloudTable drugs = demoTable("drug");
+    // Long after the visits: only the rows with days left over are still taken.
+    const auto findings = cloud::findDuplicates(drugs, QDate(2026, 12, 10));
+    DuplicatesDialog dialog(findings, drugs);
+    const QTreeWidget* list = dialog.list();
+    QStringList groups;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        groups << list->topLevelItem(i)->text(0) + u' ' + list->topLevelItem(i)->text(1);
+    EXPECT_THAT(groups, ElementsAre("同成分 C10AA05", "同成分 C09CA01", "同成分 A02BC01",
+                                    "同成分 A10BA02", "同成分 R05DA09", "同成分 N02BE01"));
+    const QTreeWidgetItem* losartan = list->topLevelItem(1);
+    ASSERT_EQ(losartan->childCount(), 3);
+    QStringList lines;
+    for (int i = 0; i < losartan->childCount(); ++i) {
+        const auto* c = losartan->child(i);
+        lines << QStringList{c->text(2), c->text(3), c->text(4), c->text(5), c->text(6)}.join('|');
+    }
+    EXPECT_THAT(lines, ElementsAre("113/12/08|北辰聯合醫院 1101010012|可悅您膜衣錠50毫克|28|23",
+                                   "113/08/08|中港醫學中心 0401180014|可悅您膜衣錠50毫克|28|23",
+                                   "113/04/08|晴川診所 3501200000|可悅您膜衣錠50毫克|28|23"));
+}
+
+TEST(ClinicalViews, TrendChartPlotsNumbersMarksOutliersAndListsText) {
+    app();
+    const cloud::CloudTable lab = demoTable("lab");
+    // Row 0 is the fasting glucose: 112 twice, above 70-100.
+    TrendChartDialog glucose(cloud::extractTrendSeries(lab, 0));
+    EXPECT_EQ(pointsOf(glucose.chart(), "超出參考值"), 2);
+    EXPECT_EQ(pointsOf(glucose.chart(), "結果"), 0);
+    EXPECT_EQ(glucose.headline()->text(), "最新值: 112 mg/dL (2024/12/02)  較前次: +0");
+    EXPECT_TRUE(glucose.unplotted()->isHidden());
+
+    // Row 3 is the urine protein, "2+" both times: nothing to plot, both listed.
+    TrendChartDialog protein(cloud::extractTrendSeries(lab, 3));
+    EXPECT_EQ(pointsOf(protein.chart(), "超出參考值") + pointsOf(protein.chart(), "結果"), 0);
+    EXPECT_FALSE(protein.unplotted()->isHidden());
+    EXPECT_EQ(protein.unplotted()->text(), "未繪製的結果:\n113/11/05  2+\n113/08/11  2+");
+
+    // A censored result is drawn at its number and carries its comparison as a label.
+    cloud::CloudTable censored = lab;
+    censored.rows[4].values[6] = QStringLiteral("<0.5");  // 肌酸酐 0.6-1.3 on 113/10/06
+    TrendChartDialog creatinine(cloud::extractTrendSeries(censored, 4));
+    EXPECT_EQ(pointsOf(creatinine.chart(), "超出參考值"), 1);
+    EXPECT_EQ(pointsOf(creatinine.chart(), "結果"), 1);
+    EXPECT_EQ(pointsOf(creatinine.chart(), "<"), 1);
+}
+
+}  // namespace
