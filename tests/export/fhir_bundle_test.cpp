@@ -1,0 +1,265 @@
+// The exchange file built from hand-made queries: the guide's identifier, the
+// profiles, references that resolve inside the Bundle, dates, and no empty values.
+
+#include "export/fhir_bundle.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMap>
+#include <QSet>
+
+#include "export/fhir_names.h"
+#include "export_fixtures.h"
+#include "qstring_printer.h"
+
+using namespace fhir;
+
+namespace {
+
+QJsonObject bundleOf(const fixtures::Query& q) {
+    fixtures::FakeLookups lookups;
+    return buildBundle(q.state, q.tables, lookups, q.context.queryTime.date());
+}
+
+QList<QJsonObject> resources(const QJsonObject& bundle, const QString& type) {
+    QList<QJsonObject> out;
+    for (const QJsonValue& e : bundle[QStringLiteral("entry")].toArray()) {
+        const QJsonObject r = e[QStringLiteral("resource")].toObject();
+        if (r[QStringLiteral("resourceType")].toString() == type) out << r;
+    }
+    return out;
+}
+
+// Every {"reference": ...} anywhere below `v`.
+void collectReferences(const QJsonValue& v, QStringList& out) {
+    if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it) {
+            if (it.key() == QLatin1String("reference")) out << it.value().toString();
+            collectReferences(it.value(), out);
+        }
+    } else if (v.isArray()) {
+        for (const QJsonValue& x : v.toArray()) collectReferences(x, out);
+    }
+}
+
+// Paths of values that are "" or empty objects and arrays.
+void collectEmpty(const QJsonValue& v, const QString& path, QStringList& out) {
+    if (v.isString() && v.toString().trimmed().isEmpty()) out << path;
+    if (v.isObject()) {
+        if (v.toObject().isEmpty()) out << path;
+        const QJsonObject o = v.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it)
+            collectEmpty(it.value(), path + QLatin1Char('.') + it.key(), out);
+    }
+    if (v.isArray()) {
+        if (v.toArray().isEmpty()) out << path;
+        int i = 0;
+        for (const QJsonValue& x : v.toArray())
+            collectEmpty(x, path + QStringLiteral("[%1]").arg(i++), out);
+    }
+}
+
+TEST(FhirBundle, EveryRecordBecomesOneEntryWithItsProfileAndResolvableReferences) {
+    const QJsonObject b = bundleOf(fixtures::fullQuery());
+    EXPECT_EQ(b[QStringLiteral("resourceType")].toString(), QStringLiteral("Bundle"));
+    EXPECT_EQ(b[QStringLiteral("type")].toString(), QStringLiteral("collection"));
+
+    QMap<QString, int> count;
+    QSet<QString> urls;
+    for (const QJsonValue& e : b[QStringLiteral("entry")].toArray()) {
+        const QString url = e[QStringLiteral("fullUrl")].toString();
+        EXPECT_TRUE(url.startsWith(QStringLiteral("urn:uuid:"))) << url.toStdString();
+        EXPECT_FALSE(urls.contains(url)) << "duplicate " << url.toStdString();
+        urls << url;
+        const QJsonObject r = e[QStringLiteral("resource")].toObject();
+        const QString type = r[QStringLiteral("resourceType")].toString();
+        ++count[type];
+        EXPECT_EQ(r[QStringLiteral("meta")][QStringLiteral("profile")].toArray(),
+                  QJsonArray{profileOf(type)})
+            << type.toStdString();
+        EXPECT_FALSE(profileOf(type).isEmpty()) << type.toStdString();
+    }
+    // Institutions: the SAM's, the visits' and the cloud rows' (met once each).
+    EXPECT_EQ(count, (QMap<QString, int>{{"Patient", 1},
+                                         {"Organization", 3},
+                                         {"Encounter", 2},
+                                         {"Condition", 4},  // three diagnoses, one critical illness
+                                         {"MedicationStatement", 5},
+                                         {"Observation", 3},
+                                         {"AllergyIntolerance", 2}}));
+    QStringList refs;
+    collectReferences(b, refs);
+    EXPECT_GT(refs.size(), 20);
+    for (const QString& r : refs) EXPECT_TRUE(urls.contains(r)) << "dangling " << r.toStdString();
+
+    QStringList empty;
+    collectEmpty(b, QStringLiteral("Bundle"), empty);
+    EXPECT_TRUE(empty.isEmpty()) << empty.join('\n').toStdString();
+}
+
+TEST(FhirBundle, PatientCarriesTheNationalIdAsTheGuideWritesIt) {
+    const QList<QJsonObject> p =
+        resources(bundleOf(fixtures::fullQuery()), QStringLiteral("Patient"));
+    ASSERT_EQ(p.size(), 1);
+    const QJsonObject expected = QJsonDocument::fromJson(R"({
+      "use": "official",
+      "type": {"coding": [{
+        "system": "http://terminology.hl7.org/CodeSystem/v2-0203",
+        "code": "NNxxx",
+        "_code": {"extension": [{
+          "url": "https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/identifier-suffix",
+          "extension": [
+            {"url": "suffix", "valueString": "TWN"},
+            {"url": "valueSet", "valueCanonical": "http://hl7.org/fhir/ValueSet/iso3166-1-3"}]}]}}]},
+      "system": "http://www.moi.gov.tw",
+      "value": "B220715631"})")
+                                     .object();
+    EXPECT_EQ(p[0][QStringLiteral("identifier")].toArray(), QJsonArray{expected});
+    EXPECT_EQ(p[0][QStringLiteral("name")][0][QStringLiteral("text")].toString(),
+              QStringLiteral("林堃喆"));
+    EXPECT_EQ(p[0][QStringLiteral("gender")].toString(), QStringLiteral("female"));
+    EXPECT_EQ(p[0][QStringLiteral("birthDate")].toString(), QStringLiteral("2010-12-31"));
+}
+
+TEST(FhirBundle, TheSameQueryExportsByteForByteAndAnotherPatientGetsOtherIds) {
+    const fixtures::Query q = fixtures::fullQuery();
+    const QByteArray first = bundleJson(bundleOf(q));
+    fixtures::Query again = fixtures::fullQuery();  // a reopened query refills the same state
+    EXPECT_EQ(bundleJson(bundleOf(again)), first);
+
+    again.state.ptData.A12ID = QStringLiteral("A123456789");
+    const QJsonObject other = bundleOf(again);
+    const QString a = bundleOf(q)[QStringLiteral("entry")][0][QStringLiteral("fullUrl")].toString();
+    EXPECT_NE(other[QStringLiteral("entry")][0][QStringLiteral("fullUrl")].toString(), a);
+    // UTF-8 on the way out, the name intact.
+    EXPECT_TRUE(first.contains(QStringLiteral("林堃喆").toUtf8()));
+}
+
+TEST(FhirBundle, MedicationsCarryTheirCodesPeriodAndStatus) {
+    const QList<QJsonObject> m =
+        resources(bundleOf(fixtures::fullQuery()), QStringLiteral("MedicationStatement"));
+    QMap<QString, QJsonObject> byName;
+    for (const QJsonObject& r : m)
+        byName[r[QStringLiteral("medicationCodeableConcept")][QStringLiteral("text")].toString() +
+               "/" + r[QStringLiteral("effectivePeriod")][QStringLiteral("start")].toString()] = r;
+
+    const QJsonObject losartan = byName.value(QStringLiteral("可悅您膜衣錠50毫克/2024-12-08"));
+    const QJsonArray codes =
+        losartan[QStringLiteral("medicationCodeableConcept")][QStringLiteral("coding")].toArray();
+    ASSERT_EQ(codes.size(), 2);
+    EXPECT_EQ(codes[0][QStringLiteral("system")].toString(), system::drugCode);
+    EXPECT_EQ(codes[0][QStringLiteral("code")].toString(), QStringLiteral("BC24096100"));
+    EXPECT_EQ(codes[1][QStringLiteral("system")].toString(), system::atc);
+    EXPECT_EQ(codes[1][QStringLiteral("code")].toString(), QStringLiteral("C09CA01"));
+    EXPECT_EQ(losartan[QStringLiteral("effectivePeriod")][QStringLiteral("end")].toString(),
+              QStringLiteral("2025-01-04"));  // 28 days from 8 December
+    EXPECT_EQ(losartan[QStringLiteral("status")].toString(), QStringLiteral("active"));
+    EXPECT_EQ(losartan[QStringLiteral("dosage")][0][QStringLiteral("text")].toString(),
+              QStringLiteral("QD 總量 28"));
+
+    // Without an ATC code only the insurer's code is written.
+    const QJsonObject powder = byName.value(QStringLiteral("自調散劑/2024-12-05"));
+    EXPECT_EQ(powder[QStringLiteral("medicationCodeableConcept")][QStringLiteral("coding")]
+                  .toArray()
+                  .size(),
+              1);
+    EXPECT_EQ(
+        byName.value(QStringLiteral("普拿疼/2024-01-05"))[QStringLiteral("status")].toString(),
+        QStringLiteral("completed"));
+    // The card's outpatient slot names its institution through the visit.
+    const QJsonObject card = byName.value(QStringLiteral("庫魯化錠500毫克/2024-12-01"));
+    EXPECT_TRUE(card[QStringLiteral("informationSource")].isObject());
+}
+
+TEST(FhirBundle, LaboratoryValuesAreQuantitiesOnlyWhenNumeric) {
+    const QList<QJsonObject> obs =
+        resources(bundleOf(fixtures::fullQuery()), QStringLiteral("Observation"));
+    ASSERT_EQ(obs.size(), 3);
+    const QJsonObject glucose = obs[0];
+    EXPECT_EQ(glucose[QStringLiteral("code")][QStringLiteral("text")].toString(),
+              QStringLiteral("09005C Glu-AC"));
+    EXPECT_EQ(glucose[QStringLiteral("valueQuantity")].toObject(),
+              (QJsonObject{{"value", 112}, {"unit", "mg/dL"}}));
+    EXPECT_EQ(glucose[QStringLiteral("interpretation")][0][QStringLiteral("coding")][0]
+                     [QStringLiteral("code")]
+                         .toString(),
+              QStringLiteral("H"));
+    EXPECT_EQ(glucose[QStringLiteral("effectiveDateTime")].toString(),
+              QStringLiteral("2024-12-02"));
+    EXPECT_EQ(
+        glucose[QStringLiteral("category")][0][QStringLiteral("coding")][0][QStringLiteral("code")]
+            .toString(),
+        QStringLiteral("laboratory"));
+
+    const QJsonObject protein = obs[2];
+    EXPECT_FALSE(protein.contains(QStringLiteral("valueQuantity")));
+    EXPECT_EQ(protein[QStringLiteral("valueString")].toString(), QStringLiteral("2+"));
+    EXPECT_EQ(protein[QStringLiteral("referenceRange")][0][QStringLiteral("text")].toString(),
+              QStringLiteral("Negative\n(陰性)"));
+    EXPECT_FALSE(protein.contains(QStringLiteral("interpretation")));
+}
+
+TEST(FhirBundle, VisitsAndDiagnosesAroundRocYear100) {
+    const QJsonObject b = bundleOf(fixtures::fullQuery());
+    const QList<QJsonObject> enc = resources(b, QStringLiteral("Encounter"));
+    ASSERT_EQ(enc.size(), 2);
+    EXPECT_EQ(enc[1][QStringLiteral("period")][QStringLiteral("start")].toString(),
+              QStringLiteral("2011-01-01T08:00:00+08:00"));
+    EXPECT_EQ(enc[1][QStringLiteral("diagnosis")].toArray().size(), 1);
+    const QList<QJsonObject> cond = resources(b, QStringLiteral("Condition"));
+    const QJsonObject first =
+        cond[0][QStringLiteral("code")][QStringLiteral("coding")][0].toObject();
+    EXPECT_EQ(first[QStringLiteral("system")].toString(), system::icd10cm);
+    EXPECT_EQ(first[QStringLiteral("code")].toString(), QStringLiteral("E11.9"));
+    EXPECT_EQ(first[QStringLiteral("display")].toString(), QStringLiteral("第二型糖尿病"));
+    const QJsonObject critical = cond.last();
+    EXPECT_EQ(critical[QStringLiteral("onsetPeriod")].toObject(),
+              (QJsonObject{{"start", "2021-10-15"}, {"end", "2026-10-14"}}));
+}
+
+TEST(FhirBundle, EmptyQueryIsThePatientAlone) {
+    const QJsonArray entries = bundleOf(fixtures::emptyQuery())[QStringLiteral("entry")].toArray();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0][QStringLiteral("resource")][QStringLiteral("resourceType")].toString(),
+              QStringLiteral("Patient"));
+}
+
+TEST(FhirDates, RocDatesBecomeFhirDates) {
+    struct Case {
+        const char* roc;
+        const char* fhir;
+    };
+    const Case cases[] = {
+        {"0991231", "2010-12-31"},
+        {"1000101", "2011-01-01"},
+        {"99/12/31", "2010-12-31"},
+        {"100/01/01", "2011-01-01"},
+        {"1130229", "2024-02-29"},
+        {"1000229", ""},  // 2011 has no 29 February
+        {"1131301", ""},
+        {"0000000", ""},
+        {"", ""},
+        {"113/1", ""},
+        {"11312O1", ""},
+        {" 1131210 ", "2024-12-10"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fhirDate(rocDateFromText(QString::fromLatin1(c.roc))),
+                  QString::fromLatin1(c.fhir))
+            << c.roc;
+
+    EXPECT_EQ(fhirDateTime(rocDateTimeFromText(QStringLiteral("0991231235959"))),
+              QStringLiteral("2010-12-31T23:59:59+08:00"));
+    EXPECT_EQ(fhirDateTime(rocDateTimeFromText(QStringLiteral("1000101"))),
+              QStringLiteral("2011-01-01"));
+    EXPECT_EQ(fhirDateTime(rocDateTimeFromText(QStringLiteral("1000101246000"))), QString());
+    EXPECT_EQ(icd10WithDot(QStringLiteral("E119")), QStringLiteral("E11.9"));
+    EXPECT_EQ(icd10WithDot(QStringLiteral("I10")), QStringLiteral("I10"));
+    EXPECT_EQ(icd10WithDot(QStringLiteral("J06.9")), QStringLiteral("J06.9"));
+}
+
+}  // namespace
