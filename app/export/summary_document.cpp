@@ -99,8 +99,10 @@ QByteArray summaryPdf(const SummaryDocument& doc) {
         QBuffer buffer(&bytes);
         if (!buffer.open(QIODevice::WriteOnly)) return {};
         QPdfWriter pdf(&buffer);
+        // No margins of the writer's own: the text document keeps 2 cm around its
+        // pages and numbers them at the foot, on paper and in the PDF alike.
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
+                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
         pdf.setResolution(300);
         pdf.setTitle(doc.title);
         pdf.setCreator(doc.program);

@@ -74,4 +74,16 @@ TEST(RocDate, SevenCharacterDates) {
     EXPECT_EQ(DateTimeToStr7(QDateTime(QDate(2024, 3, 5), QTime(23, 59, 59))), "1130305");
 }
 
+// The dates the archive and the card write read back as the same day, across the
+// turn of ROC year 100 where the text grows no digit.
+TEST(RocDate, WrittenDatesReadBack) {
+    for (const QDate d :
+         {QDate(1911, 1, 1), QDate(2010, 12, 31), QDate(2011, 1, 1), QDate(2024, 2, 29)}) {
+        EXPECT_EQ(rocDateFromText(DateTimeToStr7(d)), d) << DateTimeToStr7(d).toStdString();
+        EXPECT_EQ(rocDateFromText(DateTimeToStr7(d) + QStringLiteral("235959")), d);
+    }
+    EXPECT_FALSE(rocDateFromText(QStringLiteral("-011231")).isValid());  // before 1911
+    EXPECT_FALSE(rocDateTimeFromText(QStringLiteral("11312011030")).isValid());
+}
+
 }  // namespace
