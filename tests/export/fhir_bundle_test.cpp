@@ -6,11 +6,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMap>
 #include <QSet>
+#include <QTemporaryDir>
 
+#include "export/export_files.h"
 #include "export/fhir_names.h"
 #include "export_fixtures.h"
 #include "qstring_printer.h"
@@ -260,6 +263,25 @@ TEST(FhirDates, RocDatesBecomeFhirDates) {
     EXPECT_EQ(icd10WithDot(QStringLiteral("E119")), QStringLiteral("E11.9"));
     EXPECT_EQ(icd10WithDot(QStringLiteral("I10")), QStringLiteral("I10"));
     EXPECT_EQ(icd10WithDot(QStringLiteral("J06.9")), QStringLiteral("J06.9"));
+}
+
+TEST(ExportFiles, NamedLikeTheArchiveAndWrittenAsTheBundleIsBuilt) {
+    EXPECT_EQ(summary::defaultExportName(QDate(2024, 12, 9), QStringLiteral(" a123456789 "),
+                                         QStringLiteral(".pdf")),
+              QStringLiteral("1131209A123456789.pdf"));
+    QTemporaryDir dir;
+    const fixtures::Query q = fixtures::fullQuery();
+    fixtures::FakeLookups lookups;
+    const QString path = dir.filePath(QStringLiteral("q.json"));
+    ASSERT_TRUE(
+        summary::writeFhirBundle(path, q.state, q.tables, lookups, q.context.queryTime.date()));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), bundleJson(bundleOf(q)));
+    QString error;
+    EXPECT_FALSE(summary::writeFhirBundle(dir.filePath(QStringLiteral("no/q.json")), q.state,
+                                          q.tables, lookups, q.context.queryTime.date(), &error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 }  // namespace
