@@ -23,4 +23,8 @@ class Prompts {
     // exist; nullopt when cancelled.
     virtual std::optional<QString> openFile(const QString& startDir, const QString& filterName,
                                             const QString& pattern) = 0;
+    // A file-save dialog offering `defaultPath` (folder and name), with a single
+    // filter; asks before replacing a file; nullopt when cancelled.
+    virtual std::optional<QString> saveFile(const QString& defaultPath, const QString& filterName,
+                                            const QString& pattern) = 0;
 };

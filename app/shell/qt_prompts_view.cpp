@@ -49,3 +49,12 @@ std::optional<QString> QtPrompts::openFile(const QString& startDir, const QStrin
     if (file.isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(file);
 }
+
+std::optional<QString> QtPrompts::saveFile(const QString& defaultPath, const QString& filterName,
+                                           const QString& pattern) {
+    const QString file = QFileDialog::getSaveFileName(
+        nullptr, QString(), defaultPath,
+        filterName + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+    if (file.isEmpty()) return std::nullopt;
+    return QDir::toNativeSeparators(file);
+}

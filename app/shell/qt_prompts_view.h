@@ -13,4 +13,6 @@ class QtPrompts : public Prompts {
     Answer warningQuestion(const QString& text) override;
     std::optional<QString> openFile(const QString& startDir, const QString& filterName,
                                     const QString& pattern) override;
+    std::optional<QString> saveFile(const QString& defaultPath, const QString& filterName,
+                                    const QString& pattern) override;
 };

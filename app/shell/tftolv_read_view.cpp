@@ -187,6 +187,7 @@ void TFtolv::showEdgePage() { ui->CmainPage->setCurrentWidget(ui->CTedge); }
 void TFtolv::setReferralMemo(const QString& text) { ui->CrefMemo->setPlainText(text); }
 
 void TFtolv::fillPTdata() {
+    queryTime = QDateTime::currentDateTime();
     const PatientPages pages = ::fillPTdata(patient, read_->hospitalNames, appPath);
     PatientPageWidgets w;
     w.CptName = ui->CptName;

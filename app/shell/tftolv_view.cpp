@@ -77,6 +77,7 @@ TFtolv::TFtolv(Deps deps, QWidget* parent)
     ui->setupUi(this);
     setUpWidgets();
     connectHandlers();
+    setUpSummaryButton();
 
     appPath = QDir::fromNativeSeparators(deps_.appPath);
     if (!appPath.endsWith(QLatin1Char('/'))) appPath += QLatin1Char('/');

@@ -4,6 +4,7 @@
 // and stores the zoom; destroying it stores the window size and the report's
 // column widths.
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,7 @@
 #include "card/patient_state.h"
 #include "common/status_sink.h"
 #include "endpoints.h"
+#include "export/summary_model.h"
 #include "query_archive.h"
 #include "read_flow.h"
 #include "system_settings.h"
@@ -31,6 +33,7 @@ class CloudReportView;
 }  // namespace cloud
 class ControlSoftware;
 class IniFile;
+class PageLookups;
 class Pinger;
 class Prompts;
 class QCloseEvent;
@@ -111,6 +114,10 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     // What the status bar says to a close asked for while a query runs.
     static inline const QString kCloseWhileReading = QStringLiteral("讀取中，請稍候結束後再關閉");
     bool queryRunning() const { return queryRunning_; }
+    // The entries of the top bar's "摘要" button.
+    void CsummaryPrintClick();
+    void CsummaryPdfClick();
+    void CsummaryFhirClick();
 
     // Handlers of the settings page and the top bar.
     void saveSetting();
@@ -135,6 +142,10 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
 
     // The patient on screen.
     PatientState patient;
+    // When the query on screen was made; a reopened query keeps its own day.
+    QDateTime queryTime;
+    // What the summary shows beyond the patient: duplicates, the eligibility text.
+    summary::SummaryExtras summaryExtras;
 
   signals:
     // The column panel of the cloud page was just shown or hidden by the gear button.
@@ -167,6 +178,12 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     void placeToolGroup();
     void rescaleTo(int ppi);
     void onClose();
+    void setUpSummaryButton();
+    // False, after saying so, when no patient is on screen.
+    bool hasSummaryPatient();
+    // The program folder and the archive's name for the query, with `suffix`.
+    QString summaryFileName(const QString& suffix) const;
+    summary::SummaryDocument currentSummary(PageLookups& lookups) const;
 
     Ui::TFtolv* ui;
     Deps deps_;

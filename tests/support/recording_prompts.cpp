@@ -40,6 +40,15 @@ std::optional<QString> RecordingPrompts::openFile(const QString& startDir,
     return answer ? *answer : std::nullopt;
 }
 
+std::optional<QString> RecordingPrompts::saveFile(const QString& defaultPath,
+                                                  const QString& filterName,
+                                                  const QString& pattern) {
+    auto answer = take(saves_);
+    records_.push_back(
+        {Kind::SaveFile, {}, {}, defaultPath, filterName + u'|' + pattern, answer.has_value()});
+    return answer ? *answer : std::nullopt;
+}
+
 QStringList RecordingPrompts::messages() const {
     QStringList texts;
     for (const Record& r : records_)
@@ -66,4 +75,5 @@ void RecordingPrompts::clear() {
     questions_.clear();
     inputs_.clear();
     files_.clear();
+    saves_.clear();
 }

@@ -1,0 +1,109 @@
+// The window's "摘要" button: the patient summary printed or saved as PDF, and
+// the query exported as a FHIR Bundle. All three work on the patient on screen,
+// after a Read or a reopened archived query alike.
+
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QToolButton>
+
+#include "card/code_tables.h"
+#include "card/drug_database.h"
+#include "card/patient_pages.h"
+#include "common/prompts.h"
+#include "export/export_files.h"
+#include "export/summary_document.h"
+#include "export/summary_model.h"
+#include "export/summary_print_view.h"
+#include "report/cloud_tables.h"
+#include "tftolv_view.h"
+#include "ui_tftolv.h"
+
+namespace {
+
+const QString kNoPatient = QStringLiteral("尚無病患資料");
+
+// The names the summary shows come from the same lists the pages use.
+struct SummaryLookups {
+    explicit SummaryLookups(const QString& appPath)
+        : hospitals(appPath), drugs(appPath), lookups(hospitals, drugs) {}
+    HospitalNames hospitals;
+    DrugDatabase drugs;
+    CodeTablePageLookups lookups;
+};
+
+}  // namespace
+
+void TFtolv::setUpSummaryButton() {
+    auto* button = new QToolButton(ui->CPtop);
+    button->setObjectName(QStringLiteral("Csummary"));
+    button->setText(QStringLiteral("摘要"));
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setAutoRaise(true);
+    auto* menu = new QMenu(button);
+    menu->addAction(QStringLiteral("列印"), this, [this] { CsummaryPrintClick(); })
+        ->setObjectName(QStringLiteral("CsummaryPrint"));
+    menu->addAction(QStringLiteral("存成PDF"), this, [this] { CsummaryPdfClick(); })
+        ->setObjectName(QStringLiteral("CsummaryPdf"));
+    menu->addAction(QStringLiteral("匯出FHIR"), this, [this] { CsummaryFhirClick(); })
+        ->setObjectName(QStringLiteral("CsummaryFhir"));
+    button->setMenu(menu);
+    // Beside the settings button, left of the query buttons.
+    auto* bar = static_cast<QHBoxLayout*>(ui->CPtop->layout());
+    bar->insertWidget(bar->indexOf(ui->Csetting), button);
+}
+
+bool TFtolv::hasSummaryPatient() {
+    if (!patient.ptData.A12ID.trimmed().isEmpty()) return true;
+    deps_.prompts->message(kNoPatient);
+    return false;
+}
+
+QString TFtolv::summaryFileName(const QString& suffix) const {
+    const QDate day = queryTime.isValid() ? queryTime.date() : QDate::currentDate();
+    return appPath + summary::defaultExportName(day, patient.ptData.A12ID, suffix);
+}
+
+summary::SummaryDocument TFtolv::currentSummary(PageLookups& lookups) const {
+    summary::SummaryContext context;
+    context.queryTime = queryTime.isValid() ? queryTime : QDateTime::currentDateTime();
+    context.programName = QStringLiteral("Tolvane");
+    context.programVersion = QStringLiteral(TOLVANE_VERSION);
+    return summary::buildSummary(patient, cloud::buildSourceTables(patient.sDrug, patient.sLab),
+                                 summaryExtras, context, lookups);
+}
+
+void TFtolv::CsummaryPrintClick() {
+    if (!hasSummaryPatient()) return;
+    SummaryLookups names(appPath);
+    summary::printSummary(this, currentSummary(names.lookups));
+}
+
+void TFtolv::CsummaryPdfClick() {
+    if (!hasSummaryPatient()) return;
+    const auto path = deps_.prompts->saveFile(summaryFileName(QStringLiteral(".pdf")),
+                                              QStringLiteral("PDF"), QStringLiteral("*.pdf"));
+    if (!path) return;
+    SummaryLookups names(appPath);
+    QString error;
+    if (!summary::writeSummaryPdf(currentSummary(names.lookups), *path, &error))
+        deps_.prompts->message(QStringLiteral("存檔失敗:") + error);
+    else
+        setMsg1(QStringLiteral("已存成PDF"));
+}
+
+void TFtolv::CsummaryFhirClick() {
+    if (!hasSummaryPatient()) return;
+    const auto path =
+        deps_.prompts->saveFile(summaryFileName(QStringLiteral(".json")),
+                                QStringLiteral("FHIR JSON"), QStringLiteral("*.json"));
+    if (!path) return;
+    SummaryLookups names(appPath);
+    const QDate day = queryTime.isValid() ? queryTime.date() : QDate::currentDate();
+    QString error;
+    if (!summary::writeFhirBundle(*path, patient,
+                                  cloud::buildSourceTables(patient.sDrug, patient.sLab),
+                                  names.lookups, day, &error))
+        deps_.prompts->message(QStringLiteral("存檔失敗:") + error);
+    else
+        setMsg1(QStringLiteral("已匯出FHIR"));
+}
