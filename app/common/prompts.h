@@ -24,7 +24,11 @@ class Prompts {
     virtual std::optional<QString> openFile(const QString& startDir, const QString& filterName,
                                             const QString& pattern) = 0;
     // A file-save dialog offering `defaultPath` (folder and name), with a single
-    // filter; asks before replacing a file; nullopt when cancelled.
-    virtual std::optional<QString> saveFile(const QString& defaultPath, const QString& filterName,
-                                            const QString& pattern) = 0;
+    // filter; asks before replacing a file; nullopt when cancelled. Prompts that
+    // have no such dialog answer as if it were cancelled.
+    virtual std::optional<QString> saveFile(const QString& /*defaultPath*/,
+                                            const QString& /*filterName*/,
+                                            const QString& /*pattern*/) {
+        return std::nullopt;
+    }
 };
