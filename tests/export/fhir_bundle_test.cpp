@@ -12,7 +12,10 @@
 #include <QMap>
 #include <QSet>
 #include <QTemporaryDir>
+#include <cstring>
 
+#include "card/card_decoding.h"
+#include "common/codepage.h"
 #include "export/export_files.h"
 #include "export/fhir_names.h"
 #include "export_fixtures.h"
@@ -140,6 +143,53 @@ TEST(FhirBundle, TheSameQueryExportsByteForByteAndAnotherPatientGetsOtherIds) {
     EXPECT_NE(other[QStringLiteral("entry")][0][QStringLiteral("fullUrl")].toString(), a);
     // UTF-8 on the way out, the name intact.
     EXPECT_TRUE(first.contains(QStringLiteral("林堃喆").toUtf8()));
+}
+
+// A query as the archive keeps it: the two card blocks byte for byte and the
+// texts in the archive's code page. Reopening decodes the basic data again and
+// rebuilds the tables from the record texts, as the window does.
+PatientState throughTheArchive(const PatientState& fresh) {
+    PatientState r;
+    std::memcpy(&r.PtBuffer, &fresh.PtBuffer, sizeof r.PtBuffer);
+    std::memcpy(&r.ICcardInfo, &fresh.ICcardInfo, sizeof r.ICcardInfo);
+    decodeBasicInfo(r.PtBuffer, r.ptData);
+    const auto kept = [](const QString& t) { return fromAnsi(toAnsi(t)); };
+    r.sHospitalCode = kept(fresh.sHospitalCode);
+    r.sRef = kept(fresh.sRef);
+    r.sDrug = kept(fresh.sDrug);
+    r.sLab = kept(fresh.sLab);
+    return r;
+}
+
+TEST(FhirBundle, AReopenedArchivedQueryExportsAsTheFreshOne) {
+    fixtures::Query q = fixtures::fullQuery();
+    PatientState& s = q.state;
+    const auto put = [](char* field, std::size_t width, const QString& text) {
+        const QByteArray b = toAnsi(text);
+        std::memset(field, ' ', width);
+        std::memcpy(field, b.constData(), std::min(width, std::size_t(b.size())));
+    };
+    put(s.PtBuffer.Name, sizeof s.PtBuffer.Name, QStringLiteral("林小華"));
+    put(s.PtBuffer.ID, sizeof s.PtBuffer.ID, QStringLiteral("B220715631"));
+    put(s.PtBuffer.BirthDay, sizeof s.PtBuffer.BirthDay, QStringLiteral("0991231"));
+    put(s.PtBuffer.Gender, sizeof s.PtBuffer.Gender, QStringLiteral("F"));
+    s.ptData = treadCard{};
+    decodeBasicInfo(s.PtBuffer, s.ptData);  // as the read leaves it
+    s.sDrug = QStringLiteral(
+        "<D><就醫日期>113/12/08</就醫日期><來源>北辰聯合醫院\n1101010012</來源>"
+        "<藥品代碼>BC24096100</藥品代碼><藥品名稱>可悅您膜衣錠50毫克</藥品名稱>"
+        "<給藥日數>28</給藥日數><ATC7代碼>C09CA01</ATC7代碼></D>");
+    s.sLab = QStringLiteral(
+        "<D><檢驗日期>113/11/05</檢驗日期><檢驗項目>U-PRO</檢驗項目><檢驗結果>2+</檢驗結果>"
+        "<參考值>Negative (陰性)</參考值><醫令代碼>06013C</醫令代碼></D>");
+    const auto exported = [&](const PatientState& state) {
+        fixtures::FakeLookups lookups;
+        return bundleJson(buildBundle(state, cloud::buildSourceTables(state.sDrug, state.sLab),
+                                      lookups, q.context.queryTime.date()));
+    };
+    const QByteArray fresh = exported(s);
+    EXPECT_GT(fresh.count("\"fullUrl\""), 10);
+    EXPECT_EQ(exported(throughTheArchive(s)), fresh);
 }
 
 TEST(FhirBundle, MedicationsCarryTheirCodesPeriodAndStatus) {
