@@ -64,9 +64,11 @@ struct TFtolv::ReadParts {
             prevent = std::make_unique<AdultPreventQuery>(*d.healthPromotion, http, *d.prompts);
             prevent->setHost(w.endpoints.preventApiHost);
             steps.getAdultPrevent = [this, &w] {
-                return prevent->getAdultPrevent([this, &w] {
+                const QString ae = prevent->getAdultPrevent([this, &w] {
                     return reader.getRegisterBasic(w.patient.ptData, w.patient.PtBuffer);
                 });
+                w.summaryExtras.eligibilityText = ae;  // the summary shows it as well
+                return ae;
             };
         }
         if (d.vpnAddOn) {
@@ -108,6 +110,8 @@ void TFtolv::setUpReadParts() {
 }
 
 void TFtolv::prepareRead() {
+    // A new query starts without the last patient's eligibility answer.
+    summaryExtras.eligibilityText.clear();
     EdgeChartSettings& s = read_->cloudSettings;
     s.reinitializeWeb = ui->CReinitializeWebCheck->isChecked();
     s.fastRead = ui->CfastCloudRead->isChecked();
