@@ -157,5 +157,6 @@ void QueryArchive::reopen(const QString& date, const QString& typedId) {
     view.fillPTdata();
     view.fillCloudData();
     view.showCloud(QStringLiteral("drug"));
+    view.reopenedQuery(rocDateFromText(date), r.query.texts.AE);
     ctx_.status.setMsg2(QStringLiteral("讀取%1日資料完成").arg(date));
 }

@@ -3,6 +3,7 @@
 // list the days stored for an ID, and reopen one of them into the patient state
 // and the pages. The file itself is archive_file.h.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,13 @@ class QueryArchiveView {
     virtual void fillPTdata() = 0;
     virtual void fillCloudData() = 0;
     virtual void showCloud(const QString& kind) = 0;
+    // The stored query of `day` now stands in the pages: what is made from it
+    // (the printed summary, the exchange file) is dated that day and carries its
+    // eligibility text, as the fresh query's would.
+    virtual void reopenedQuery(const QDate& day, const QString& ae) {
+        (void)day;
+        (void)ae;
+    }
 };
 
 struct QueryArchiveContext {

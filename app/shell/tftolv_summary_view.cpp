@@ -14,7 +14,9 @@
 #include "export/summary_document.h"
 #include "export/summary_model.h"
 #include "export/summary_print_view.h"
+#include "report/cloud_report.h"
 #include "report/cloud_tables.h"
+#include "report/duplicate_check.h"
 #include "tftolv_view.h"
 #include "ui_tftolv.h"
 
@@ -31,7 +33,34 @@ struct SummaryLookups {
     CodeTablePageLookups lookups;
 };
 
+// The report's duplicate groups as the summary lists them: the reason with the
+// shared code, then each drug with its visit date and institution.
+QList<summary::DuplicateGroup> summaryDuplicates(const cloud::DuplicateFindings& findings,
+                                                 const cloud::CloudTable& drugs) {
+    const int name = cloud::columnIndex(cloud::Kind::Drug, QStringLiteral("藥品名稱"));
+    const int source = cloud::columnIndex(cloud::Kind::Drug, QStringLiteral("來源"));
+    QList<summary::DuplicateGroup> groups;
+    for (const cloud::DuplicateGroup& g : findings.groups) {
+        summary::DuplicateGroup group;
+        group.reason = cloud::duplicateReasonText(g.reason) + u' ' + g.code;
+        for (const cloud::DuplicateEntry& e : g.entries) {
+            if (e.row < 0 || e.row >= drugs.rows.size()) continue;
+            const cloud::CloudRow& row = drugs.rows.at(e.row);
+            group.drugs.append(
+                QStringLiteral("%1 (%2 %3)")
+                    .arg(row.cell(name).trimmed(), row.caption, row.cell(source).trimmed()));
+        }
+        groups.append(group);
+    }
+    return groups;
+}
+
 }  // namespace
+
+void TFtolv::reopenedQuery(const QDate& day, const QString& ae) {
+    if (day.isValid()) queryTime = QDateTime(day, QTime(0, 0));
+    summaryExtras.eligibilityText = ae;
+}
 
 void TFtolv::setUpSummaryButton() {
     auto* button = new QToolButton(ui->CPtop);
@@ -68,8 +97,12 @@ summary::SummaryDocument TFtolv::currentSummary(PageLookups& lookups) const {
     context.queryTime = queryTime.isValid() ? queryTime : QDateTime::currentDateTime();
     context.programName = QStringLiteral("Tolvane");
     context.programVersion = QStringLiteral(TOLVANE_VERSION);
-    return summary::buildSummary(patient, cloud::buildSourceTables(patient.sDrug, patient.sLab),
-                                 summaryExtras, context, lookups);
+    const cloud::CloudSourceTables tables = cloud::buildSourceTables(patient.sDrug, patient.sLab);
+    summary::SummaryExtras extras = summaryExtras;
+    extras.duplicateCheckOn = report_->localDuplicateCheck();
+    if (extras.duplicateCheckOn)
+        extras.duplicates = summaryDuplicates(report_->duplicates(), tables.drug);
+    return summary::buildSummary(patient, tables, extras, context, lookups);
 }
 
 void TFtolv::CsummaryPrintClick() {

@@ -98,6 +98,7 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     void fillPTdata() override;
     void fillCloudData() override;
     void showCloud(const QString& kind) override;
+    void reopenedQuery(const QDate& day, const QString& ae) override;
     void clearCloudRecords() override;
 
     // QueryArchiveView: what the archive asks of the window (and the five above).

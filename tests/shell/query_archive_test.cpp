@@ -83,6 +83,9 @@ class FakeView : public QueryArchiveView {
     }
     void fillCloudData() override { log << "fillCloudData"; }
     void showCloud(const QString& kind) override { log << "showCloud " + kind; }
+    void reopenedQuery(const QDate& day, const QString& ae) override {
+        log << "reopened " + day.toString(Qt::ISODate) + ' ' + ae;
+    }
 
     QStringList dates;
     QString patientLine;
@@ -175,9 +178,9 @@ TEST_F(Archive, HandAssembledFileReopensIntoTheStateAndThePages) {
     EXPECT_EQ(patient.sRef, "轉診單");
     EXPECT_EQ(patient.sDrug, "<D><x>1</x></D>");
     EXPECT_EQ(patient.sLab, "<D><y>2</y></D>");
-    EXPECT_THAT(view.log,
-                ElementsAre("controls off", "memo 轉診單", "patient 林雅婷 符合成健", "clear",
-                            "fillPTdata", "fillCloudData", "showCloud drug", "controls on"));
+    EXPECT_THAT(view.log, ElementsAre("controls off", "memo 轉診單", "patient 林雅婷 符合成健",
+                                      "clear", "fillPTdata", "fillCloudData", "showCloud drug",
+                                      "reopened 2024-12-09 符合成健", "controls on"));
     EXPECT_THAT(status.history, ElementsAre("2:讀取1131209日資料中...", "2:讀取1131209日資料完成"));
     EXPECT_GE(clock.pumps(), 1u) << "the status is shown before the file is read";
 }
