@@ -7,6 +7,7 @@
 
 #include "card/adult_prevent.h"
 #include "card/card_decoding.h"
+#include "card/control_software.h"
 #include "card/patient_pages.h"
 #include "card/patient_pages_view.h"
 #include "card/reader_connection.h"
@@ -46,7 +47,7 @@ struct TFtolv::ReadParts {
           hospitalNames(w.appPath),
           reader(*d.controlSoftware, *d.clock, *d.prompts, w),
           driver(browser, *d.clock, w),
-          loader(driver, *d.clock, *d.prompts, w, *d.controlSoftware, cloudSettings),
+          loader(driver, *d.clock, *d.prompts, w, cloudSettings),
           archive(QueryArchiveContext{w.appPath, *d.clock, *d.prompts, w, w, w.patient}),
           flow(ReadFlowContext{*d.controlSoftware, reader, loader, names, *d.clock, *d.prompts, w,
                                w, w.patient},
@@ -107,6 +108,7 @@ void TFtolv::setUpReadParts() {
     read_.reset(new ReadParts(*this, *browser_, deps_));
     // The driver connects the browser's events itself.
     read_->loader.emptyReportLists = [this] { clearCloudRecords(); };
+    read_->loader.closeReaderPort = [this] { deps_.controlSoftware->csCloseCom(); };
 }
 
 void TFtolv::prepareRead() {

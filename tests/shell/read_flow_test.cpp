@@ -57,7 +57,7 @@ struct FlowFixture : ::testing::Test {
     RecordingPrompts prompts;
     BrowserDriver driver{browser, clock, status};
     EdgeChartSettings settings;
-    EdgeChartLoader loader{driver, clock, prompts, status, card.cs, settings};
+    EdgeChartLoader loader{driver, clock, prompts, status, settings};
     ReaderConnection reader{card.cs, clock, prompts, status};
     NoNames names;
     FakeView view;
@@ -78,6 +78,7 @@ struct FlowFixture : ::testing::Test {
         settings.URLaddr = QUrl("https://127.0.0.1:8443/imu/IMUE1000/");
         settings.appPath = card.dir.path();
         settings.errorFileFolder = card.dir.path();
+        loader.closeReaderPort = [this] { card.cs.csCloseCom(); };
         site.tabs = {
             FakeTab{"西醫用藥",
                     false,
