@@ -194,7 +194,7 @@ void TFtolv::setReferralMemo(const QString& text) { ui->CrefMemo->setPlainText(t
 
 void TFtolv::fillPTdata() {
     queryTime = QDateTime::currentDateTime();
-    const PatientPages pages = ::fillPTdata(patient, read_->hospitalNames, appPath);
+    const PatientPages pages = buildPatientPages(patient, read_->hospitalNames, appPath);
     PatientPageWidgets w;
     w.CptName = ui->CptName;
     w.CptID = ui->CptID;
