@@ -81,7 +81,7 @@ bool ReadFlow::readInstitutionCode() {
 void ReadFlow::referralStep() {
     PatientState& p = ctx_.patient;
     p.sRef.clear();
-    if (!ctx_.view.referralQueryEnabled()) return;
+    if (!ctx_.view.currentSettings().cloudRefCheck) return;
     const std::optional<QString> text = steps_.GetRefDataJSON();
     if (!text) return;  // a failed referral query is not reported
     p.sRef = text->left(kReferralMaxChars);
@@ -122,7 +122,7 @@ void ReadFlow::runRead() {
 
     if (readsCard(mode)) {
         const CardReadContext card{ctx_.cs, ctx_.names, ctx_.status, ctx_.clock, ctx_.prompts};
-        ReadICcardData(card, view.cardReadSettings(), p.ptData, ctx_.reader.sReadCardDrID(),
+        ReadICcardData(card, view.currentSettings().card, p.ptData, ctx_.reader.sReadCardDrID(),
                        p.ICcardInfo);
     } else {
         // This mode reads no card content: an earlier patient's must not stay
@@ -216,7 +216,7 @@ void ReadFlow::finishQuery(ReadMode mode, const QString& patientId, const QStrin
     if (drawPages) view.fillPTdata();
     if (readsCloud(mode)) view.fillCloudData();
     // A query that could not be archived ends here, after the archive's message.
-    if (view.saveQueryEnabled() && !steps_.writeArchive(patientId, ae)) return;
+    if (view.currentSettings().saveData && !steps_.writeArchive(patientId, ae)) return;
     view.showCloud(QStringLiteral("drug"));
 }
 

@@ -11,6 +11,7 @@
 
 #include "card/patient_state.h"
 #include "card/read_ic_card_data.h"
+#include "system_settings.h"
 
 class CardCodeLookups;
 class Clock;
@@ -27,9 +28,8 @@ class ReadFlowView {
   public:
     virtual ~ReadFlowView() = default;
     virtual ReadMode mode() const = 0;
-    virtual CardReadSettings cardReadSettings() const = 0;
-    virtual bool referralQueryEnabled() const = 0;  // CcloudRefCheck
-    virtual bool saveQueryEnabled() const = 0;      // CsaveDataCheck
+    // The settings page as it is now (card categories, CcloudRefCheck, CsaveDataCheck).
+    virtual settings::SystemSettings currentSettings() const = 0;
     // The whole window while a query runs.
     virtual void setWindowEnabled(bool enabled) = 0;
     // "Read" and "Direct Read" alone (Direct Read's page check pumps messages

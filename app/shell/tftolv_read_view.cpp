@@ -165,21 +165,6 @@ ReadMode TFtolv::mode() const {
     return ReadMode::Cloud;
 }
 
-CardReadSettings TFtolv::cardReadSettings() const {
-    CardReadSettings s;
-    s.CGetTreatment = ui->CGetTreatment->isChecked();
-    s.CReadPrescription = ui->CReadPrescription->isChecked();
-    s.CGetRegisterPrevent = ui->CGetRegisterPrevent->isChecked();
-    s.CGetRegisterPregnant = ui->CGetRegisterPregnant->isChecked();
-    s.CGetCumulativeData = ui->CGetCumulativeData->isChecked();
-    s.CGetInoculateData = ui->CGetInoculateData->isChecked();
-    s.CGetOrganDonate = ui->CGetOrganDonate->isChecked();
-    return s;
-}
-
-bool TFtolv::referralQueryEnabled() const { return ui->CcloudRefCheck->isChecked(); }
-bool TFtolv::saveQueryEnabled() const { return ui->CsaveDataCheck->isChecked(); }
-
 void TFtolv::setWindowEnabled(bool enabled) { setEnabled(enabled); }
 
 void TFtolv::setReadButtonsEnabled(bool enabled) {

@@ -14,13 +14,13 @@
 
 settings::SystemSettings TFtolv::currentSettings() const {
     settings::SystemSettings s;
-    s.getTreatment = ui->CGetTreatment->isChecked();
-    s.readPrescription = ui->CReadPrescription->isChecked();
-    s.registerPrevent = ui->CGetRegisterPrevent->isChecked();
-    s.registerPregnant = ui->CGetRegisterPregnant->isChecked();
-    s.cumulativeData = ui->CGetCumulativeData->isChecked();
-    s.inoculateData = ui->CGetInoculateData->isChecked();
-    s.organDonate = ui->CGetOrganDonate->isChecked();
+    s.card.getTreatment = ui->CGetTreatment->isChecked();
+    s.card.readPrescription = ui->CReadPrescription->isChecked();
+    s.card.registerPrevent = ui->CGetRegisterPrevent->isChecked();
+    s.card.registerPregnant = ui->CGetRegisterPregnant->isChecked();
+    s.card.cumulativeData = ui->CGetCumulativeData->isChecked();
+    s.card.inoculateData = ui->CGetInoculateData->isChecked();
+    s.card.organDonate = ui->CGetOrganDonate->isChecked();
     s.cloudLabData = ui->CGetCloudLabData->isChecked();
     s.cloudRefCheck = ui->CcloudRefCheck->isChecked();
     s.com = ui->Ccom->currentText();

@@ -269,13 +269,13 @@ void TFtolv::layoutVisitGrid() {
 void TFtolv::loadSettings(IniFile& ini) {
     const settings::SystemSettings s = settings::loadSystemSettings(ini, currentPpi_);
     ui->CscaleforPPI->setEditText(s.scale);
-    ui->CGetTreatment->setChecked(s.getTreatment);
-    ui->CReadPrescription->setChecked(s.readPrescription);
-    ui->CGetRegisterPrevent->setChecked(s.registerPrevent);
-    ui->CGetRegisterPregnant->setChecked(s.registerPregnant);
-    ui->CGetCumulativeData->setChecked(s.cumulativeData);
-    ui->CGetInoculateData->setChecked(s.inoculateData);
-    ui->CGetOrganDonate->setChecked(s.organDonate);
+    ui->CGetTreatment->setChecked(s.card.getTreatment);
+    ui->CReadPrescription->setChecked(s.card.readPrescription);
+    ui->CGetRegisterPrevent->setChecked(s.card.registerPrevent);
+    ui->CGetRegisterPregnant->setChecked(s.card.registerPregnant);
+    ui->CGetCumulativeData->setChecked(s.card.cumulativeData);
+    ui->CGetInoculateData->setChecked(s.card.inoculateData);
+    ui->CGetOrganDonate->setChecked(s.card.organDonate);
     ui->CGetCloudLabData->setChecked(s.cloudLabData);
     ui->CcloudRefCheck->setChecked(s.cloudRefCheck);
     ui->Ccom->setCurrentIndex(std::max(0, ui->Ccom->findText(s.com)));

@@ -83,14 +83,11 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     cloud::CloudReport& cloudReport() const { return *report_; }
     cloud::CloudReportView& cloudReportView() const { return *reportView_; }
     cloud::ClinicalAidsView& clinicalAidsView() const { return *clinicalView_; }
-    // The working values of the settings page.
-    settings::SystemSettings currentSettings() const;
 
     // ReadFlowView: what the two queries ask of the window.
     ReadMode mode() const override;
-    CardReadSettings cardReadSettings() const override;
-    bool referralQueryEnabled() const override;
-    bool saveQueryEnabled() const override;
+    // The working values of the settings page.
+    settings::SystemSettings currentSettings() const override;
     void setWindowEnabled(bool enabled) override;
     void setReadButtonsEnabled(bool enabled) override;
     void showEdgePage() override;

@@ -23,9 +23,7 @@ using ::testing::IsEmpty;
 class FakeView : public ReadFlowView {
   public:
     ReadMode mode() const override { return readMode; }
-    CardReadSettings cardReadSettings() const override { return {}; }
-    bool referralQueryEnabled() const override { return referral; }
-    bool saveQueryEnabled() const override { return save; }
+    settings::SystemSettings currentSettings() const override { return values; }
     void setWindowEnabled(bool on) override { log.append(on ? "window on" : "window off"); }
     void setReadButtonsEnabled(bool on) override { log.append(on ? "buttons on" : "buttons off"); }
     void showEdgePage() override { log.append("edge"); }
@@ -36,8 +34,7 @@ class FakeView : public ReadFlowView {
     void clearCloudRecords() override { log.append("clearCloudRecords"); }
 
     ReadMode readMode = ReadMode::IcCard;
-    bool referral = true;
-    bool save = true;
+    settings::SystemSettings values;
     QString memo = "earlier memo";
     QStringList log;
 };
