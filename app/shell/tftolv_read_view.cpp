@@ -42,28 +42,28 @@ class NoBrowser : public Browser {
 
 struct TFtolv::ReadParts {
     ReadParts(TFtolv& w, Browser& browser, const Deps& d)
-        : diagnoses(w.appPath),
-          names(w.hospitalSet, diagnoses),
-          hospitalNames(w.appPath),
+        : diagnoses(w.startup_.appPath),
+          names(w.startup_.hospitalSet, diagnoses),
+          hospitalNames(w.startup_.appPath),
           reader(*d.controlSoftware, *d.clock, *d.prompts, w),
           driver(browser, *d.clock, w),
           loader(driver, *d.clock, *d.prompts, w, cloudSettings),
-          archive(QueryArchiveContext{w.appPath, *d.clock, *d.prompts, w, w, w.patient}),
+          archive(QueryArchiveContext{w.startup_.appPath, *d.clock, *d.prompts, w, w, w.patient}),
           flow(ReadFlowContext{*d.controlSoftware, reader, loader, names, *d.clock, *d.prompts, w,
-                               w, w.patient},
+                               w, w.patient, w.startup_},
                serviceSteps(w, d)) {}
 
     // The archive, and the eligibility and referral steps when their helpers are there.
     ReadFlowSteps serviceSteps(TFtolv& w, const Deps& d) {
-        http.setTimeoutMs(w.endpoints.serviceTimeoutSeconds * 1000);
-        http.setTrustedCertificateFingerprint(w.endpoints.testCertSha256);
+        http.setTimeoutMs(w.startup_.endpoints.serviceTimeoutSeconds * 1000);
+        http.setTrustedCertificateFingerprint(w.startup_.endpoints.testCertSha256);
         ReadFlowSteps steps;
         steps.writeArchive = [this](const QString& id, const QString& ae) {
             return archive.write(id, ae);
         };
         if (d.healthPromotion) {
             prevent = std::make_unique<AdultPreventQuery>(*d.healthPromotion, http, *d.prompts);
-            prevent->setHost(w.endpoints.preventApiHost);
+            prevent->setHost(w.startup_.endpoints.preventApiHost);
             steps.getAdultPrevent = [this, &w] {
                 const QString ae = prevent->getAdultPrevent([this, &w] {
                     return reader.getRegisterBasic(w.patient.ptData, w.patient.PtBuffer);
@@ -74,7 +74,7 @@ struct TFtolv::ReadParts {
         }
         if (d.vpnAddOn) {
             referral = std::make_unique<ReferralQuery>(*d.vpnAddOn, http, *d.prompts, w, *d.clock);
-            referral->setHost(w.endpoints.referralHost);
+            referral->setHost(w.startup_.endpoints.referralHost);
             steps.GetRefDataJSON = [this, &w] {
                 return referral->GetRefDataJSON(w.patient.sHospitalCode, w.patient.ptData);
             };
@@ -109,6 +109,11 @@ void TFtolv::setUpReadParts() {
     // The driver connects the browser's events itself.
     read_->loader.emptyReportLists = [this] { clearCloudRecords(); };
     read_->loader.closeReaderPort = [this] { deps_.controlSoftware->csCloseCom(); };
+    EdgeChartSettings& s = read_->cloudSettings;
+    s.URLaddr = startup_.cloudStartAddress;
+    s.appPath = startup_.appPath;
+    s.errorFileFolder = startup_.appPath;
+    read_->reader.setHisVersion(startup_.hisVersion);
 }
 
 void TFtolv::prepareRead() {
@@ -119,13 +124,7 @@ void TFtolv::prepareRead() {
     s.fastRead = ui->CfastCloudRead->isChecked();
     s.zoomTenths = ui->Czoomfactor->value();
     s.loginCaption = ui->CloginType->currentText();
-    s.URLaddr = QUrl(URLaddr);
-    s.appPath = appPath;
-    s.errorFileFolder = appPath;
     read_->reader.setPortText(ui->Ccom->currentText());
-    read_->reader.setHisVersion(xHISversion);
-    read_->flow.setVpn(bVPN);
-    read_->flow.setHisVersion(xHISversion);
 }
 
 void TFtolv::CreadClick() {
@@ -168,7 +167,7 @@ ReadMode TFtolv::mode() const {
 void TFtolv::setWindowEnabled(bool enabled) { setEnabled(enabled); }
 
 void TFtolv::setReadButtonsEnabled(bool enabled) {
-    const bool on = enabled && startupDone_;
+    const bool on = enabled && startup_.complete;
     ui->Cread->setEnabled(on);
     ui->CsaveHtml->setEnabled(on);
 }
@@ -179,7 +178,7 @@ void TFtolv::setReferralMemo(const QString& text) { ui->CrefMemo->setPlainText(t
 
 void TFtolv::fillPTdata() {
     queryTime = QDateTime::currentDateTime();
-    const PatientPages pages = buildPatientPages(patient, read_->hospitalNames, appPath);
+    const PatientPages pages = buildPatientPages(patient, read_->hospitalNames, startup_.appPath);
     PatientPageWidgets w;
     w.CptName = ui->CptName;
     w.CptID = ui->CptID;

@@ -59,11 +59,13 @@ struct FlowFixture : ::testing::Test {
     NoNames names;
     FakeView view;
     PatientState patient;
+    StartupResult startup;
     QStringList archived;
     std::optional<QString> referralText;
     bool archiveWrites = true;
     ReadFlow flow{
-        ReadFlowContext{card.cs, reader, loader, names, clock, prompts, status, view, patient},
+        ReadFlowContext{card.cs, reader, loader, names, clock, prompts, status, view, patient,
+                        startup},
         ReadFlowSteps{[] { return QStringLiteral("符合成健"); }, [this] { return referralText; },
                       [this](const QString& id, const QString& ae) {
                           archived.append(id + "|" + ae);
@@ -83,8 +85,8 @@ struct FlowFixture : ::testing::Test {
                                               "Showing 1 to 1 of 1 entries")}},
             FakeTab{"檢查與檢驗", false, {}}};
         site.cardId = site.sessionId = "F223456789";  // the scene's patient card
-        flow.setVpn(true);
-        flow.setHisVersion(5010);
+        startup.vpn = true;
+        startup.hisVersion = 5010;
     }
     void markCardRecord() { std::memset(&patient.ICcardInfo, 0x41, 64); }
     bool cardRecordEmpty() const {
@@ -95,7 +97,7 @@ struct FlowFixture : ::testing::Test {
 
 TEST_F(FlowFixture, WithoutVpnReadOnlyEmptiesTheTexts) {
     ASSERT_TRUE(card.ok);
-    flow.setVpn(false);
+    startup.vpn = false;
     patient.sDrug = patient.sLab = patient.sRef = "old";
     flow.Read();
     EXPECT_TRUE(patient.sDrug.isEmpty() && patient.sLab.isEmpty() && patient.sRef.isEmpty());
@@ -174,9 +176,8 @@ TEST_F(FlowFixture, MissingControlSoftwareFailsTheRead) {
     QTemporaryDir empty;
     FakeControlSoftware none(empty.path());
     none.setLoadable(false);
-    ReadFlow noLib{
-        ReadFlowContext{none, reader, loader, names, clock, prompts, status, view, patient}};
-    noLib.setVpn(true);
+    ReadFlow noLib{ReadFlowContext{none, reader, loader, names, clock, prompts, status, view,
+                                   patient, startup}};
     noLib.Read();
     EXPECT_THAT(prompts.messages(), ElementsAre("cshis.dll無法套用"));
     EXPECT_THAT(view.log, ElementsAre("window off", "edge", "window on"));
@@ -232,13 +233,13 @@ TEST_F(FlowFixture, FailedCloudLoginEndsTheFlowOnlyForNewerControlSoftware) {
     view.readMode = ReadMode::All;
     site.loginWorks = false;
 
-    flow.setHisVersion(5010);
+    startup.hisVersion = 5010;
     flow.Read();
     EXPECT_EQ(prompts.messages().last(), "雲端藥歷網頁無法登入");
     EXPECT_THAT(archived, IsEmpty());
     EXPECT_EQ(view.log.last(), "window on");
 
-    flow.setHisVersion(3020);
+    startup.hisVersion = 3020;
     prompts.clear();
     view.log.clear();
     site.state = FakeCloudSite::State::NotLoaded;
