@@ -1,9 +1,8 @@
 #pragma once
 // The one main window. Creating it runs the start-up flow and applies what it
-// decided to the controls; showing it
-// applies the stored scale and size; closing it releases the control software
-// and stores the zoom; destroying it stores the window size and the report's
-// column widths.
+// decided to the controls; showing it applies the stored scale and size;
+// closing it releases the control software and stores the zoom; destroying it
+// stores the window size and the report's column widths.
 
 #include <QDateTime>
 #include <QMainWindow>
