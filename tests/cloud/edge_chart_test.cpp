@@ -75,7 +75,7 @@ struct ChartFixture : ::testing::Test {
         BrowserDriver drv{br, clk, status};
         RecordingPrompts pr;
         settings.fastRead = fast;
-        EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
+        EdgeChartLoader ld{drv, clk, pr, status, settings};
         Outcome out;
         drv.startWebTimer();
         const std::uint32_t mark = clk.tickCount();
