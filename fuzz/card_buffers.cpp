@@ -61,12 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A record as reopened from an archive.
     fill(state.ICcardInfo, in);
-    checkPages(fillPTdata(state, names));
+    checkPages(buildPatientPages(state, names));
 
     // The same record after a card read replaced the visits and diagnoses.
     decodeVisits(visits, state.ICcardInfo, names);
     for (tICcardHx& hx : state.ICcardInfo.Hx) hx.IMP.len = 0;
     (void)decodeDiagnoses(diagnoses, state.ICcardInfo, names);
-    checkPages(fillPTdata(state, names));
+    checkPages(buildPatientPages(state, names));
     return 0;
 }

@@ -154,7 +154,7 @@ void Builder::pregnancyExams() {
 }
 }  // namespace
 
-PatientPages fillPTdata(const PatientState& state, PageLookups& lookups) {
+PatientPages buildPatientPages(const PatientState& state, PageLookups& lookups) {
     PatientPages out;
     const treadCard& pt = state.ptData;
     out.CptName = pt.name;
@@ -174,9 +174,9 @@ PatientPages fillPTdata(const PatientState& state, PageLookups& lookups) {
     return out;
 }
 
-PatientPages fillPTdata(const PatientState& state, HospitalNames& hospitals,
-                        const QString& appPath) {
+PatientPages buildPatientPages(const PatientState& state, HospitalNames& hospitals,
+                               const QString& appPath) {
     DrugDatabase drugs(appPath);
     CodeTablePageLookups lookups(hospitals, drugs);
-    return fillPTdata(state, lookups);
+    return buildPatientPages(state, lookups);
 }

@@ -65,8 +65,9 @@ struct PatientPages {
     QStringList unknownCodes;
 };
 
-PatientPages fillPTdata(const PatientState& state, PageLookups& lookups);
+// The pages' data for the patient state; the window's fillPTdata puts it on screen.
+PatientPages buildPatientPages(const PatientState& state, PageLookups& lookups);
 
 // The same with the production lookups; the drug database is opened for this call.
-PatientPages fillPTdata(const PatientState& state, HospitalNames& hospitals,
-                        const QString& appPath);
+PatientPages buildPatientPages(const PatientState& state, HospitalNames& hospitals,
+                               const QString& appPath);

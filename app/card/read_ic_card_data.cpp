@@ -51,7 +51,7 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
         ctx.clock.pump();
     };
 
-    if (settings.CGetTreatment) {
+    if (settings.getTreatment) {
         if (!cs.LoadLibraryCshis()) return false;
         progress("讀取就醫資料....");
         tOPD_Hospital visits;
@@ -78,7 +78,7 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
         }
     }
 
-    if (settings.CReadPrescription && !sReadCardDrID.isEmpty()) {
+    if (settings.readPrescription && !sReadCardDrID.isEmpty()) {
         progress("讀取處方資料.....");
         tOutPatientPrescription mx;
         tLongtermPrescription longTerm;
@@ -101,7 +101,7 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
         }
     }
 
-    if (settings.CGetRegisterPrevent) {
+    if (settings.registerPrevent) {
         progress("讀取預防保健資料.....");
         tprevent prevent;
         if (readCategory(cs, &ControlSoftware::hisGetRegisterPrevent, "hisGetRegisterPrevent",
@@ -109,7 +109,7 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
             ICcardInfo.preventX = prevent;
     }
 
-    if (settings.CGetRegisterPregnant && ptData.sex != QLatin1Char('M')) {
+    if (settings.registerPregnant && ptData.sex != QLatin1Char('M')) {
         progress("讀取孕婦產檢資料.....");
         tpregnant pregnant;
         if (readCategory(cs, &ControlSoftware::hisGetRegisterPregnant, "hisGetRegisterPregnant",
@@ -119,7 +119,7 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
 
     // The next three categories are read for their failures only: the card record
     // has no place for their content.
-    if (settings.CGetCumulativeData) {
+    if (settings.cumulativeData) {
         progress("讀取就醫費用累計資料.....");
         tFeeYear years;
         zeroRecord(years);
@@ -132,14 +132,14 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
         if (r != 0) report.add(QStringLiteral("讀取就醫費用累計資料"), r, "hisGetCumulativeFee");
     }
 
-    if (settings.CGetInoculateData) {
+    if (settings.inoculateData) {
         progress("讀取預防接種資料.....");
         tInoculate inoculate;
         readCategory(cs, &ControlSoftware::hisGetInoculateData, "hisGetInoculateData", inoculate,
                      report, QStringLiteral("讀取預防接種資料"));
     }
 
-    if (settings.CGetOrganDonate) {
+    if (settings.organDonate) {
         progress("讀取器官捐贈資料.....");
         char mark[1];
         readCategory(cs, &ControlSoftware::hisGetOrganDonate, "hisGetOrganDonate", mark, report,

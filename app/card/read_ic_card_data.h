@@ -11,15 +11,16 @@ class ControlSoftware;
 class Prompts;
 class StatusSink;
 
-// The check boxes of the settings page that choose the card categories.
+// The card categories to read: the check boxes of the settings page named in
+// the comments. Part of the program's settings value (app/shell/system_settings.h).
 struct CardReadSettings {
-    bool CGetTreatment = true;
-    bool CReadPrescription = true;
-    bool CGetRegisterPrevent = true;
-    bool CGetRegisterPregnant = true;
-    bool CGetCumulativeData = true;
-    bool CGetInoculateData = true;
-    bool CGetOrganDonate = true;
+    bool getTreatment = true;      // CGetTreatment
+    bool readPrescription = true;  // CReadPrescription
+    bool registerPrevent = true;   // CGetRegisterPrevent
+    bool registerPregnant = true;  // CGetRegisterPregnant
+    bool cumulativeData = true;    // CGetCumulativeData
+    bool inoculateData = true;     // CGetInoculateData
+    bool organDonate = true;       // CGetOrganDonate
 };
 
 struct CardReadContext {

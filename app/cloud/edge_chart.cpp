@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 
 #include "browser_driver.h"
-#include "card/control_software.h"
 #include "common/atomic_file.h"
 #include "common/clock.h"
 #include "common/prompts.h"
@@ -22,14 +21,8 @@ const QString kIdCaption = QStringLiteral("身分證號");
 }  // namespace
 
 EdgeChartLoader::EdgeChartLoader(BrowserDriver& driver, Clock& clock, Prompts& prompts,
-                                 StatusSink& status, ControlSoftware& controlSoftware,
-                                 const EdgeChartSettings& settings)
-    : driver_(driver),
-      clock_(clock),
-      prompts_(prompts),
-      status_(status),
-      cs_(controlSoftware),
-      settings_(settings) {}
+                                 StatusSink& status, const EdgeChartSettings& settings)
+    : driver_(driver), clock_(clock), prompts_(prompts), status_(status), settings_(settings) {}
 
 QString EdgeChartLoader::loginClick(const QString& caption) {
     return "var nodeList = document.getElementsByClassName(\"login-btn blue2\");for (let i = 0; "
@@ -50,7 +43,7 @@ void EdgeChartLoader::startRead() {
     driver_.setFastWaits(settings_.fastRead);
     if (settings_.reinitializeWeb) driver_.browser().reinitialize();
     if (emptyReportLists) emptyReportLists();
-    cs_.csCloseCom();
+    if (closeReaderPort) closeReaderPort();
     driver_.clearNavigationFlags();
 }
 

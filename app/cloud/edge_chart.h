@@ -5,14 +5,6 @@
 //
 // Nothing is read from a page before its "身分證號" is the patient's: the card's
 // ID for "Read", the ID typed (and checked against the page) for "Direct Read".
-//
-// Wiring for the window's "Read" step:
-//     if (!loader.runCloudRead(false, xHISversion, cardId, sDrug, sLab)) { ...; return; }
-// and for "Direct Read":
-//     const auto pageId = loader.patientPageOpen();   // before asking for the ID
-//     if (!pageId) return;
-//     ...
-//     if (!loader.runCloudRead(true, xHISversion, typedId, sDrug, sLab)) { ...; return; }
 
 #include <QString>
 #include <QUrl>
@@ -24,7 +16,6 @@
 
 class BrowserDriver;
 class Clock;
-class ControlSoftware;
 class Prompts;
 class StatusSink;
 
@@ -50,10 +41,13 @@ class EdgeChartLoader {
     static constexpr std::uint32_t kPatientPageWaitMs = 1000;
 
     EdgeChartLoader(BrowserDriver& driver, Clock& clock, Prompts& prompts, StatusSink& status,
-                    ControlSoftware& controlSoftware, const EdgeChartSettings& settings);
+                    const EdgeChartSettings& settings);
 
     // Empties the report's two hidden record lists; called at the start of a read.
     std::function<void()> emptyReportLists;
+    // Closes the card reader's port; called at the start of a read, so that the
+    // site's login can reach the card.
+    std::function<void()> closeReaderPort;
 
     // patientId: whose records may be read; a page of anyone else is refused with
     // "雲端藥歷病人與健保卡不符" and both IDs, and nothing is read from it.
@@ -111,6 +105,5 @@ class EdgeChartLoader {
     Clock& clock_;
     Prompts& prompts_;
     StatusSink& status_;
-    ControlSoftware& cs_;
     const EdgeChartSettings& settings_;
 };

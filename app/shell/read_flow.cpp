@@ -81,7 +81,7 @@ bool ReadFlow::readInstitutionCode() {
 void ReadFlow::referralStep() {
     PatientState& p = ctx_.patient;
     p.sRef.clear();
-    if (!ctx_.view.referralQueryEnabled()) return;
+    if (!ctx_.view.currentSettings().cloudRefCheck) return;
     const std::optional<QString> text = steps_.GetRefDataJSON();
     if (!text) return;  // a failed referral query is not reported
     p.sRef = text->left(kReferralMaxChars);
@@ -99,7 +99,7 @@ void ReadFlow::Read() {
     p.sRef.clear();
     // The memo shows the referrals of the patient being read, or nothing.
     ctx_.view.setReferralMemo(QString());
-    if (!bVPN_) return;
+    if (!ctx_.startup.vpn) return;
 
     runDisabled([this] { runRead(); });
 }
@@ -122,7 +122,7 @@ void ReadFlow::runRead() {
 
     if (readsCard(mode)) {
         const CardReadContext card{ctx_.cs, ctx_.names, ctx_.status, ctx_.clock, ctx_.prompts};
-        ReadICcardData(card, view.cardReadSettings(), p.ptData, ctx_.reader.sReadCardDrID(),
+        ReadICcardData(card, view.currentSettings().card, p.ptData, ctx_.reader.sReadCardDrID(),
                        p.ICcardInfo);
     } else {
         // This mode reads no card content: an earlier patient's must not stay
@@ -141,7 +141,7 @@ void ReadFlow::runRead() {
     ctx_.status.setMsg3(p.ptData.name + QLatin1Char(' ') + ae);
 
     if (readsCloud(mode) &&
-        !ctx_.cloud.runCloudRead(false, xHISversion_, p.ptData.A12ID, p.sDrug, p.sLab))
+        !ctx_.cloud.runCloudRead(false, ctx_.startup.hisVersion, p.ptData.A12ID, p.sDrug, p.sLab))
         return;
 
     referralStep();
@@ -172,7 +172,7 @@ void ReadFlow::DirectRead() {
     p.sDrug.clear();
     p.sLab.clear();
     p.sRef.clear();
-    if (!bVPN_) return;
+    if (!ctx_.startup.vpn) return;
 
     // The card is not read here: what the record holds may be shown and
     // archived under this ID only when it is this patient's.
@@ -195,7 +195,7 @@ void ReadFlow::runDirectRead(const QString& patientId) {
     if (!beginQuery()) return;
     if (!readsCloud(mode)) view.clearCloudRecords();
 
-    if (!ctx_.cloud.runCloudRead(true, xHISversion_, patientId, p.sDrug, p.sLab)) return;
+    if (!ctx_.cloud.runCloudRead(true, ctx_.startup.hisVersion, patientId, p.sDrug, p.sLab)) return;
 
     finishQuery(mode, patientId, QString(), readsCard(mode));
 }
@@ -216,7 +216,7 @@ void ReadFlow::finishQuery(ReadMode mode, const QString& patientId, const QStrin
     if (drawPages) view.fillPTdata();
     if (readsCloud(mode)) view.fillCloudData();
     // A query that could not be archived ends here, after the archive's message.
-    if (view.saveQueryEnabled() && !steps_.writeArchive(patientId, ae)) return;
+    if (view.currentSettings().saveData && !steps_.writeArchive(patientId, ae)) return;
     view.showCloud(QStringLiteral("drug"));
 }
 

@@ -11,6 +11,8 @@
 
 #include "card/patient_state.h"
 #include "card/read_ic_card_data.h"
+#include "startup_flow.h"
+#include "system_settings.h"
 
 class CardCodeLookups;
 class Clock;
@@ -27,9 +29,8 @@ class ReadFlowView {
   public:
     virtual ~ReadFlowView() = default;
     virtual ReadMode mode() const = 0;
-    virtual CardReadSettings cardReadSettings() const = 0;
-    virtual bool referralQueryEnabled() const = 0;  // CcloudRefCheck
-    virtual bool saveQueryEnabled() const = 0;      // CsaveDataCheck
+    // The settings page as it is now (card categories, CcloudRefCheck, CsaveDataCheck).
+    virtual settings::SystemSettings currentSettings() const = 0;
     // The whole window while a query runs.
     virtual void setWindowEnabled(bool enabled) = 0;
     // "Read" and "Direct Read" alone (Direct Read's page check pumps messages
@@ -65,6 +66,8 @@ struct ReadFlowContext {
     StatusSink& status;
     ReadFlowView& view;
     PatientState& patient;
+    // The VPN state and the control software's version come from here.
+    const StartupResult& startup;
 };
 
 class ReadFlow {
@@ -73,10 +76,6 @@ class ReadFlow {
     static constexpr int kReferralMaxBytes = 500;
 
     ReadFlow(ReadFlowContext ctx, ReadFlowSteps steps = {});
-
-    // Decided once at start-up.
-    void setVpn(bool bVPN) { bVPN_ = bVPN; }
-    void setHisVersion(int xHISversion) { xHISversion_ = xHISversion; }
 
     void Read();
     void DirectRead();
@@ -103,6 +102,4 @@ class ReadFlow {
 
     ReadFlowContext ctx_;
     ReadFlowSteps steps_;
-    bool bVPN_ = false;
-    int xHISversion_ = 0;
 };

@@ -26,13 +26,13 @@ SystemSettings loadSystemSettings(const IniFile& ini, int currentPpi) {
     SystemSettings s;
     const int ppi = ini.readInteger(kSystem, kScaleKey, currentPpi);
     s.scale = QString::number(parseScale(QString::number(ppi)).value_or(currentPpi));
-    s.getTreatment = ini.readBool(kSystem, kGetTreatment, s.getTreatment);
-    s.readPrescription = ini.readBool(kSystem, kReadPrescription, s.readPrescription);
-    s.registerPrevent = ini.readBool(kSystem, kRegisterPrevent, s.registerPrevent);
-    s.registerPregnant = ini.readBool(kSystem, kRegisterPregnant, s.registerPregnant);
-    s.cumulativeData = ini.readBool(kSystem, kCumulativeData, s.cumulativeData);
-    s.inoculateData = ini.readBool(kSystem, kInoculateData, s.inoculateData);
-    s.organDonate = ini.readBool(kSystem, kOrganDonate, s.organDonate);
+    s.card.getTreatment = ini.readBool(kSystem, kGetTreatment, s.card.getTreatment);
+    s.card.readPrescription = ini.readBool(kSystem, kReadPrescription, s.card.readPrescription);
+    s.card.registerPrevent = ini.readBool(kSystem, kRegisterPrevent, s.card.registerPrevent);
+    s.card.registerPregnant = ini.readBool(kSystem, kRegisterPregnant, s.card.registerPregnant);
+    s.card.cumulativeData = ini.readBool(kSystem, kCumulativeData, s.card.cumulativeData);
+    s.card.inoculateData = ini.readBool(kSystem, kInoculateData, s.card.inoculateData);
+    s.card.organDonate = ini.readBool(kSystem, kOrganDonate, s.card.organDonate);
     s.cloudLabData = ini.readBool(kSystem, kCloudLabData, s.cloudLabData);
     s.cloudRefCheck = ini.readBool(kSystem, kCloudRefCheck, s.cloudRefCheck);
     s.com = portOrDefault(ini.readString(kSystem, kCom, s.com));
@@ -58,13 +58,13 @@ const QStringList& savedKeys() {
 
 void saveSystemSettings(IniFile& ini, const SystemSettings& s, int currentPpi) {
     // A failed write is not reported: the working values stay in the controls.
-    ini.writeBool(kSystem, kGetTreatment, s.getTreatment);
-    ini.writeBool(kSystem, kReadPrescription, s.readPrescription);
-    ini.writeBool(kSystem, kRegisterPrevent, s.registerPrevent);
-    ini.writeBool(kSystem, kRegisterPregnant, s.registerPregnant);
-    ini.writeBool(kSystem, kCumulativeData, s.cumulativeData);
-    ini.writeBool(kSystem, kInoculateData, s.inoculateData);
-    ini.writeBool(kSystem, kOrganDonate, s.organDonate);
+    ini.writeBool(kSystem, kGetTreatment, s.card.getTreatment);
+    ini.writeBool(kSystem, kReadPrescription, s.card.readPrescription);
+    ini.writeBool(kSystem, kRegisterPrevent, s.card.registerPrevent);
+    ini.writeBool(kSystem, kRegisterPregnant, s.card.registerPregnant);
+    ini.writeBool(kSystem, kCumulativeData, s.card.cumulativeData);
+    ini.writeBool(kSystem, kInoculateData, s.card.inoculateData);
+    ini.writeBool(kSystem, kOrganDonate, s.card.organDonate);
     ini.writeBool(kSystem, kCloudLabData, s.cloudLabData);
     ini.writeBool(kSystem, kCloudRefCheck, s.cloudRefCheck);
     ini.writeString(kSystem, kCom, s.com);

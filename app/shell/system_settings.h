@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "card/read_ic_card_data.h"
+
 class IniFile;
 
 namespace settings {
@@ -18,15 +20,11 @@ inline const QString kHeightKey = QStringLiteral("視窗長度");
 // Not part of the stored set: its box stores it alone when clicked.
 inline const QString kFastCloudReadKey = QStringLiteral("快速讀取雲端資料");
 
-// The working values, as the controls of the settings page show them.
+// The working values, as the controls of the settings page show them. The one
+// settings value of the program: start-up reads it, every change stores it, and
+// the queries take what they need from it.
 struct SystemSettings {
-    bool getTreatment = true;
-    bool readPrescription = true;
-    bool registerPrevent = true;
-    bool registerPregnant = true;
-    bool cumulativeData = true;
-    bool inoculateData = true;
-    bool organDonate = true;
+    CardReadSettings card;  // the card categories to read
     bool cloudLabData = true;
     bool cloudRefCheck = true;
     QString com = QStringLiteral("1");

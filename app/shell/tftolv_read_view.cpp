@@ -7,6 +7,7 @@
 
 #include "card/adult_prevent.h"
 #include "card/card_decoding.h"
+#include "card/control_software.h"
 #include "card/patient_pages.h"
 #include "card/patient_pages_view.h"
 #include "card/reader_connection.h"
@@ -41,28 +42,28 @@ class NoBrowser : public Browser {
 
 struct TFtolv::ReadParts {
     ReadParts(TFtolv& w, Browser& browser, const Deps& d)
-        : diagnoses(w.appPath),
-          names(w.hospitalSet, diagnoses),
-          hospitalNames(w.appPath),
+        : diagnoses(w.startup_.appPath),
+          names(w.startup_.hospitalSet, diagnoses),
+          hospitalNames(w.startup_.appPath),
           reader(*d.controlSoftware, *d.clock, *d.prompts, w),
           driver(browser, *d.clock, w),
-          loader(driver, *d.clock, *d.prompts, w, *d.controlSoftware, cloudSettings),
-          archive(QueryArchiveContext{w.appPath, *d.clock, *d.prompts, w, w, w.patient}),
+          loader(driver, *d.clock, *d.prompts, w, cloudSettings),
+          archive(QueryArchiveContext{w.startup_.appPath, *d.clock, *d.prompts, w, w, w.patient}),
           flow(ReadFlowContext{*d.controlSoftware, reader, loader, names, *d.clock, *d.prompts, w,
-                               w, w.patient},
+                               w, w.patient, w.startup_},
                serviceSteps(w, d)) {}
 
     // The archive, and the eligibility and referral steps when their helpers are there.
     ReadFlowSteps serviceSteps(TFtolv& w, const Deps& d) {
-        http.setTimeoutMs(w.endpoints.serviceTimeoutSeconds * 1000);
-        http.setTrustedCertificateFingerprint(w.endpoints.testCertSha256);
+        http.setTimeoutMs(w.startup_.endpoints.serviceTimeoutSeconds * 1000);
+        http.setTrustedCertificateFingerprint(w.startup_.endpoints.testCertSha256);
         ReadFlowSteps steps;
         steps.writeArchive = [this](const QString& id, const QString& ae) {
             return archive.write(id, ae);
         };
         if (d.healthPromotion) {
             prevent = std::make_unique<AdultPreventQuery>(*d.healthPromotion, http, *d.prompts);
-            prevent->setHost(w.endpoints.preventApiHost);
+            prevent->setHost(w.startup_.endpoints.preventApiHost);
             steps.getAdultPrevent = [this, &w] {
                 const QString ae = prevent->getAdultPrevent([this, &w] {
                     return reader.getRegisterBasic(w.patient.ptData, w.patient.PtBuffer);
@@ -73,7 +74,7 @@ struct TFtolv::ReadParts {
         }
         if (d.vpnAddOn) {
             referral = std::make_unique<ReferralQuery>(*d.vpnAddOn, http, *d.prompts, w, *d.clock);
-            referral->setHost(w.endpoints.referralHost);
+            referral->setHost(w.startup_.endpoints.referralHost);
             steps.GetRefDataJSON = [this, &w] {
                 return referral->GetRefDataJSON(w.patient.sHospitalCode, w.patient.ptData);
             };
@@ -107,6 +108,12 @@ void TFtolv::setUpReadParts() {
     read_.reset(new ReadParts(*this, *browser_, deps_));
     // The driver connects the browser's events itself.
     read_->loader.emptyReportLists = [this] { clearCloudRecords(); };
+    read_->loader.closeReaderPort = [this] { deps_.controlSoftware->csCloseCom(); };
+    EdgeChartSettings& s = read_->cloudSettings;
+    s.URLaddr = startup_.cloudStartAddress;
+    s.appPath = startup_.appPath;
+    s.errorFileFolder = startup_.appPath;
+    read_->reader.setHisVersion(startup_.hisVersion);
 }
 
 void TFtolv::prepareRead() {
@@ -117,13 +124,7 @@ void TFtolv::prepareRead() {
     s.fastRead = ui->CfastCloudRead->isChecked();
     s.zoomTenths = ui->Czoomfactor->value();
     s.loginCaption = ui->CloginType->currentText();
-    s.URLaddr = QUrl(URLaddr);
-    s.appPath = appPath;
-    s.errorFileFolder = appPath;
     read_->reader.setPortText(ui->Ccom->currentText());
-    read_->reader.setHisVersion(xHISversion);
-    read_->flow.setVpn(bVPN);
-    read_->flow.setHisVersion(xHISversion);
 }
 
 void TFtolv::CreadClick() {
@@ -163,25 +164,10 @@ ReadMode TFtolv::mode() const {
     return ReadMode::Cloud;
 }
 
-CardReadSettings TFtolv::cardReadSettings() const {
-    CardReadSettings s;
-    s.CGetTreatment = ui->CGetTreatment->isChecked();
-    s.CReadPrescription = ui->CReadPrescription->isChecked();
-    s.CGetRegisterPrevent = ui->CGetRegisterPrevent->isChecked();
-    s.CGetRegisterPregnant = ui->CGetRegisterPregnant->isChecked();
-    s.CGetCumulativeData = ui->CGetCumulativeData->isChecked();
-    s.CGetInoculateData = ui->CGetInoculateData->isChecked();
-    s.CGetOrganDonate = ui->CGetOrganDonate->isChecked();
-    return s;
-}
-
-bool TFtolv::referralQueryEnabled() const { return ui->CcloudRefCheck->isChecked(); }
-bool TFtolv::saveQueryEnabled() const { return ui->CsaveDataCheck->isChecked(); }
-
 void TFtolv::setWindowEnabled(bool enabled) { setEnabled(enabled); }
 
 void TFtolv::setReadButtonsEnabled(bool enabled) {
-    const bool on = enabled && startupDone_;
+    const bool on = enabled && startup_.complete;
     ui->Cread->setEnabled(on);
     ui->CsaveHtml->setEnabled(on);
 }
@@ -192,7 +178,7 @@ void TFtolv::setReferralMemo(const QString& text) { ui->CrefMemo->setPlainText(t
 
 void TFtolv::fillPTdata() {
     queryTime = QDateTime::currentDateTime();
-    const PatientPages pages = ::fillPTdata(patient, read_->hospitalNames, appPath);
+    const PatientPages pages = buildPatientPages(patient, read_->hospitalNames, startup_.appPath);
     PatientPageWidgets w;
     w.CptName = ui->CptName;
     w.CptID = ui->CptID;

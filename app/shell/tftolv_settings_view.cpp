@@ -14,13 +14,13 @@
 
 settings::SystemSettings TFtolv::currentSettings() const {
     settings::SystemSettings s;
-    s.getTreatment = ui->CGetTreatment->isChecked();
-    s.readPrescription = ui->CReadPrescription->isChecked();
-    s.registerPrevent = ui->CGetRegisterPrevent->isChecked();
-    s.registerPregnant = ui->CGetRegisterPregnant->isChecked();
-    s.cumulativeData = ui->CGetCumulativeData->isChecked();
-    s.inoculateData = ui->CGetInoculateData->isChecked();
-    s.organDonate = ui->CGetOrganDonate->isChecked();
+    s.card.getTreatment = ui->CGetTreatment->isChecked();
+    s.card.readPrescription = ui->CReadPrescription->isChecked();
+    s.card.registerPrevent = ui->CGetRegisterPrevent->isChecked();
+    s.card.registerPregnant = ui->CGetRegisterPregnant->isChecked();
+    s.card.cumulativeData = ui->CGetCumulativeData->isChecked();
+    s.card.inoculateData = ui->CGetInoculateData->isChecked();
+    s.card.organDonate = ui->CGetOrganDonate->isChecked();
     s.cloudLabData = ui->CGetCloudLabData->isChecked();
     s.cloudRefCheck = ui->CcloudRefCheck->isChecked();
     s.com = ui->Ccom->currentText();
@@ -36,12 +36,12 @@ settings::SystemSettings TFtolv::currentSettings() const {
 }
 
 void TFtolv::saveSetting() {
-    if (bOnAppCreate) return;
+    if (!startup_.complete) return;
     // A zoom the browser cannot use is not stored: the edit goes back to the
     // spinner's zoom.
     if (!settings::isSaneZoomSpinner(settings::zoomSpinnerForText(ui->CedgeZoom->text())))
         ui->CedgeZoom->setText(settings::zoomTextForSpinner(ui->Czoomfactor->value()));
-    IniFile ini(appInifile);
+    IniFile ini(startup_.iniPath);
     settings::saveSystemSettings(ini, currentSettings(), currentPpi_);
     ui->Czoomfactor->setValue(settings::zoomSpinnerForText(ui->CedgeZoom->text()));
 }
@@ -58,7 +58,7 @@ void TFtolv::CscaleforPPIdefaultClick() {
     rescaleTo(platformPpi);
     deps_.clock->pump();
     ui->CscaleforPPI->setEditText(QString::number(currentPpi_));
-    IniFile(appInifile).deleteKey(settings::kSystem, settings::kScaleKey);
+    IniFile(startup_.iniPath).deleteKey(settings::kSystem, settings::kScaleKey);
 }
 
 void TFtolv::CzoomfactorChange(int value) {
@@ -71,12 +71,12 @@ void TFtolv::CVHCNHIsetClick() {
     const std::optional<QString> chosen =
         deps_.prompts->openFile(QDir::currentPath(), name, name + QStringLiteral("*.exe"));
     ui->CVHCNHIlocation->setText(chosen.value_or(QString()));
-    IniFile(appInifile)
+    IniFile(startup_.iniPath)
         .writeString(settings::kSystem, settings::kVirtualCardKey, ui->CVHCNHIlocation->text());
 }
 
 void TFtolv::CfastCloudReadClick() {
-    IniFile(appInifile)
+    IniFile(startup_.iniPath)
         .writeBool(settings::kSystem, settings::kFastCloudReadKey, ui->CfastCloudRead->isChecked());
 }
 

@@ -89,7 +89,7 @@ bool TFtolv::hasSummaryPatient() {
 
 QString TFtolv::summaryFileName(const QString& suffix) const {
     const QDate day = queryTime.isValid() ? queryTime.date() : QDate::currentDate();
-    return appPath + summary::defaultExportName(day, patient.ptData.A12ID, suffix);
+    return startup_.appPath + summary::defaultExportName(day, patient.ptData.A12ID, suffix);
 }
 
 summary::SummaryDocument TFtolv::currentSummary(PageLookups& lookups) const {
@@ -107,7 +107,7 @@ summary::SummaryDocument TFtolv::currentSummary(PageLookups& lookups) const {
 
 void TFtolv::CsummaryPrintClick() {
     if (!hasSummaryPatient()) return;
-    SummaryLookups names(appPath);
+    SummaryLookups names(startup_.appPath);
     summary::printSummary(this, currentSummary(names.lookups));
 }
 
@@ -116,7 +116,7 @@ void TFtolv::CsummaryPdfClick() {
     const auto path = deps_.prompts->saveFile(summaryFileName(QStringLiteral(".pdf")),
                                               QStringLiteral("PDF"), QStringLiteral("*.pdf"));
     if (!path) return;
-    SummaryLookups names(appPath);
+    SummaryLookups names(startup_.appPath);
     QString error;
     if (!summary::writeSummaryPdf(currentSummary(names.lookups), *path, &error))
         deps_.prompts->message(QStringLiteral("存檔失敗:") + error);
@@ -130,7 +130,7 @@ void TFtolv::CsummaryFhirClick() {
         deps_.prompts->saveFile(summaryFileName(QStringLiteral(".json")),
                                 QStringLiteral("FHIR JSON"), QStringLiteral("*.json"));
     if (!path) return;
-    SummaryLookups names(appPath);
+    SummaryLookups names(startup_.appPath);
     const QDate day = queryTime.isValid() ? queryTime.date() : QDate::currentDate();
     QString error;
     if (!summary::writeFhirBundle(*path, patient,

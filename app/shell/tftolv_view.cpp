@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,7 +10,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
-#include <cstring>
 
 #include "card/control_software.h"
 #include "cloud/browser.h"
@@ -20,7 +18,6 @@
 #include "common/prompts.h"
 #include "font_fit_view.h"
 #include "list_columns.h"
-#include "pinger.h"
 #include "report/clinical_aids_view.h"
 #include "report/cloud_report.h"
 #include "report/cloud_report_view.h"
@@ -30,8 +27,6 @@
 #include "widget_scale_view.h"
 
 namespace {
-
-const QString kICcardShow = QStringLiteral("ICcardShow");
 
 // `grow`: the list is shown, so its widths follow a font wider than the design font.
 void setColumns(QTreeWidget* list, const QList<ListColumn>& cols, bool grow) {
@@ -79,23 +74,20 @@ TFtolv::TFtolv(Deps deps, QWidget* parent)
     connectHandlers();
     setUpSummaryButton();
 
-    appPath = QDir::fromNativeSeparators(deps_.appPath);
-    if (!appPath.endsWith(QLatin1Char('/'))) appPath += QLatin1Char('/');
-    appInifile = appPath + QStringLiteral("tolvane.ini");
     // The endpoints decide where the browser may go; it exists before start-up so
     // that the page "edge" holds it whatever start-up finds.
-    endpoints = Endpoints::read(IniFile(appInifile));
-    if (deps_.browserFactory) browser_ = deps_.browserFactory(ui->Cedge, endpoints);
+    startup_ = StartupFlow::locate(deps_.appPath);
+    if (deps_.browserFactory) browser_ = deps_.browserFactory(ui->Cedge, startup_.endpoints);
+    StartupFlow(*deps_.controlSoftware, *deps_.pinger, *deps_.prompts).run(startup_, currentPpi_);
     setUpReadParts();
     setUpCloudReport();
-
-    runStartup();
+    applyStartup();
 }
 
 TFtolv::~TFtolv() {
     if (!closed_) onClose();
     read_.reset();
-    IniFile ini(appInifile);
+    IniFile ini(startup_.iniPath);
     ini.writeInteger(settings::kSystem, settings::kWidthKey, width());
     ini.writeInteger(settings::kSystem, settings::kHeightKey, height());
     report_->storeColumnWidths();
@@ -203,54 +195,18 @@ void TFtolv::connectHandlers() {
     connect(ui->CdateList, &QComboBox::currentTextChanged, this, [this] { CdateListChange(); });
 }
 
-void TFtolv::runStartup() {
-    bOnAppCreate = true;
-    hospitalSet.CreateHospitalSet(appPath);
-
-    if (!deps_.controlSoftware->LoadLibraryCshis()) {
-        deps_.prompts->message(startup::kMsgNoControlSoftware);
-        return;
-    }
-
-    // The version text buffer: 250 spaces and a terminating zero; only the result is used.
-    char hisPath[251];
-    std::memset(hisPath, ' ', 250);
-    hisPath[250] = '\0';
-    const std::optional<std::int32_t> version = deps_.controlSoftware->csGetVersionEx(hisPath);
-    xHISversion = version.value_or(0);
-    if (!version) {
-        // Without its version entry the library cannot be told apart from an
-        // unsupported one; it is rejected the same way, saying what is missing.
-        deps_.prompts->message(ControlSoftware::missingEntryMessage("csGetVersionEx"));
-        endRequested_ = true;
-    } else if (!startup::isSupportedVersion(xHISversion)) {
-        deps_.prompts->message(startup::kMsgBadVersion);
-        endRequested_ = true;
-    }
-
-    setWindowTitle(startup::windowCaption(startup::GetFileVersion(QString()), xHISversion));
-    URLaddr = endpoints.cloudStartAddress();
-
-    if (endpoints.vpnTestAddress.isEmpty()) {
-        bVPN = false;
-        setMsg1(startup::kMsgVpnNotConfigured);
+void TFtolv::applyStartup() {
+    const StartupResult& r = startup_;
+    if (!r.complete) return;
+    setWindowTitle(r.caption);
+    if (!r.vpnStatus.isEmpty()) setMsg1(r.vpnStatus);
+    if (r.endpoints.vpnTestAddress.isEmpty())
         ui->Cmsg1->setToolTip(QStringLiteral("tolvane.ini [endpoints] vpnTestAddress"));
-    } else {
-        bVPN = PingVPN(*deps_.pinger, endpoints.vpnTestAddress);
-        if (!bVPN) setMsg1(startup::kMsgNoVpn);
-    }
-
     layoutVisitGrid();
-
-    report_->setRules({});
-    IniFile ini(appInifile);
-    loadSettings(ini);
-
-    bOnAppCreate = false;
-    settingsLoaded_ = true;
+    report_->setRules(r.rules);
+    applySettings();
     ui->CmainPage->setCurrentWidget(ui->CTedge);
-    if (bVPN && browser_ != nullptr) browser_->navigate(QUrl(URLaddr));
-    startupDone_ = true;
+    if (r.vpn && browser_ != nullptr) browser_->navigate(r.cloudStartAddress);
     setReadButtonsEnabled(true);
 }
 
@@ -266,16 +222,16 @@ void TFtolv::layoutVisitGrid() {
         grid->setRowHeight(row, height);
 }
 
-void TFtolv::loadSettings(IniFile& ini) {
-    const settings::SystemSettings s = settings::loadSystemSettings(ini, currentPpi_);
+void TFtolv::applySettings() {
+    const settings::SystemSettings& s = startup_.settings;
     ui->CscaleforPPI->setEditText(s.scale);
-    ui->CGetTreatment->setChecked(s.getTreatment);
-    ui->CReadPrescription->setChecked(s.readPrescription);
-    ui->CGetRegisterPrevent->setChecked(s.registerPrevent);
-    ui->CGetRegisterPregnant->setChecked(s.registerPregnant);
-    ui->CGetCumulativeData->setChecked(s.cumulativeData);
-    ui->CGetInoculateData->setChecked(s.inoculateData);
-    ui->CGetOrganDonate->setChecked(s.organDonate);
+    ui->CGetTreatment->setChecked(s.card.getTreatment);
+    ui->CReadPrescription->setChecked(s.card.readPrescription);
+    ui->CGetRegisterPrevent->setChecked(s.card.registerPrevent);
+    ui->CGetRegisterPregnant->setChecked(s.card.registerPregnant);
+    ui->CGetCumulativeData->setChecked(s.card.cumulativeData);
+    ui->CGetInoculateData->setChecked(s.card.inoculateData);
+    ui->CGetOrganDonate->setChecked(s.card.organDonate);
     ui->CGetCloudLabData->setChecked(s.cloudLabData);
     ui->CcloudRefCheck->setChecked(s.cloudRefCheck);
     ui->Ccom->setCurrentIndex(std::max(0, ui->Ccom->findText(s.com)));
@@ -289,16 +245,12 @@ void TFtolv::loadSettings(IniFile& ini) {
     ui->CedgeZoom->setText(zoom.text);
     ui->Czoomfactor->setValue(zoom.spinner);
 
-    report_->setRules(
-        {settings::ruleListFromValue(ini.readString(kICcardShow, "名稱含字", QString())),
-         settings::ruleListFromValue(ini.readString(kICcardShow, "診斷範圍", QString())),
-         settings::ruleListFromValue(ini.readString(kICcardShow, "ATC3含字", QString()))});
-    clinicalView_->loadSetting(ini);
+    // The duplicate check keeps its own switch in the settings file.
+    clinicalView_->loadSetting(IniFile(startup_.iniPath));
     QTreeWidget* lab = ui->CcloudLabData;
-    if (const auto widths = settings::cloudLabDataWidths(
-            ini.readString(kICcardShow, "CloudLabData", QString()), lab->columnCount())) {
+    if (const auto& widths = startup_.cloudLabDataWidths) {
         report_->setLabDefaultWidths(*widths);
-        for (int i = 0; i < widths->size(); ++i) {
+        for (int i = 0; i < widths->size() && i < lab->columnCount(); ++i) {
             const int w = (*widths)[i];
             // -1 and -2 ask for the width of the contents or the caption; anything
             // below is no width at all and keeps the default.
@@ -315,7 +267,7 @@ void TFtolv::showEvent(QShowEvent* event) {
     if (event->spontaneous()) return;  // restored from the task bar, not shown anew
     if (ui->CscaleforPPI->currentText() != QString::number(currentPpi_))
         rescaleTo(settings::parseScale(ui->CscaleforPPI->currentText()).value_or(currentPpi_));
-    const IniFile ini(appInifile);
+    const IniFile ini(startup_.iniPath);
     const int w = ini.readInteger(settings::kSystem, settings::kWidthKey, width());
     const int h = ini.readInteger(settings::kSystem, settings::kHeightKey, height());
     resize(settings::windowExtentOr(w, width()), settings::windowExtentOr(h, height()));
@@ -353,13 +305,13 @@ void TFtolv::onClose() {
     report_->setRules({});
     // Before start-up read the settings the edit holds the design zoom, which
     // must not replace the stored one.
-    if (settingsLoaded_)
-        IniFile(appInifile)
+    if (startup_.complete)
+        IniFile(startup_.iniPath)
             .writeString(settings::kSystem, settings::kZoomKey, ui->CedgeZoom->text());
 }
 
 void TFtolv::setUpCloudReport() {
-    report_ = std::make_unique<cloud::CloudReport>(appInifile);
+    report_ = std::make_unique<cloud::CloudReport>(startup_.iniPath);
     report_->ownHospitalCode = [this] { return patient.sHospitalCode; };
     report_->today = [this] { return deps_.clock->today(); };
     cloud::CloudPageWidgets w;
@@ -378,10 +330,11 @@ void TFtolv::setUpCloudReport() {
     w.CPcloudSetting = ui->CPcloudSetting;
     w.CdateSortType = ui->CdateSortType;
     w.CcopyWithTagCheck = ui->CcopyWithTagCheck;
-    reportView_ = std::make_unique<cloud::CloudReportView>(
-        *report_, w, *deps_.prompts, appPath, [this](const QString& text) { setMsg2(text); });
+    reportView_ =
+        std::make_unique<cloud::CloudReportView>(*report_, w, *deps_.prompts, startup_.appPath,
+                                                 [this](const QString& text) { setMsg2(text); });
     clinicalView_ =
-        std::make_unique<cloud::ClinicalAidsView>(*report_, *reportView_, w, appInifile);
+        std::make_unique<cloud::ClinicalAidsView>(*report_, *reportView_, w, startup_.iniPath);
     connect(this, &TFtolv::fieldSettingShown, reportView_.get(),
             &cloud::CloudReportView::fieldSettingShown);
     connect(this, &TFtolv::fieldSettingHidden, reportView_.get(),

@@ -1,8 +1,8 @@
 #pragma once
-// The one main window. Creating it runs the start-up sequence; showing it
-// applies the stored scale and size; closing it releases the control software
-// and stores the zoom; destroying it stores the window size and the report's
-// column widths.
+// The one main window. Creating it runs the start-up flow and applies what it
+// decided to the controls; showing it applies the stored scale and size;
+// closing it releases the control software and stores the zoom; destroying it
+// stores the window size and the report's column widths.
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -13,13 +13,12 @@
 #include <functional>
 #include <memory>
 
-#include "card/code_tables.h"
 #include "card/patient_state.h"
 #include "common/status_sink.h"
-#include "endpoints.h"
 #include "export/summary_model.h"
 #include "query_archive.h"
 #include "read_flow.h"
+#include "startup_flow.h"
 #include "system_settings.h"
 
 class Browser;
@@ -75,7 +74,9 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
 
     // Start-up rejected the control software's version: the program is to end as
     // soon as its message loop runs.
-    bool endRequested() const { return endRequested_; }
+    bool endRequested() const { return startup_.endRequested; }
+    // What start-up decided, once.
+    const StartupResult& startup() const { return startup_; }
     // The pixels per inch the window is laid out for now.
     int currentPpi() const { return currentPpi_; }
     Browser* browser() const { return browser_; }
@@ -83,14 +84,11 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     cloud::CloudReport& cloudReport() const { return *report_; }
     cloud::CloudReportView& cloudReportView() const { return *reportView_; }
     cloud::ClinicalAidsView& clinicalAidsView() const { return *clinicalView_; }
-    // The working values of the settings page.
-    settings::SystemSettings currentSettings() const;
 
     // ReadFlowView: what the two queries ask of the window.
     ReadMode mode() const override;
-    CardReadSettings cardReadSettings() const override;
-    bool referralQueryEnabled() const override;
-    bool saveQueryEnabled() const override;
+    // The working values of the settings page.
+    settings::SystemSettings currentSettings() const override;
     void setWindowEnabled(bool enabled) override;
     void setReadButtonsEnabled(bool enabled) override;
     void showEdgePage() override;
@@ -130,17 +128,6 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     void CfastCloudReadClick();
     void CsettingClick();
 
-    // Module state set by start-up.
-    QString appPath;
-    QString appInifile;
-    bool bOnAppCreate = false;
-    std::int32_t xHISversion = 0;
-    QString URLaddr;
-    bool bVPN = false;
-    Endpoints endpoints;
-    // The institution table, built at start-up from the program folder.
-    CHospitalSet hospitalSet;
-
     // The patient on screen.
     PatientState patient;
     // When the query on screen was made; a reopened query keeps its own day.
@@ -169,13 +156,13 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     // Runs one query; a close asked for meanwhile waits for its end.
     void runQuery(const std::function<void()>& query);
     void setUpCloudReport();
-    // The window's current settings into what the query parts read.
+    // What the page says now into what the query parts read.
     void prepareRead();
     void setUpWidgets();
     void connectHandlers();
-    void runStartup();
+    void applyStartup();
     void layoutVisitGrid();
-    void loadSettings(IniFile& ini);
+    void applySettings();
     void placeToolGroup();
     void rescaleTo(int ppi);
     void onClose();
@@ -190,15 +177,12 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     Deps deps_;
     Browser* browser_ = nullptr;
     int currentPpi_ = 96;
-    bool endRequested_ = false;
-    // Start-up read the settings into the controls; until then the controls hold
-    // design values that must not overwrite stored ones.
-    bool settingsLoaded_ = false;
+    // Until start-up is complete the controls hold design values that must not
+    // overwrite stored ones, and neither query may start.
+    StartupResult startup_;
     bool closed_ = false;
     bool busy_ = false;
     bool scaleTyped_ = false;
-    // Start-up reached its end: the read buttons may be enabled.
-    bool startupDone_ = false;
     bool queryRunning_ = false;
     bool closePending_ = false;
     // Read, Direct Read, CsrID and CdateList before a stored query began to open.

@@ -1,5 +1,5 @@
-// fillPTdata's data work for a card with every prescription slot filled and 27
-// institution names to look up, against a 30 000-line "hospbsc.txt".
+// The patient pages' data work (buildPatientPages) for a card with every prescription slot filled
+// and 27 institution names to look up, against a 30 000-line "hospbsc.txt".
 //
 //   BM_FillPTdata                 the institution list kept parsed between calls
 //   BM_FillPTdata_ReReadPerName   the list read and parsed again for every name
@@ -100,7 +100,7 @@ void BM_FillPTdata(benchmark::State& state) {
     HospitalNames names(folder().dir.path());
     (void)names.getHospitalName(QStringLiteral("3501200000"));  // parsed once at first use
     for (auto _ : state) {
-        PatientPages pages = fillPTdata(card, names, folder().dir.path());
+        PatientPages pages = buildPatientPages(card, names, folder().dir.path());
         benchmark::DoNotOptimize(pages);
     }
 }
@@ -115,7 +115,7 @@ void BM_FillPTdata_ReReadPerName(benchmark::State& state) {
     for (auto _ : state) {
         DrugDatabase drugs(folder().dir.path());
         ReReadLookups lookups(folder().dir.path(), drugs);
-        PatientPages pages = fillPTdata(card, lookups);
+        PatientPages pages = buildPatientPages(card, lookups);
         benchmark::DoNotOptimize(pages);
     }
 }

@@ -21,7 +21,6 @@
 #include <QWidget>
 #include <memory>
 
-#include "card/loaded_control_software.h"
 #include "cloud/browser_driver.h"
 #include "cloud/edge_chart.h"
 #include "cloud/webengine_browser_view.h"
@@ -118,12 +117,11 @@ class ReadBench {
         fp.open(QIODevice::ReadOnly);
         browser_->setTrustedCertificateFingerprint(QString::fromLatin1(fp.readAll()).trimmed());
         driver_ = std::make_unique<BrowserDriver>(*browser_, systemClock(), status_);
-        cs_ = std::make_unique<LoadedControlSoftware>(dir_.filePath("none"));
         settings_.URLaddr = QUrl(site_->startAddress());
         settings_.appPath = dir_.path();
         settings_.errorFileFolder = dir_.path();
-        loader_ = std::make_unique<EdgeChartLoader>(*driver_, systemClock(), prompts, status_, *cs_,
-                                                    settings_);
+        loader_ =
+            std::make_unique<EdgeChartLoader>(*driver_, systemClock(), prompts, status_, settings_);
         read(false);
     }
     ~ReadBench() {
@@ -156,7 +154,6 @@ class ReadBench {
     NoStatus status_;
     std::unique_ptr<WebEngineBrowser> browser_;
     std::unique_ptr<BrowserDriver> driver_;
-    std::unique_ptr<ControlSoftware> cs_;
     EdgeChartSettings settings_;
     std::unique_ptr<EdgeChartLoader> loader_;
 };

@@ -97,14 +97,14 @@ TEST(WiredPages, DrugNamesAndAMissingDrugDatabase) {
     ProgramFolder withDb{kHospitalListFile, kDrugDatabaseFile};
     ASSERT_TRUE(withDb.ok);
     HospitalNames names(withDb.path());
-    PatientPages p = fillPTdata(state, names, withDb.path());
+    PatientPages p = buildPatientPages(state, names, withDb.path());
     EXPECT_THAT(p.unknownCodes, IsEmpty());
     EXPECT_EQ(p.cell(7, 5), QStringLiteral("ACETAMINOPHEN 500MG TAB\r\nA0'; --"));
     EXPECT_EQ(p.CimportantMx[0].at(1), QStringLiteral("中港醫學中心"));
 
     ProgramFolder noDb{kHospitalListFile};
     HospitalNames names2(noDb.path());
-    p = fillPTdata(state, names2, noDb.path());
+    p = buildPatientPages(state, names2, noDb.path());
     EXPECT_THAT(p.unknownCodes, ElementsAre("A012345100", "A0'; --"));  // filled slots only
     EXPECT_EQ(p.cell(7, 5), QStringLiteral("A012345100\r\nA0'; --"));
 }

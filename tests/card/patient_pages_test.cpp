@@ -68,7 +68,7 @@ class PatientPagesTest : public ::testing::Test {
         lookups.drugs[QStringLiteral("BC23456789")] = QStringLiteral("Metformin 500mg");
         lookups.hospitals[QStringLiteral("0401180014")] = QStringLiteral("晴川醫院");
     }
-    PatientPages fill() { return fillPTdata(state, lookups); }
+    PatientPages fill() { return buildPatientPages(state, lookups); }
     PatientState state;
     FakeLookups lookups;
 };

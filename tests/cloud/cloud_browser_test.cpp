@@ -10,7 +10,6 @@
 #include <QWebEngineLoadingInfo>
 #include <QWidget>
 
-#include "card/loaded_control_software.h"
 #include "cloud/browser_driver.h"
 #include "cloud/edge_chart.h"
 #include "cloud/webengine_browser_view.h"
@@ -63,7 +62,6 @@ struct CloudBrowser : ::testing::Test {
     RecordingPrompts prompts;
     RecordingStatusSink status;
     std::unique_ptr<BrowserDriver> driver;
-    LoadedControlSoftware cs{QStringLiteral("/nonexistent")};
     EdgeChartSettings settings;
     std::unique_ptr<EdgeChartLoader> loader;
     QString sDrug, sLab;
@@ -89,8 +87,8 @@ struct CloudBrowser : ::testing::Test {
         settings.URLaddr = QUrl(site->startAddress());
         settings.appPath = dir.path();
         settings.errorFileFolder = dir.path();
-        loader = std::make_unique<EdgeChartLoader>(*driver, systemClock(), prompts, status, cs,
-                                                   settings);
+        loader =
+            std::make_unique<EdgeChartLoader>(*driver, systemClock(), prompts, status, settings);
     }
     void TearDown() override {
         loader.reset();

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "card/loaded_control_software.h"
 #include "cloud/browser_driver.h"
 #include "cloud/edge_table.h"
 #include "common/codepage.h"
@@ -30,17 +29,18 @@ struct ChartFixture : ::testing::Test {
     RecordingPrompts prompts;
     BrowserDriver driver{browser, clock, status};
     QTemporaryDir dir;
-    LoadedControlSoftware cs{dir.path() + "/none"};  // not loaded: the close call is a no-op
     EdgeChartSettings settings;
-    EdgeChartLoader loader{driver, clock, prompts, status, cs, settings};
+    EdgeChartLoader loader{driver, clock, prompts, status, settings};
     QString sDrug = "old", sLab = "old";
     int listsEmptied = 0;
+    int portsClosed = 0;
 
     ChartFixture() {
         settings.URLaddr = QUrl("https://127.0.0.1:8443/imu/IMUE1000/");
         settings.appPath = dir.path();
         settings.errorFileFolder = dir.path();
         loader.emptyReportLists = [this] { ++listsEmptied; };
+        loader.closeReaderPort = [this] { ++portsClosed; };
         site.tabs = {
             FakeTab{"雲端藥歷", false, {}},
             FakeTab{"西醫用藥",
@@ -75,7 +75,7 @@ struct ChartFixture : ::testing::Test {
         BrowserDriver drv{br, clk, status};
         RecordingPrompts pr;
         settings.fastRead = fast;
-        EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
+        EdgeChartLoader ld{drv, clk, pr, status, settings};
         Outcome out;
         drv.startWebTimer();
         const std::uint32_t mark = clk.tickCount();
@@ -118,6 +118,7 @@ TEST_F(ChartFixture, FullReadLogsInAndReadsBothTables) {
     EXPECT_EQ(browser.zooms, QList<double>{1.2});
     EXPECT_EQ(status.msg1, "雲端藥歷登入正常");
     EXPECT_EQ(listsEmptied, 1);
+    EXPECT_EQ(portsClosed, 1);
     EXPECT_TRUE(prompts.messages().isEmpty());
 
     QFile log(checkLog());
@@ -193,7 +194,7 @@ TEST_F(ChartFixture, ChangeOfCardReadsOnlyTheNewPatientsTables) {
         c.setup(st);
         BrowserDriver drv{br, clk, status};
         RecordingPrompts pr;
-        EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
+        EdgeChartLoader ld{drv, clk, pr, status, settings};
         QString d = "old", l = "old";
         EXPECT_EQ(ld.loadEdgeChart(c.patient, d, l), c.ok);
         EXPECT_EQ(d, c.drug);
@@ -251,7 +252,7 @@ TEST_F(ChartFixture, EveryFailureOfTheLoginShowsItsMessage) {
         FakeCloudSite st{clk, br};
         BrowserDriver drv{br, clk, status};
         RecordingPrompts pr;
-        EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
+        EdgeChartLoader ld{drv, clk, pr, status, settings};
         c.setup(st);
         drv.startWebTimer();
         const std::uint32_t mark = clk.tickCount();
@@ -286,7 +287,7 @@ TEST_F(ChartFixture, TabsThatDoNotOpen) {
         c.setup(st);
         BrowserDriver drv{br, clk, status};
         RecordingPrompts pr;
-        EdgeChartLoader ld{drv, clk, pr, status, cs, settings};
+        EdgeChartLoader ld{drv, clk, pr, status, settings};
         QString d, l;
         EXPECT_TRUE(ld.loadEdgeChart(kId, d, l));
         EXPECT_EQ(d, c.drug);

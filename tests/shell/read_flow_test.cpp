@@ -23,9 +23,7 @@ using ::testing::IsEmpty;
 class FakeView : public ReadFlowView {
   public:
     ReadMode mode() const override { return readMode; }
-    CardReadSettings cardReadSettings() const override { return {}; }
-    bool referralQueryEnabled() const override { return referral; }
-    bool saveQueryEnabled() const override { return save; }
+    settings::SystemSettings currentSettings() const override { return values; }
     void setWindowEnabled(bool on) override { log.append(on ? "window on" : "window off"); }
     void setReadButtonsEnabled(bool on) override { log.append(on ? "buttons on" : "buttons off"); }
     void showEdgePage() override { log.append("edge"); }
@@ -36,8 +34,7 @@ class FakeView : public ReadFlowView {
     void clearCloudRecords() override { log.append("clearCloudRecords"); }
 
     ReadMode readMode = ReadMode::IcCard;
-    bool referral = true;
-    bool save = true;
+    settings::SystemSettings values;
     QString memo = "earlier memo";
     QStringList log;
 };
@@ -57,16 +54,18 @@ struct FlowFixture : ::testing::Test {
     RecordingPrompts prompts;
     BrowserDriver driver{browser, clock, status};
     EdgeChartSettings settings;
-    EdgeChartLoader loader{driver, clock, prompts, status, card.cs, settings};
+    EdgeChartLoader loader{driver, clock, prompts, status, settings};
     ReaderConnection reader{card.cs, clock, prompts, status};
     NoNames names;
     FakeView view;
     PatientState patient;
+    StartupResult startup;
     QStringList archived;
     std::optional<QString> referralText;
     bool archiveWrites = true;
     ReadFlow flow{
-        ReadFlowContext{card.cs, reader, loader, names, clock, prompts, status, view, patient},
+        ReadFlowContext{card.cs, reader, loader, names, clock, prompts, status, view, patient,
+                        startup},
         ReadFlowSteps{[] { return QStringLiteral("符合成健"); }, [this] { return referralText; },
                       [this](const QString& id, const QString& ae) {
                           archived.append(id + "|" + ae);
@@ -78,6 +77,7 @@ struct FlowFixture : ::testing::Test {
         settings.URLaddr = QUrl("https://127.0.0.1:8443/imu/IMUE1000/");
         settings.appPath = card.dir.path();
         settings.errorFileFolder = card.dir.path();
+        loader.closeReaderPort = [this] { card.cs.csCloseCom(); };
         site.tabs = {
             FakeTab{"西醫用藥",
                     false,
@@ -85,8 +85,8 @@ struct FlowFixture : ::testing::Test {
                                               "Showing 1 to 1 of 1 entries")}},
             FakeTab{"檢查與檢驗", false, {}}};
         site.cardId = site.sessionId = "F223456789";  // the scene's patient card
-        flow.setVpn(true);
-        flow.setHisVersion(5010);
+        startup.vpn = true;
+        startup.hisVersion = 5010;
     }
     void markCardRecord() { std::memset(&patient.ICcardInfo, 0x41, 64); }
     bool cardRecordEmpty() const {
@@ -97,7 +97,7 @@ struct FlowFixture : ::testing::Test {
 
 TEST_F(FlowFixture, WithoutVpnReadOnlyEmptiesTheTexts) {
     ASSERT_TRUE(card.ok);
-    flow.setVpn(false);
+    startup.vpn = false;
     patient.sDrug = patient.sLab = patient.sRef = "old";
     flow.Read();
     EXPECT_TRUE(patient.sDrug.isEmpty() && patient.sLab.isEmpty() && patient.sRef.isEmpty());
@@ -176,9 +176,8 @@ TEST_F(FlowFixture, MissingControlSoftwareFailsTheRead) {
     QTemporaryDir empty;
     FakeControlSoftware none(empty.path());
     none.setLoadable(false);
-    ReadFlow noLib{
-        ReadFlowContext{none, reader, loader, names, clock, prompts, status, view, patient}};
-    noLib.setVpn(true);
+    ReadFlow noLib{ReadFlowContext{none, reader, loader, names, clock, prompts, status, view,
+                                   patient, startup}};
     noLib.Read();
     EXPECT_THAT(prompts.messages(), ElementsAre("cshis.dll無法套用"));
     EXPECT_THAT(view.log, ElementsAre("window off", "edge", "window on"));
@@ -234,13 +233,13 @@ TEST_F(FlowFixture, FailedCloudLoginEndsTheFlowOnlyForNewerControlSoftware) {
     view.readMode = ReadMode::All;
     site.loginWorks = false;
 
-    flow.setHisVersion(5010);
+    startup.hisVersion = 5010;
     flow.Read();
     EXPECT_EQ(prompts.messages().last(), "雲端藥歷網頁無法登入");
     EXPECT_THAT(archived, IsEmpty());
     EXPECT_EQ(view.log.last(), "window on");
 
-    flow.setHisVersion(3020);
+    startup.hisVersion = 3020;
     prompts.clear();
     view.log.clear();
     site.state = FakeCloudSite::State::NotLoaded;

@@ -83,7 +83,7 @@ class SystemSettingsFile : public ::testing::Test {
 
 TEST_F(SystemSettingsFile, SavesTheSixteenValuesInOrder) {
     SystemSettings s;
-    s.getTreatment = false;
+    s.card.getTreatment = false;
     s.com = "3";
     s.cardDrPIN = "1234";
     s.copyWithTag = true;
@@ -109,9 +109,9 @@ TEST_F(SystemSettingsFile, MissingFileGivesTheDefaults) {
     EXPECT_EQ(s.scale, "96");
     EXPECT_EQ(s.com, "1");
     EXPECT_EQ(s.edgeZoom, "0.8");
-    EXPECT_TRUE(s.getTreatment && s.readPrescription && s.registerPrevent && s.registerPregnant &&
-                s.cumulativeData && s.inoculateData && s.organDonate && s.cloudLabData &&
-                s.cloudRefCheck && s.saveData);
+    EXPECT_TRUE(s.card.getTreatment && s.card.readPrescription && s.card.registerPrevent &&
+                s.card.registerPregnant && s.card.cumulativeData && s.card.inoculateData &&
+                s.card.organDonate && s.cloudLabData && s.cloudRefCheck && s.saveData);
     EXPECT_FALSE(s.dateSortType || s.copyWithTag);
     EXPECT_TRUE(s.cardDrPIN.isEmpty() && s.virtualCardProgram.isEmpty());
     EXPECT_FALSE(QFile::exists(ini.path()));
@@ -119,14 +119,14 @@ TEST_F(SystemSettingsFile, MissingFileGivesTheDefaults) {
 
 TEST_F(SystemSettingsFile, StoredValuesAreReadBackAndBadOnesFallBack) {
     SystemSettings s;
-    s.organDonate = false;
+    s.card.organDonate = false;
     s.dateSortType = true;
     s.com = "7";
     s.scale = "144";
     saveSystemSettings(ini, s, 96);
     ini.writeString(kSystem, kVirtualCardKey, "D:\\虛擬健保卡控制軟體.exe");
     SystemSettings r = loadSystemSettings(ini, 96);
-    EXPECT_FALSE(r.organDonate);
+    EXPECT_FALSE(r.card.organDonate);
     EXPECT_TRUE(r.dateSortType);
     EXPECT_EQ(r.com, "7");
     EXPECT_EQ(r.scale, "144");
@@ -137,6 +137,6 @@ TEST_F(SystemSettingsFile, StoredValuesAreReadBackAndBadOnesFallBack) {
     ini.writeString(kSystem, kScaleKey, "0");
     r = loadSystemSettings(ini, 120);
     EXPECT_EQ(r.com, "1");
-    EXPECT_TRUE(r.organDonate);
+    EXPECT_TRUE(r.card.organDonate);
     EXPECT_EQ(r.scale, "120");
 }

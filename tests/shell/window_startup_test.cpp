@@ -28,16 +28,16 @@ TEST_F(WindowStartup, ReadyWithTheDefaultsOnAFreshFolder) {
     EXPECT_FALSE(w.endRequested());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vorrel雲端讀取     版本 ") + TOLVANE_VERSION +
                                    QStringLiteral("   讀卡機連結版本:5230"));
-    EXPECT_EQ(w.xHISversion, 5230);
-    EXPECT_EQ(w.URLaddr, "https://127.0.0.1:8443/imu/IMUE1000/");
+    EXPECT_EQ(w.startup().hisVersion, 5230);
+    EXPECT_EQ(w.startup().cloudStartAddress.toString(), "https://127.0.0.1:8443/imu/IMUE1000/");
     EXPECT_THAT(pinger.pinged, ElementsAre("127.0.0.1"));
-    EXPECT_TRUE(w.bVPN);
-    EXPECT_FALSE(w.bOnAppCreate);
+    EXPECT_TRUE(w.startup().vpn);
+    EXPECT_TRUE(w.startup().complete);
     EXPECT_TRUE(get<QLabel>("Cmsg1")->text().isEmpty());
     EXPECT_TRUE(get<QPushButton>("Cread")->isEnabled());
     EXPECT_EQ(get<QTabWidget>("CmainPage")->currentWidget(), get("CTedge"));
     ASSERT_EQ(browser->navigations.size(), 1);
-    EXPECT_EQ(browser->navigations[0], QUrl(w.URLaddr));
+    EXPECT_EQ(browser->navigations[0], w.startup().cloudStartAddress);
 
     // Defaults of the settings page.
     for (const char* on :
@@ -102,10 +102,10 @@ TEST_F(WindowStartup, DemoFolderStartsWithAndWithoutControlSoftware) {
     TFtolv& w = start();
     EXPECT_TRUE(prompts.records().empty());
     EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("Vorrel雲端讀取     版本 ")));
-    EXPECT_EQ(w.URLaddr, "https://127.0.0.1:8443/imu/IMUE1000/");
+    EXPECT_EQ(w.startup().cloudStartAddress.toString(), "https://127.0.0.1:8443/imu/IMUE1000/");
     EXPECT_THAT(pinger.pinged, ElementsAre("127.0.0.1"));
-    EXPECT_FALSE(w.endpoints.testCertSha256.isEmpty());
-    EXPECT_GT(w.hospitalSet.rowCount(), 0);
+    EXPECT_FALSE(w.startup().endpoints.testCertSha256.isEmpty());
+    EXPECT_GT(w.startup().hospitalSet.rowCount(), 0);
     EXPECT_TRUE(get<QPushButton>("Cread")->isEnabled());
 
     destroy();
@@ -124,7 +124,7 @@ TEST_F(WindowStartup, WithoutControlSoftwareTheWindowOpensButStoresNothing) {
     EXPECT_THAT(prompts.messages(), ElementsAre(QStringLiteral("無法動態套用cshis.dll")));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("雲端藥歷讀取"));
     EXPECT_FALSE(get<QPushButton>("Cread")->isEnabled());
-    EXPECT_TRUE(w.bOnAppCreate);
+    EXPECT_FALSE(w.startup().complete);
     EXPECT_TRUE(pinger.pinged.isEmpty());
     // The controls keep their design values.
     EXPECT_TRUE(get<QCheckBox>("CReadPrescription")->isChecked());
@@ -155,7 +155,7 @@ TEST_F(WindowStartup, VpnThatDoesNotAnswerLeavesTheBrowserAlone) {
     writeEndpoints("127.0.0.1");
     pinger.answer = false;
     TFtolv& w = start();
-    EXPECT_FALSE(w.bVPN);
+    EXPECT_FALSE(w.startup().vpn);
     EXPECT_EQ(get<QLabel>("Cmsg1")->text(), QStringLiteral("沒有連接健保VPN網路"));
     EXPECT_TRUE(browser->navigations.isEmpty());
     EXPECT_EQ(get<QTabWidget>("CmainPage")->currentWidget(), get("CTedge"));
@@ -165,10 +165,11 @@ TEST_F(WindowStartup, VpnThatDoesNotAnswerLeavesTheBrowserAlone) {
 TEST_F(WindowStartup, NoVpnAddressConfiguredIsSaidSo) {
     installControlSoftware();
     TFtolv& w = start();
-    EXPECT_FALSE(w.bVPN);
+    EXPECT_FALSE(w.startup().vpn);
     EXPECT_TRUE(pinger.pinged.isEmpty());
     EXPECT_EQ(get<QLabel>("Cmsg1")->text(), QStringLiteral("未設定VPN測試位址"));
-    EXPECT_EQ(w.URLaddr, "https://medcloud2.nhi.gov.tw/imu/IMUE1000/");
+    EXPECT_EQ(w.startup().cloudStartAddress.toString(),
+              "https://medcloud2.nhi.gov.tw/imu/IMUE1000/");
     EXPECT_TRUE(browser->navigations.isEmpty());
 }
 
