@@ -21,6 +21,7 @@
 #include "common/clock.h"
 #include "common/ini_file.h"
 #include "common/roc_date.h"
+#include "e2e_support.h"
 #include "qstring_printer.h"
 #include "recording_prompts.h"
 #include "shell/pinger.h"
@@ -32,24 +33,12 @@ const QString kDemo = QStringLiteral(E2E_DEMO_DIR);
 const QStringList kSeeded = {"cloudData/11511/1151118B220715631.dat",
                              "cloudData/11510/1151021B220715631.dat"};
 
-struct AnswersAlways : Pinger {
-    bool echo(const QString&, int, std::uint32_t) override { return true; }
-};
-
-int records(const QString& text) { return int(text.count(QStringLiteral("<D>"))); }
+using e2e::AnswersAlways;
+using e2e::records;
 
 class ArchiveEndToEnd : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            WebEngineBrowser::prepareEnvironment();
-            QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-            static int argc = 1;
-            static char name[] = "archive_e2e_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { e2e::ensureApplication(); }
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());

@@ -25,6 +25,7 @@
 #include "cloud_site.h"
 #include "common/clock.h"
 #include "common/ini_file.h"
+#include "e2e_support.h"
 #include "qstring_printer.h"
 #include "recording_prompts.h"
 #include "services_site.h"
@@ -35,24 +36,12 @@ namespace {
 
 const QString kDemo = QStringLiteral(E2E_DEMO_DIR);
 
-struct AnswersAlways : Pinger {
-    bool echo(const QString&, int, std::uint32_t) override { return true; }
-};
-
-int records(const QString& text) { return int(text.count(QStringLiteral("<D>"))); }
+using e2e::AnswersAlways;
+using e2e::records;
 
 class ReadEndToEnd : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            WebEngineBrowser::prepareEnvironment();
-            QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-            static int argc = 1;
-            static char name[] = "read_e2e_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { e2e::ensureApplication(); }
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
