@@ -129,6 +129,12 @@ CSHIS_EXPORT void simcshisForce(const char* entry, const char* codes) {
     sim().force(QString::fromLatin1(entry), QString::fromLatin1(codes ? codes : ""));
 }
 
+// Puts the card `key` in just before the `call`-th call of `entry` from now.
+CSHIS_EXPORT void simcshisSwapCard(const char* entry, int call, const char* key) {
+    if (entry == nullptr) return;
+    sim().swapCardAt(QString::fromLatin1(entry), call, QString::fromUtf8(key ? key : ""));
+}
+
 // How often `entry` was called since the last reset (null: all calls).
 CSHIS_EXPORT int simcshisCallCount(const char* entry) {
     return sim().callCount(entry ? QString::fromLatin1(entry) : QString());

@@ -34,6 +34,8 @@ struct Simulator::State {
     QHash<QString, int> counts;
     QHash<QString, QList<int32_t>> forced;  // set by a test; before the fixture's
     QHash<QString, int> forcedPos;
+    // entry -> (the call that finds the other card, the card's key)
+    QHash<QString, QPair<int, QString>> swaps;
 };
 
 namespace {
@@ -64,6 +66,13 @@ class Call {
         : lock_(state.mutex), s_(state) {
         const QString dir =
             s_.dirOverride.isEmpty() ? sim::CardState::defaultDir() : s_.dirOverride;
+        const QString entry = QString::fromLatin1(name);
+        // A card put in by the patient's hand just before this call.
+        if (auto swap = s_.swaps.find(entry);
+            swap != s_.swaps.end() && s_.counts.value(entry) + 1 == swap->first) {
+            sim::CardState::insert(dir, swap->second);
+            s_.swaps.erase(swap);
+        }
         scene = sim::CardState::scene(dir);
         Session& ses = s_.session;
         // Another card (or scenario) starts a fresh session, as pulling the cards would.
@@ -74,7 +83,6 @@ class Call {
             ses.samAuthenticated = scene.sam.authenticated;
             ses.hpcVerified = scene.hpc.status == 3;
         }
-        const QString entry = QString::fromLatin1(name);
         s_.log << entry + QLatin1Char('(') + args + QLatin1Char(')');
         ++s_.counts[entry];
         if (auto it = s_.forced.find(entry); it != s_.forced.end() && !it->isEmpty()) {
@@ -346,6 +354,17 @@ void Simulator::reset() {
     s.counts.clear();
     s.forced.clear();
     s.forcedPos.clear();
+    s.swaps.clear();
+}
+
+void Simulator::swapCardAt(const QString& entry, int call, const QString& key) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    State& s = *state_;
+    if (call <= 0) {
+        s.swaps.remove(entry);
+        return;
+    }
+    s.swaps.insert(entry, qMakePair(s.counts.value(entry) + call, key));
 }
 
 void Simulator::setDir(const QString& dir) {

@@ -59,6 +59,10 @@ class Simulator {
     // consumed in order, the last repeating; empty codes remove the forcing. A code
     // written "w4000" makes a card read deliver the first half of its data first.
     void force(const QString& entry, const QString& codes);
+    // Puts the card `key` into the reader just before the `call`-th call of `entry`
+    // from now (1: the next one), as a patient swapping cards between two reads
+    // would; call 0 removes it.
+    void swapCardAt(const QString& entry, int call, const QString& key);
     // How often `entry` was called since the last reset (empty: all calls).
     int callCount(const QString& entry) const;
     // The calls since the last reset, one "entry(arguments)" each; buffer arguments are

@@ -28,6 +28,10 @@ class CshisHarness {
     void force(const char* entry, const char* codes) {
         cs.sim().force(QString::fromLatin1(entry), QString::fromLatin1(codes));
     }
+    // Another card in the reader just before the `call`-th call of `entry` from now.
+    void swapCardAt(const char* entry, int call, const char* key) {
+        cs.sim().swapCardAt(QString::fromLatin1(entry), call, QString::fromLatin1(key));
+    }
     int calls(const char* entry) const { return cs.sim().callCount(QString::fromLatin1(entry)); }
     int allCalls() const { return cs.sim().callCount({}); }
     QStringList callLog() const { return cs.sim().callLog(); }
