@@ -95,6 +95,12 @@ CloudReportSortProxy::CloudReportSortProxy(QObject* parent) : QSortFilterProxyMo
 void CloudReportSortProxy::sortBy(const QList<ActiveSortKey>& keys, bool newestFirst) {
     const auto* model = static_cast<const CloudReportModel*>(sourceModel());
     const int rows = model ? model->rowCount() : 0;
+    // Back to the record order first: after the rows were replaced, the mapping the
+    // proxy rebuilt may have been ordered by the values of the rows before, and a
+    // stable sort from there would keep that order among ties.
+    values_.clear();
+    keyCount_ = 0;
+    sort(-1);
     keyCount_ = static_cast<int>(keys.size());
     newestFirst_.clear();
     for (const ActiveSortKey& k : keys) newestFirst_.append(k.dateKey && newestFirst);

@@ -319,3 +319,71 @@ TEST_F(Report, CopyTakesTickedRowsAsShown) {
 
 }  // namespace
 }  // namespace cloud
+
+namespace cloud {
+namespace {
+
+// Rows equal under every sort key keep their record order, whatever the report
+// showed before: the rows of another selection, another kind or another patient.
+TEST_F(Report, TiedRowsKeepTheirRecordOrderAfterEveryRebuild) {
+    folder.writeIni("[drugsort]\n就醫日期=Y\n");
+    QString drugs;
+    const QStringList names = {"r1", "r2", "r3", "new", "r4", "r5", "r6", "r7"};
+    for (const QString& n : names)
+        drugs += "<D><就醫日期>" + QString(n == "new" ? "113/06/01" : "113/05/01") +
+                 "</就醫日期><來源>" + QString(n == "r3" || n == "new" ? "眼科診所" : "內科診所") +
+                 "</來源><藥品名稱>" + n + "</藥品名稱></D>";
+    const QString labs = "<D><檢驗日期>113/05/01</檢驗日期><檢驗項目>A</檢驗項目></D>";
+    report.setRules({{"眼科"}, {}, {}});
+    const QStringList all = {"new", "r1", "r2", "r3", "r4", "r5", "r6", "r7"};
+    // The selection puts a newer row after an older one, so its sort values differ
+    // from the full list's at the same rows.
+    const QStringList selected = {"new", "r3"};
+
+    report.fillCloudData(drugs, labs);
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        QStringList expected;
+    } steps[] = {
+        {"first report", [&] { report.showCloud("drug"); }, all},
+        {"顯示選取",
+         [&] {
+             report.CloudSelectType = csSelect;
+             report.showCloud("drug");
+         },
+         selected},
+        {"顯示全部",
+         [&] {
+             report.CloudSelectType = csAll;
+             report.showCloud("drug");
+         },
+         all},
+        {"檢驗, then 藥品",
+         [&] {
+             report.showCloud("labdata");
+             report.showCloud("drug");
+         },
+         all},
+        {"顯示選取 again", [&] {
+             report.CloudSelectType = csSelect;
+             report.showCloud("drug");
+         },
+         selected},
+        {"a new Read",
+         [&] {
+             report.CloudSelectType = csAll;
+             report.fillCloudData(drugs, labs);
+             report.showCloud("drug");
+         },
+         all},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        s.act();
+        EXPECT_EQ(shown("藥品名稱"), s.expected);
+    }
+}
+
+}  // namespace
+}  // namespace cloud
