@@ -42,7 +42,6 @@ QString EdgeChartLoader::tabHtml(int n) { return "encodeURI(" + tabSelector(n) +
 void EdgeChartLoader::startRead() {
     driver_.setFastWaits(settings_.fastRead);
     if (settings_.reinitializeWeb) driver_.browser().reinitialize();
-    if (emptyReportLists) emptyReportLists();
     if (closeReaderPort) closeReaderPort();
     driver_.clearNavigationFlags();
 }

@@ -43,8 +43,6 @@ class EdgeChartLoader {
     EdgeChartLoader(BrowserDriver& driver, Clock& clock, Prompts& prompts, StatusSink& status,
                     const EdgeChartSettings& settings);
 
-    // Empties the report's two hidden record lists; called at the start of a read.
-    std::function<void()> emptyReportLists;
     // Closes the card reader's port; called at the start of a read, so that the
     // site's login can reach the card.
     std::function<void()> closeReaderPort;

@@ -199,10 +199,11 @@ void CloudReportView::connectHandlers() {
             });
 }
 
-void CloudReportView::showCloud(const QString& kind) {
+void CloudReportView::showCloud(const QString& kind, bool toFront) {
     const int count = report_.showCloud(kind);
     syncPanel();
-    if (w_.CmainPage && w_.CPcloudChart) w_.CmainPage->setCurrentWidget(w_.CPcloudChart);
+    if (toFront && w_.CmainPage && w_.CPcloudChart)
+        w_.CmainPage->setCurrentWidget(w_.CPcloudChart);
     if (setMsg2_) setMsg2_(report_.countText(count));
 }
 

@@ -55,8 +55,9 @@ class CloudReportView : public QObject {
                     QObject* parent = nullptr);
     ~CloudReportView() override;
 
-    // The report of `kind`, the cloud page in front and the row count in Cmsg2.
-    void showCloud(const QString& kind);
+    // The report of `kind` and the row count in Cmsg2; toFront: the cloud page
+    // comes to the front.
+    void showCloud(const QString& kind, bool toFront = true);
 
     void ToolButton1Click();
     void ToolButton2Click();

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "card/card_decoding.h"
-#include "card/patient_state.h"
 #include "common/atomic_file.h"
 #include "common/clock.h"
 #include "common/prompts.h"
@@ -57,14 +56,17 @@ class ControlsOff {
 
 }  // namespace
 
-bool QueryArchive::write(const QString& patientId, const QString& ae) {
+bool QueryArchive::write(const Query& query) {
     const auto fail = [this](const QString& why) {
         ctx_.prompts.message(kNotSaved + why);
         return false;
     };
-    const std::optional<QString> id = archive::archiveId(patientId);
-    if (!id) return fail(QStringLiteral("身分證號須為10碼英文字母或數字 (%1)").arg(patientId));
-    const QString date = DateTimeToStr7(ctx_.clock.today());
+    const std::optional<QString> id = archive::archiveId(query.patientId);
+    if (!id)
+        return fail(QStringLiteral("身分證號須為10碼英文字母或數字 (%1)").arg(query.patientId));
+    // The query's own day: a query begun before midnight is filed, printed and
+    // exported under one day.
+    const QString date = DateTimeToStr7(query.day());
     if (!archive::isArchiveDate(date))
         return fail(QStringLiteral("今天的日期 %1 無法作為檔名").arg(date));
 
@@ -72,11 +74,11 @@ bool QueryArchive::write(const QString& patientId, const QString& ae) {
     if (!QDir(ctx_.appPath).mkpath(folder))
         return fail(QStringLiteral("無法建立資料夾 %1").arg(folder));
 
-    const PatientState& p = ctx_.patient;
+    const PatientState& p = query.patient;
     archive::ArchivedQuery q;
     q.PtBuffer = p.PtBuffer;
     q.ICcardInfo = p.ICcardInfo;
-    q.texts = {p.sHospitalCode, ae, p.sRef, p.sDrug, p.sLab};
+    q.texts = {p.sHospitalCode, query.eligibility, p.sRef, p.sDrug, p.sLab};
     const QString relative = archive::relativePath(date, *id);
     QString error;
     if (!writeFileAtomically(absolute(relative), archive::encodeArchive(q), &error))
@@ -140,8 +142,14 @@ void QueryArchive::reopen(const QString& date, const QString& typedId) {
         return;
     }
 
-    // The file was read whole: only now does it replace the patient on screen.
-    PatientState& p = ctx_.patient;
+    // The file was read whole: only now does it replace the query on screen.
+    Query q;
+    q.origin = QueryOrigin::Reopen;
+    q.patientId = *id;
+    q.time = QDateTime(rocDateFromText(date), QTime(0, 0));
+    q.eligibility = r.query.texts.AE;
+    q.completed = true;
+    PatientState& p = q.patient;
     p.PtBuffer = r.query.PtBuffer;
     p.ICcardInfo = r.query.ICcardInfo;
     p.sHospitalCode = r.query.texts.sHospitalCode;
@@ -149,14 +157,8 @@ void QueryArchive::reopen(const QString& date, const QString& typedId) {
     p.sDrug = r.query.texts.sDrug;
     p.sLab = r.query.texts.sLab;
     decodeBasicInfo(p.PtBuffer, p.ptData);
-
-    QueryArchiveView& view = ctx_.view;
-    view.setReferralMemo(p.sRef);
-    view.setPatientLine(p.ptData.name + u' ' + r.query.texts.AE);
-    view.clearCloudRecords();
-    view.fillPTdata();
-    view.fillCloudData();
-    view.showCloud(QStringLiteral("drug"));
-    view.reopenedQuery(rocDateFromText(date), r.query.texts.AE);
+    // A Direct Read of a patient whose card was not read stored an empty card part.
+    q.cardRead = !p.ptData.A12ID.trimmed().isEmpty();
+    ctx_.view.commitQuery(q, true);
     ctx_.status.setMsg2(QStringLiteral("讀取%1日資料完成").arg(date));
 }

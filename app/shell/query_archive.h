@@ -1,13 +1,14 @@
 #pragma once
 // The local query archive's three operations: write today's query of a patient,
-// list the days stored for an ID, and reopen one of them into the patient state
-// and the pages. The file itself is archive_file.h.
+// list the days stored for an ID, and reopen one of them as the query on screen.
+// The file itself is archive_file.h.
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
-struct PatientState;
+#include "query.h"
+
 class Clock;
 class Prompts;
 class StatusSink;
@@ -21,39 +22,26 @@ class QueryArchiveView {
     // "Read", "Direct Read", CsrID and CdateList: off while a stored query opens,
     // since opening lets window messages run.
     virtual void setArchiveControlsEnabled(bool enabled) = 0;
-    // Cmsg3's text (its tooltip stays as the last Read left it).
-    virtual void setPatientLine(const QString& text) = 0;
-    virtual void setReferralMemo(const QString& text) = 0;
-    virtual void clearCloudRecords() = 0;
-    virtual void fillPTdata() = 0;
-    virtual void fillCloudData() = 0;
-    virtual void showCloud(const QString& kind) = 0;
-    // The stored query of `day` now stands in the pages: what is made from it
-    // (the printed summary, the exchange file) is dated that day and carries its
-    // eligibility text, as the fresh query's would.
-    virtual void reopenedQuery(const QDate& day, const QString& ae) {
-        (void)day;
-        (void)ae;
-    }
+    // The reopened query replaces the one on screen, every view at once.
+    virtual void commitQuery(const Query& query, bool showReport) = 0;
 };
 
 struct QueryArchiveContext {
     QString appPath;  // the program folder, ending in "/"
-    Clock& clock;     // today's date and message pumping
+    Clock& clock;     // message pumping
     Prompts& prompts;
     StatusSink& status;
     QueryArchiveView& view;
-    PatientState& patient;
 };
 
 class QueryArchive {
   public:
     explicit QueryArchive(QueryArchiveContext ctx) : ctx_(ctx) {}
 
-    // Writes today's file for this patient from the patient state (the hand-off of
-    // both queries). False after its own message when the ID cannot name a file or
-    // the folder or file cannot be written; an earlier file of the day stays whole.
-    bool write(const QString& patientId, const QString& ae);
+    // Writes the file of the query's day for its patient (the hand-off of both
+    // queries). False after its own message when the ID cannot name a file or the
+    // folder or file cannot be written; an earlier file of the day stays whole.
+    bool write(const Query& query);
 
     // The stored dates of the ID typed in CsrID, newest first, without repeats. An
     // ID that cannot name a file lists nothing.
@@ -62,7 +50,8 @@ class QueryArchive {
     void listStoredDates(const QString& typedId);
     // Opens the query of `date` (CdateList's text) for the ID typed in CsrID. A
     // text that is not a seven-digit date, or an ID that cannot name a file, opens
-    // nothing. A damaged file changes nothing. Not re-entered while it runs.
+    // nothing. A file read whole is committed as the query on screen, dated its
+    // stored day; a damaged file commits nothing. Not re-entered while it runs.
     void reopen(const QString& date, const QString& typedId);
 
   private:

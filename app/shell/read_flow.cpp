@@ -1,8 +1,8 @@
 #include "shell/read_flow.h"
 
-#include <QRegularExpression>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 
 #include "card/control_software.h"
 #include "card/reader_connection.h"
@@ -12,6 +12,7 @@
 #include "common/codepage.h"
 #include "common/prompts.h"
 #include "common/status_sink.h"
+#include "shell/archive_file.h"
 
 namespace {
 
@@ -42,16 +43,32 @@ class EnabledGuard {
 bool readsCard(ReadMode mode) { return mode != ReadMode::Cloud; }
 bool readsCloud(ReadMode mode) { return mode != ReadMode::IcCard; }
 
+// From the moment the patient is known, the query is committed on every way out
+// of the flow, an unexpected failure included: what was read up to the stop
+// replaces the earlier patient on screen.
+class CommitOnExit {
+  public:
+    CommitOnExit(ReadFlowView& view, Query& query) : view_(view), query_(query) {}
+    ~CommitOnExit() { view_.commitQuery(query_, showReport); }
+    CommitOnExit(const CommitOnExit&) = delete;
+    CommitOnExit& operator=(const CommitOnExit&) = delete;
+    bool showReport = false;
+
+  private:
+    ReadFlowView& view_;
+    Query& query_;
+};
+
 }  // namespace
 
 ReadFlow::ReadFlow(ReadFlowContext ctx, ReadFlowSteps steps)
-    : ctx_(ctx), steps_(std::move(steps)) {}
+    : ctx_(ctx), steps_(std::move(steps)) {
+    if (!steps_.getAdultPrevent || !steps_.GetRefDataJSON || !steps_.writeArchive)
+        throw std::invalid_argument("ReadFlow: every step must be given");
+}
 
 std::optional<QString> ReadFlow::normalisedPatientId(const QString& typed) {
-    static const QRegularExpression tenLettersOrDigits(QStringLiteral("^[A-Z0-9]{10}$"));
-    const QString id = typed.trimmed().toUpper();
-    if (!tenLettersOrDigits.match(id).hasMatch()) return std::nullopt;
-    return id;
+    return archive::archiveId(typed);
 }
 
 void ReadFlow::fail(const QString& message) { ctx_.prompts.message(message); }
@@ -62,90 +79,76 @@ bool ReadFlow::ensureControlSoftware() {
     return false;
 }
 
-bool ReadFlow::readInstitutionCode() {
+std::optional<QString> ReadFlow::readInstitutionCode() {
     char buffer[10] = {};
     int32_t length = sizeof buffer;
     const std::optional<int32_t> result = ctx_.cs.hiscsGetHospID(buffer, &length);
     if (!result) {
         fail(ControlSoftware::missingEntryMessage("csGetHospID"));
-        return false;
+        return std::nullopt;
     }
     if (*result != 0) {
         fail(kNoInstitutionCode);
-        return false;
+        return std::nullopt;
     }
-    ctx_.patient.sHospitalCode = GetFromBuffer(buffer, sizeof buffer);
-    return true;
+    return GetFromBuffer(buffer, sizeof buffer);
 }
 
-void ReadFlow::referralStep() {
-    PatientState& p = ctx_.patient;
+void ReadFlow::referralStep(Query& q) {
+    PatientState& p = q.patient;
     p.sRef.clear();
+    std::memset(p.ICcardInfo.ReferralNote, 0, sizeof p.ICcardInfo.ReferralNote);
     if (!ctx_.view.currentSettings().cloudRefCheck) return;
-    const std::optional<QString> text = steps_.GetRefDataJSON();
+    const std::optional<QString> text = steps_.GetRefDataJSON(p);
     if (!text) return;  // a failed referral query is not reported
     p.sRef = text->left(kReferralMaxChars);
     // The card record keeps a zero-terminated copy cut at a whole character.
     const QByteArray bytes = toAnsiCut(p.sRef, kReferralMaxBytes);
-    std::memset(p.ICcardInfo.ReferralNote, 0, sizeof p.ICcardInfo.ReferralNote);
     std::memcpy(p.ICcardInfo.ReferralNote, bytes.constData(), size_t(bytes.size()));
-    ctx_.view.setReferralMemo(p.sRef);
 }
 
 void ReadFlow::Read() {
-    PatientState& p = ctx_.patient;
-    p.sDrug.clear();
-    p.sLab.clear();
-    p.sRef.clear();
-    // The memo shows the referrals of the patient being read, or nothing.
-    ctx_.view.setReferralMemo(QString());
     if (!ctx_.startup.vpn) return;
-
     runDisabled([this] { runRead(); });
 }
 
 void ReadFlow::runRead() {
-    PatientState& p = ctx_.patient;
     ReadFlowView& view = ctx_.view;
     const ReadMode mode = view.mode();
 
-    if (!beginQuery()) return;
-    // Read into a scratch record: a failed read leaves the shown patient whole.
-    treadCard ptData = p.ptData;
+    const std::optional<QString> hospitalCode = beginQuery();
+    if (!hospitalCode) return;
+    Query q;
+    q.origin = QueryOrigin::Read;
+    q.time = ctx_.clock.now();
+    q.patient.sHospitalCode = *hospitalCode;
+    // Until the card's basic data is in, no patient is known: a failure here
+    // leaves the query on screen as it is.
+    treadCard ptData;
     BasicInfo PtBuffer{};
     if (!ctx_.reader.getRegisterBasic(ptData, PtBuffer)) {
         fail(kNoBasicData);
         return;
     }
-    p.ptData = ptData;
-    p.PtBuffer = PtBuffer;
+    q.patient.ptData = ptData;
+    q.patient.PtBuffer = PtBuffer;
+    q.patientId = ptData.A12ID.trimmed().toUpper();
+    q.cardRead = true;
+    CommitOnExit commit(view, q);
 
     if (readsCard(mode)) {
         const CardReadContext card{ctx_.cs, ctx_.names, ctx_.status, ctx_.clock, ctx_.prompts};
-        ReadICcardData(card, view.currentSettings().card, p.ptData, ctx_.reader.sReadCardDrID(),
-                       p.ICcardInfo);
-    } else {
-        // This mode reads no card content: an earlier patient's must not stay
-        // in the record that is shown and archived under this one.
-        p.ICcardInfo = tICcardInfo{};
+        ReadICcardData(card, view.currentSettings().card, q.patient.ptData,
+                       ctx_.reader.sReadCardDrID(), q.patient.ICcardInfo);
     }
-    // The record is this patient's now, whatever happens later in the query: the
-    // pages and the status must not go on showing the earlier one.
-    view.fillPTdata();
-    ctx_.status.setMsg3(p.ptData.name);
-    if (!readsCloud(mode)) view.clearCloudRecords();
 
     ctx_.status.setMsg1(QStringLiteral("讀取雲端成健資格..."));
     ctx_.clock.pump();
-    const QString ae = steps_.getAdultPrevent();
-    ctx_.status.setMsg3(p.ptData.name + QLatin1Char(' ') + ae);
+    q.eligibility = steps_.getAdultPrevent(q.patient);
 
-    if (readsCloud(mode) &&
-        !ctx_.cloud.runCloudRead(false, ctx_.startup.hisVersion, p.ptData.A12ID, p.sDrug, p.sLab))
-        return;
-
-    referralStep();
-    finishQuery(mode, p.ptData.A12ID.toUpper(), ae, false);
+    if (readsCloud(mode) && !cloudStep(false, q)) return;
+    referralStep(q);
+    commit.showReport = finishQuery(q);
 }
 
 void ReadFlow::DirectRead() {
@@ -167,57 +170,59 @@ void ReadFlow::DirectRead() {
         fail(kIdNotOnPage);
         return;
     }
-
-    PatientState& p = ctx_.patient;
-    p.sDrug.clear();
-    p.sLab.clear();
-    p.sRef.clear();
     if (!ctx_.startup.vpn) return;
-
-    // The card is not read here: what the record holds may be shown and
-    // archived under this ID only when it is this patient's.
-    if (p.ptData.A12ID.trimmed().toUpper() != *id) {
-        p.ptData = treadCard{};
-        p.PtBuffer = BasicInfo{};
-        p.ICcardInfo = tICcardInfo{};
-        ctx_.view.fillPTdata();
-        ctx_.status.setMsg3(*id);
-    }
 
     runDisabled([this, &id] { runDirectRead(*id); });
 }
 
 void ReadFlow::runDirectRead(const QString& patientId) {
-    PatientState& p = ctx_.patient;
     ReadFlowView& view = ctx_.view;
-    const ReadMode mode = view.mode();
+    const std::optional<QString> hospitalCode = beginQuery();
+    if (!hospitalCode) return;
 
-    if (!beginQuery()) return;
-    if (!readsCloud(mode)) view.clearCloudRecords();
+    Query q;
+    q.origin = QueryOrigin::DirectRead;
+    q.time = ctx_.clock.now();
+    q.patientId = patientId;
+    q.patient.sHospitalCode = *hospitalCode;
+    // The card is not read here: the card part on screen goes with the query
+    // only when it is this patient's.
+    const Query& shown = view.shownQuery();
+    if (shown.cardRead && shown.patientId == patientId) {
+        q.patient.ptData = shown.patient.ptData;
+        q.patient.PtBuffer = shown.patient.PtBuffer;
+        q.patient.ICcardInfo = shown.patient.ICcardInfo;
+        q.cardRead = true;
+    }
+    CommitOnExit commit(view, q);
 
-    if (!ctx_.cloud.runCloudRead(true, ctx_.startup.hisVersion, patientId, p.sDrug, p.sLab)) return;
-
-    finishQuery(mode, patientId, QString(), readsCard(mode));
+    if (!cloudStep(true, q)) return;
+    commit.showReport = finishQuery(q);
 }
 
-bool ReadFlow::beginQuery() {
+std::optional<QString> ReadFlow::beginQuery() {
     ctx_.view.showEdgePage();
     ctx_.clock.pump();
-    if (!ensureControlSoftware()) return false;
+    if (!ensureControlSoftware()) return std::nullopt;
     ctx_.reader.startQuery();
     ctx_.reader.identifyProfessional();
     return readInstitutionCode();
 }
 
-void ReadFlow::finishQuery(ReadMode mode, const QString& patientId, const QString& ae,
-                           bool drawPages) {
-    ReadFlowView& view = ctx_.view;
+bool ReadFlow::cloudStep(bool direct, Query& q) {
+    QString sDrug, sLab;
+    if (!ctx_.cloud.runCloudRead(direct, ctx_.startup.hisVersion, q.patientId, sDrug, sLab))
+        return false;  // what a failed read produced is not this patient's whole record
+    q.patient.sDrug = sDrug;
+    q.patient.sLab = sLab;
+    return true;
+}
+
+bool ReadFlow::finishQuery(Query& q) {
     ctx_.status.setMsg1(QStringLiteral("雲端資訊讀取完成"));
-    if (drawPages) view.fillPTdata();
-    if (readsCloud(mode)) view.fillCloudData();
-    // A query that could not be archived ends here, after the archive's message.
-    if (view.currentSettings().saveData && !steps_.writeArchive(patientId, ae)) return;
-    view.showCloud(QStringLiteral("drug"));
+    q.completed = true;
+    // A query that could not be archived is shown, but not as a finished one.
+    return !ctx_.view.currentSettings().saveData || steps_.writeArchive(q);
 }
 
 void ReadFlow::runDisabled(const std::function<void()>& query) {

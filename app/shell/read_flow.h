@@ -1,9 +1,10 @@
 #pragma once
 // The two queries of the top bar: "Read" (the card in the reader, then the
 // cloud records) and "Direct Read" (the cloud records of a patient page the
-// user opened by hand). The flow decides the order of the steps, their gates,
-// messages and which per-patient state each query resets; the steps themselves
-// belong to the card, cloud and report code.
+// user opened by hand). The flow decides the order of the steps, their gates
+// and messages; it builds the query aside and hands it to the window once, at the
+// end, however the query ends. The steps themselves belong to the card, cloud and
+// report code.
 
 #include <QString>
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "card/patient_state.h"
 #include "card/read_ic_card_data.h"
+#include "query.h"
 #include "startup_flow.h"
 #include "system_settings.h"
 
@@ -37,23 +39,23 @@ class ReadFlowView {
     // before the window is disabled).
     virtual void setReadButtonsEnabled(bool enabled) = 0;
     virtual void showEdgePage() = 0;
-    virtual void setReferralMemo(const QString& text) = 0;
-    virtual void fillPTdata() = 0;
-    virtual void fillCloudData() = 0;
-    virtual void showCloud(const QString& kind) = 0;
-    // Empties the hidden record lists and the report (a card-only query).
-    virtual void clearCloudRecords() = 0;
+    // The query on screen now.
+    virtual const Query& shownQuery() const = 0;
+    // The query replaces the one on screen, every view at once; showReport: the
+    // drug report comes to the front (a query that reached its end).
+    virtual void commitQuery(const Query& query, bool showReport) = 0;
 };
 
-// Steps that come with later work. Until they are wired they give their
-// documented empty results: no eligibility text, no referral, nothing archived.
+// The steps of the services and the archive. Each one is required: the window
+// gives a step that answers "nothing" itself where a partner is missing.
 struct ReadFlowSteps {
-    std::function<QString()> getAdultPrevent = [] { return QString(); };
+    // The eligibility text for the query's patient. A card read it needs goes into
+    // a record of its own and must find the same patient.
+    std::function<QString(const PatientState& patient)> getAdultPrevent;
     // The referral text, or nothing when the query failed.
-    std::function<std::optional<QString>()> GetRefDataJSON = [] { return std::nullopt; };
-    // Writes the archive; false (after its own message) when it could not.
-    std::function<bool(const QString& patientId, const QString& ae)> writeArchive =
-        [](const QString&, const QString&) { return true; };
+    std::function<std::optional<QString>(const PatientState& patient)> GetRefDataJSON;
+    // Writes the query to the archive; false (after its own message) when it could not.
+    std::function<bool(const Query& query)> writeArchive;
 };
 
 struct ReadFlowContext {
@@ -65,7 +67,6 @@ struct ReadFlowContext {
     Prompts& prompts;
     StatusSink& status;
     ReadFlowView& view;
-    PatientState& patient;
     // The VPN state and the control software's version come from here.
     const StartupResult& startup;
 };
@@ -75,7 +76,8 @@ class ReadFlow {
     static constexpr int kReferralMaxChars = 500;
     static constexpr int kReferralMaxBytes = 500;
 
-    ReadFlow(ReadFlowContext ctx, ReadFlowSteps steps = {});
+    // Throws std::invalid_argument when a step is missing.
+    ReadFlow(ReadFlowContext ctx, ReadFlowSteps steps);
 
     void Read();
     void DirectRead();
@@ -87,12 +89,15 @@ class ReadFlow {
   private:
     // These return false after showing the flow's failure message.
     bool ensureControlSoftware();
-    bool readInstitutionCode();
-    // The steps both queries start with (after disabling the window).
-    bool beginQuery();
-    void referralStep();
-    // The steps both queries end with; drawPages: refresh the patient pages.
-    void finishQuery(ReadMode mode, const QString& patientId, const QString& ae, bool drawPages);
+    std::optional<QString> readInstitutionCode();
+    // The steps both queries start with (after disabling the window): the
+    // institution code, or nullopt after the failure's message.
+    std::optional<QString> beginQuery();
+    void referralStep(Query& query);
+    // The cloud read into the query; false when the flow ends here.
+    bool cloudStep(bool direct, Query& query);
+    // The steps both queries end with; false when the archive could not be written.
+    bool finishQuery(Query& query);
     // Runs a query with the window disabled; an unexpected failure gets its own
     // message and the window is enabled on every way out.
     void runDisabled(const std::function<void()>& query);

@@ -45,5 +45,3 @@ void TFtolv::setArchiveControlsEnabled(bool enabled) {
         controls[i]->setEnabled(enabled && archiveControlsWere_[i]);
     }
 }
-
-void TFtolv::setPatientLine(const QString& text) { ui->Cmsg3->setText(text); }

@@ -48,37 +48,41 @@ struct TFtolv::ReadParts {
           reader(*d.controlSoftware, *d.clock, *d.prompts, w),
           driver(browser, *d.clock, w),
           loader(driver, *d.clock, *d.prompts, w, cloudSettings),
-          archive(QueryArchiveContext{w.startup_.appPath, *d.clock, *d.prompts, w, w, w.patient}),
+          archive(QueryArchiveContext{w.startup_.appPath, *d.clock, *d.prompts, w, w}),
           flow(ReadFlowContext{*d.controlSoftware, reader, loader, names, *d.clock, *d.prompts, w,
-                               w, w.patient, w.startup_},
+                               w, w.startup_},
                serviceSteps(w, d)) {}
 
-    // The archive, and the eligibility and referral steps when their helpers are there.
+    // The archive, and the eligibility and referral steps; without their helper a
+    // service step answers nothing.
     ReadFlowSteps serviceSteps(TFtolv& w, const Deps& d) {
         http.setTimeoutMs(w.startup_.endpoints.serviceTimeoutSeconds * 1000);
         http.setTrustedCertificateFingerprint(w.startup_.endpoints.testCertSha256);
         ReadFlowSteps steps;
-        steps.writeArchive = [this](const QString& id, const QString& ae) {
-            return archive.write(id, ae);
-        };
+        steps.writeArchive = [this](const Query& query) { return archive.write(query); };
         if (d.healthPromotion) {
             prevent = std::make_unique<AdultPreventQuery>(*d.healthPromotion, http, *d.prompts);
             prevent->setHost(w.startup_.endpoints.preventApiHost);
-            steps.getAdultPrevent = [this, &w] {
-                const QString ae = prevent->getAdultPrevent([this, &w] {
-                    return reader.getRegisterBasic(w.patient.ptData, w.patient.PtBuffer);
-                });
-                w.summaryExtras.eligibilityText = ae;  // the summary shows it as well
-                return ae;
-            };
         }
+        steps.getAdultPrevent = [this](const PatientState& patient) {
+            if (!prevent) return QString();
+            // The card is read again into a record of its own: a failed read, or
+            // another patient's card put in meanwhile, leaves the query's patient whole.
+            return prevent->getAdultPrevent([this, &patient] {
+                treadCard ptData = patient.ptData;
+                BasicInfo PtBuffer{};
+                return reader.getRegisterBasic(ptData, PtBuffer) &&
+                       ptData.A12ID.trimmed().toUpper() == patient.ptData.A12ID.trimmed().toUpper();
+            });
+        };
         if (d.vpnAddOn) {
             referral = std::make_unique<ReferralQuery>(*d.vpnAddOn, http, *d.prompts, w, *d.clock);
             referral->setHost(w.startup_.endpoints.referralHost);
-            steps.GetRefDataJSON = [this, &w] {
-                return referral->GetRefDataJSON(w.patient.sHospitalCode, w.patient.ptData);
-            };
         }
+        steps.GetRefDataJSON = [this](const PatientState& patient) -> std::optional<QString> {
+            if (!referral) return std::nullopt;
+            return referral->GetRefDataJSON(patient.sHospitalCode, patient.ptData);
+        };
         return steps;
     }
 
@@ -107,7 +111,6 @@ void TFtolv::setUpReadParts() {
     if (browser_ == nullptr) browser_ = new NoBrowser(this);
     read_.reset(new ReadParts(*this, *browser_, deps_));
     // The driver connects the browser's events itself.
-    read_->loader.emptyReportLists = [this] { clearCloudRecords(); };
     read_->loader.closeReaderPort = [this] { deps_.controlSoftware->csCloseCom(); };
     EdgeChartSettings& s = read_->cloudSettings;
     s.URLaddr = startup_.cloudStartAddress;
@@ -117,8 +120,6 @@ void TFtolv::setUpReadParts() {
 }
 
 void TFtolv::prepareRead() {
-    // A new query starts without the last patient's eligibility answer.
-    summaryExtras.eligibilityText.clear();
     EdgeChartSettings& s = read_->cloudSettings;
     s.reinitializeWeb = ui->CReinitializeWebCheck->isChecked();
     s.fastRead = ui->CfastCloudRead->isChecked();
@@ -174,11 +175,26 @@ void TFtolv::setReadButtonsEnabled(bool enabled) {
 
 void TFtolv::showEdgePage() { ui->CmainPage->setCurrentWidget(ui->CTedge); }
 
-void TFtolv::setReferralMemo(const QString& text) { ui->CrefMemo->setPlainText(text); }
+void TFtolv::commitQuery(const Query& query, bool showReport) {
+    query_ = query;
+    // Whatever was open on the last query's records closes with it.
+    clinicalView_->closeDialogs();
+    fillPTdata();
+    ui->CrefMemo->setPlainText(query_.patient.sRef);
+    // A reopened query leaves Cmsg3's tooltip as the last Read left it.
+    if (query_.origin == QueryOrigin::Reopen)
+        ui->Cmsg3->setText(query_.patientLine());
+    else
+        setMsg3(query_.patientLine());
+    ui->CcloudDrug->clear();
+    ui->CcloudLabData->clear();
+    report_->fillCloudData(query_.patient.sDrug, query_.patient.sLab);
+    showCloudReport(showReport);
+}
 
 void TFtolv::fillPTdata() {
-    queryTime = QDateTime::currentDateTime();
-    const PatientPages pages = buildPatientPages(patient, read_->hospitalNames, startup_.appPath);
+    const PatientPages pages =
+        buildPatientPages(query_.patient, read_->hospitalNames, startup_.appPath);
     PatientPageWidgets w;
     w.CptName = ui->CptName;
     w.CptID = ui->CptID;
@@ -195,18 +211,7 @@ void TFtolv::fillPTdata() {
     showPatientPages(pages, w, *deps_.prompts);
 }
 
-void TFtolv::fillCloudData() {
-    clinicalView_->closeDialogs();
-    report_->fillCloudData(patient.sDrug, patient.sLab);
-}
-
-void TFtolv::showCloud(const QString& kind) { reportView_->showCloud(kind); }
-
-void TFtolv::clearCloudRecords() {
-    // The counts of the lists go with them.
-    setMsg2(QString());
-    ui->CcloudDrug->clear();
-    ui->CcloudLabData->clear();
-    clinicalView_->closeDialogs();
-    report_->fillCloudData(QString(), QString());
+void TFtolv::showCloudReport(bool toFront) {
+    // Every query starts on its drug report.
+    reportView_->showCloud(QStringLiteral("drug"), toFront);
 }

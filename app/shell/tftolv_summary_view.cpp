@@ -1,6 +1,6 @@
 // The window's "摘要" button: the patient summary printed or saved as PDF, and
-// the query exported as a FHIR Bundle. All three work on the patient on screen,
-// after a Read or a reopened archived query alike.
+// the query exported as a FHIR Bundle. All three work on the query on screen,
+// after a Read, a Direct Read or a reopened archived query alike, dated its day.
 
 #include <QHBoxLayout>
 #include <QMenu>
@@ -55,12 +55,15 @@ QList<summary::DuplicateGroup> summaryDuplicates(const cloud::DuplicateFindings&
     return groups;
 }
 
-}  // namespace
-
-void TFtolv::reopenedQuery(const QDate& day, const QString& ae) {
-    if (day.isValid()) queryTime = QDateTime(day, QTime(0, 0));
-    summaryExtras.eligibilityText = ae;
+// The patient state the summary and the export read. A query without a card part
+// (Direct Read of a patient whose card was not read) still names its patient.
+PatientState summaryState(const Query& query) {
+    PatientState state = query.patient;
+    if (state.ptData.A12ID.trimmed().isEmpty()) state.ptData.A12ID = query.patientId;
+    return state;
 }
+
+}  // namespace
 
 void TFtolv::setUpSummaryButton() {
     auto* button = new QToolButton(ui->CPtop);
@@ -82,27 +85,34 @@ void TFtolv::setUpSummaryButton() {
 }
 
 bool TFtolv::hasSummaryPatient() {
-    if (!patient.ptData.A12ID.trimmed().isEmpty()) return true;
+    if (!query_.patientId.isEmpty()) return true;
     deps_.prompts->message(kNoPatient);
     return false;
 }
 
 QString TFtolv::summaryFileName(const QString& suffix) const {
-    const QDate day = queryTime.isValid() ? queryTime.date() : QDate::currentDate();
-    return startup_.appPath + summary::defaultExportName(day, patient.ptData.A12ID, suffix);
+    return startup_.appPath + summary::defaultExportName(queryDay(), query_.patientId, suffix);
 }
 
 summary::SummaryDocument TFtolv::currentSummary(PageLookups& lookups) const {
     summary::SummaryContext context;
-    context.queryTime = queryTime.isValid() ? queryTime : QDateTime::currentDateTime();
+    context.queryTime = query_.time;
     context.programName = QStringLiteral("Tolvane");
     context.programVersion = QStringLiteral(TOLVANE_VERSION);
-    const cloud::CloudSourceTables tables = cloud::buildSourceTables(patient.sDrug, patient.sLab);
-    summary::SummaryExtras extras = summaryExtras;
+    // The report's source tables and duplicate groups are the committed query's,
+    // judged on its day.
+    const cloud::CloudSourceTables& tables = report_->sourceTables();
+    summary::SummaryExtras extras;
+    extras.eligibilityText = query_.eligibility;
     extras.duplicateCheckOn = report_->localDuplicateCheck();
     if (extras.duplicateCheckOn)
         extras.duplicates = summaryDuplicates(report_->duplicates(), tables.drug);
-    return summary::buildSummary(patient, tables, extras, context, lookups);
+    return summary::buildSummary(summaryState(query_), tables, extras, context, lookups);
+}
+
+summary::SummaryDocument TFtolv::summaryDocument() const {
+    SummaryLookups names(startup_.appPath);
+    return currentSummary(names.lookups);
 }
 
 void TFtolv::CsummaryPrintClick() {
@@ -131,11 +141,9 @@ void TFtolv::CsummaryFhirClick() {
                                 QStringLiteral("FHIR JSON"), QStringLiteral("*.json"));
     if (!path) return;
     SummaryLookups names(startup_.appPath);
-    const QDate day = queryTime.isValid() ? queryTime.date() : QDate::currentDate();
     QString error;
-    if (!summary::writeFhirBundle(*path, patient,
-                                  cloud::buildSourceTables(patient.sDrug, patient.sLab),
-                                  names.lookups, day, &error))
+    if (!summary::writeFhirBundle(*path, summaryState(query_), report_->sourceTables(),
+                                  names.lookups, queryDay(), &error))
         deps_.prompts->message(QStringLiteral("存檔失敗:") + error);
     else
         setMsg1(QStringLiteral("已匯出FHIR"));

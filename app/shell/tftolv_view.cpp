@@ -312,8 +312,9 @@ void TFtolv::onClose() {
 
 void TFtolv::setUpCloudReport() {
     report_ = std::make_unique<cloud::CloudReport>(startup_.iniPath);
-    report_->ownHospitalCode = [this] { return patient.sHospitalCode; };
-    report_->today = [this] { return deps_.clock->today(); };
+    report_->ownHospitalCode = [this] { return query_.patient.sHospitalCode; };
+    // The supply periods are judged on the query's day (a reopened query's stored one).
+    report_->today = [this] { return queryDay(); };
     cloud::CloudPageWidgets w;
     w.window = this;
     w.CmainPage = ui->CmainPage;
@@ -339,6 +340,10 @@ void TFtolv::setUpCloudReport() {
             &cloud::CloudReportView::fieldSettingShown);
     connect(this, &TFtolv::fieldSettingHidden, reportView_.get(),
             &cloud::CloudReportView::fieldSettingHidden);
+}
+
+QDate TFtolv::queryDay() const {
+    return query_.day().isValid() ? query_.day() : deps_.clock->today();
 }
 
 void TFtolv::setMsg1(const QString& text) {

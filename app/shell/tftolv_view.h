@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "card/patient_state.h"
+#include "query.h"
 #include "common/status_sink.h"
 #include "export/summary_model.h"
 #include "query_archive.h"
@@ -92,17 +92,19 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     void setWindowEnabled(bool enabled) override;
     void setReadButtonsEnabled(bool enabled) override;
     void showEdgePage() override;
-    void setReferralMemo(const QString& text) override;
-    void fillPTdata() override;
-    void fillCloudData() override;
-    void showCloud(const QString& kind) override;
-    void reopenedQuery(const QDate& day, const QString& ae) override;
-    void clearCloudRecords() override;
+    const Query& shownQuery() const override { return query_; }
+    // The one way a query reaches the screen (Read, Direct Read, a reopened
+    // file): it replaces the one shown, and every view is drawn again from it.
+    void commitQuery(const Query& query, bool showReport) override;
 
-    // QueryArchiveView: what the archive asks of the window (and the five above).
+    // QueryArchiveView: what the archive asks of the window (and the commit).
     void setDateList(const QStringList& dates) override;
     void setArchiveControlsEnabled(bool enabled) override;
-    void setPatientLine(const QString& text) override;
+
+    // The query on screen: what every view shows, prints, exports and copies.
+    const Query& query() const { return query_; }
+    // The summary of the query on screen, as "摘要" prints it.
+    summary::SummaryDocument summaryDocument() const;
 
     // The two buttons of the top bar.
     void CreadClick();
@@ -128,13 +130,6 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     void CfastCloudReadClick();
     void CsettingClick();
 
-    // The patient on screen.
-    PatientState patient;
-    // When the query on screen was made; a reopened query keeps its own day.
-    QDateTime queryTime;
-    // What the summary shows beyond the patient: duplicates, the eligibility text.
-    summary::SummaryExtras summaryExtras;
-
   signals:
     // The column panel of the cloud page was just shown or hidden by the gear button.
     void fieldSettingShown();
@@ -158,6 +153,9 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     void setUpCloudReport();
     // What the page says now into what the query parts read.
     void prepareRead();
+    // The views drawn from the committed query.
+    void fillPTdata();
+    void showCloudReport(bool toFront);
     void setUpWidgets();
     void connectHandlers();
     void applyStartup();
@@ -172,6 +170,8 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     // The program folder and the archive's name for the query, with `suffix`.
     QString summaryFileName(const QString& suffix) const;
     summary::SummaryDocument currentSummary(PageLookups& lookups) const;
+    // The day of the query on screen; today when none is.
+    QDate queryDay() const;
 
     Ui::TFtolv* ui;
     Deps deps_;
@@ -192,4 +192,6 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     std::unique_ptr<cloud::CloudReport> report_;
     std::unique_ptr<cloud::CloudReportView> reportView_;
     std::unique_ptr<cloud::ClinicalAidsView> clinicalView_;
+    // The query on screen; replaced only by commitQuery.
+    Query query_;
 };

@@ -32,14 +32,12 @@ struct ChartFixture : ::testing::Test {
     EdgeChartSettings settings;
     EdgeChartLoader loader{driver, clock, prompts, status, settings};
     QString sDrug = "old", sLab = "old";
-    int listsEmptied = 0;
     int portsClosed = 0;
 
     ChartFixture() {
         settings.URLaddr = QUrl("https://127.0.0.1:8443/imu/IMUE1000/");
         settings.appPath = dir.path();
         settings.errorFileFolder = dir.path();
-        loader.emptyReportLists = [this] { ++listsEmptied; };
         loader.closeReaderPort = [this] { ++portsClosed; };
         site.tabs = {
             FakeTab{"雲端藥歷", false, {}},
@@ -117,7 +115,6 @@ TEST_F(ChartFixture, FullReadLogsInAndReadsBothTables) {
     EXPECT_EQ(site.loginClicks, 1);
     EXPECT_EQ(browser.zooms, QList<double>{1.2});
     EXPECT_EQ(status.msg1, "雲端藥歷登入正常");
-    EXPECT_EQ(listsEmptied, 1);
     EXPECT_EQ(portsClosed, 1);
     EXPECT_TRUE(prompts.messages().isEmpty());
 

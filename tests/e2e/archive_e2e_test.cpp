@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "card/loaded_control_software.h"
 #include "cloud/webengine_browser_view.h"
 #include "cloud_site.h"
 #include "common/clock.h"
@@ -25,6 +24,7 @@
 #include "qstring_printer.h"
 #include "recording_prompts.h"
 #include "shell/pinger.h"
+#include "shell/installation_view.h"
 #include "shell/tftolv_view.h"
 
 namespace {
@@ -77,18 +77,10 @@ class ArchiveEndToEnd : public ::testing::Test {
     }
 
     TFtolv& start() {
-        TFtolv::Deps deps;
-        deps.appPath = dir.path();
-        deps.controlSoftware = &cs;
-        deps.pinger = &pinger;
-        deps.prompts = &prompts;
-        deps.clock = &systemClock();
-        deps.browserFactory = [this](QWidget* host, const Endpoints& endpoints) -> Browser* {
-            auto* browser = new WebEngineBrowser(host, path("profile"));
-            browser->setTrustedCertificateFingerprint(endpoints.testCertSha256);
-            host->layout()->addWidget(browser->view());
-            return browser;
-        };
+        TFtolv::Deps deps = installation.deps(pinger, prompts, systemClock(), path("profile"));
+        // These queries ask neither web service.
+        deps.healthPromotion = nullptr;
+        deps.vpnAddOn = nullptr;
         window = std::make_unique<TFtolv>(deps);
         window->show();
         return *window;
@@ -100,7 +92,7 @@ class ArchiveEndToEnd : public ::testing::Test {
 
     QTemporaryDir dir;
     std::unique_ptr<cloudsite::Site> site;
-    LoadedControlSoftware cs{dir.path()};
+    Installation installation{dir.path() + "/"};
     AnswersAlways pinger;
     RecordingPrompts prompts;
     std::unique_ptr<TFtolv> window;
@@ -129,15 +121,15 @@ TEST_F(ArchiveEndToEnd, ReadThenReopenTodayAndAnEarlierDay) {
     EXPECT_EQ(dates->itemText(1), "1151118");
     EXPECT_EQ(dates->itemText(2), "1151021");
     EXPECT_EQ(get<QLineEdit>("CptID")->text(), "B220715631");
-    EXPECT_EQ(records(w.patient.sDrug), 26);
-    EXPECT_EQ(records(w.patient.sLab), 12);
+    EXPECT_EQ(records(w.query().patient.sDrug), 26);
+    EXPECT_EQ(records(w.query().patient.sLab), 12);
     EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "讀取" + today + "日資料完成");
 
     dates->setCurrentIndex(2);
     EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "讀取1151021日資料完成");
-    EXPECT_EQ(w.patient.ptData.A12ID, "B220715631");
-    EXPECT_EQ(records(w.patient.sDrug), 26);
-    EXPECT_EQ(records(w.patient.sLab), 12);
+    EXPECT_EQ(w.query().patient.ptData.A12ID, "B220715631");
+    EXPECT_EQ(records(w.query().patient.sDrug), 26);
+    EXPECT_EQ(records(w.query().patient.sLab), 12);
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(" | ").toStdString();
     EXPECT_TRUE(w.isEnabled());
 }

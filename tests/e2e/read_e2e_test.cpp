@@ -18,9 +18,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "card/health_promotion_library.h"
-#include "card/loaded_control_software.h"
-#include "cloud/vpn_addon.h"
 #include "cloud/webengine_browser_view.h"
 #include "cloud_site.h"
 #include "common/clock.h"
@@ -30,6 +27,7 @@
 #include "recording_prompts.h"
 #include "services_site.h"
 #include "shell/pinger.h"
+#include "shell/installation_view.h"
 #include "shell/tftolv_view.h"
 
 namespace {
@@ -85,21 +83,8 @@ class ReadEndToEnd : public ::testing::Test {
     }
 
     TFtolv& start() {
-        TFtolv::Deps deps;
-        deps.appPath = dir.path();
-        deps.controlSoftware = &cs;
-        deps.pinger = &pinger;
-        deps.prompts = &prompts;
-        deps.clock = &systemClock();
-        deps.healthPromotion = &hpa;
-        deps.vpnAddOn = &vpn;
-        deps.browserFactory = [this](QWidget* host, const Endpoints& endpoints) -> Browser* {
-            auto* browser = new WebEngineBrowser(host, path("profile"));
-            browser->setTrustedCertificateFingerprint(endpoints.testCertSha256);
-            host->layout()->addWidget(browser->view());
-            return browser;
-        };
-        window = std::make_unique<TFtolv>(deps);
+        window = std::make_unique<TFtolv>(
+            installation.deps(pinger, prompts, systemClock(), path("profile")));
         window->show();
         return *window;
     }
@@ -111,9 +96,7 @@ class ReadEndToEnd : public ::testing::Test {
     QTemporaryDir dir;
     std::unique_ptr<cloudsite::Site> site;
     std::unique_ptr<services::Server> services;
-    LoadedControlSoftware cs{dir.path()};
-    HpaBhpLibrary hpa{dir.path()};
-    CsHisXAddOn vpn{dir.path()};
+    Installation installation{dir.path() + "/"};
     AnswersAlways pinger;
     RecordingPrompts prompts;
     std::unique_ptr<TFtolv> window;
@@ -126,8 +109,8 @@ TEST_F(ReadEndToEnd, TwoPatientsOneAfterTheOther) {
     get<QPushButton>("Cread")->click();
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(" | ").toStdString();
     EXPECT_EQ(get<QLineEdit>("CptID")->text(), "B220715631");
-    EXPECT_EQ(records(w.patient.sDrug), 26);
-    EXPECT_EQ(records(w.patient.sLab), 12);
+    EXPECT_EQ(records(w.query().patient.sDrug), 26);
+    EXPECT_EQ(records(w.query().patient.sLab), 12);
     EXPECT_EQ(get<QLabel>("Cmsg3")->text(), "林雅婷 符合成人預防保健(40-64歲每3年1次)");
     EXPECT_EQ(get<QPlainTextEdit>("CrefMemo")->toPlainText(),
               "1151201 心臟內科 高血壓追蹤~~1151118 骨科, 腰痛複診");
@@ -142,10 +125,10 @@ TEST_F(ReadEndToEnd, TwoPatientsOneAfterTheOther) {
     get<QPushButton>("Cread")->click();
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(" | ").toStdString();
     EXPECT_EQ(get<QLineEdit>("CptID")->text(), "F129048179");
-    EXPECT_EQ(records(w.patient.sDrug), 4);
-    EXPECT_TRUE(w.patient.sDrug.startsWith("<D><就醫日期>113/12/01</就醫日期>"));
-    EXPECT_TRUE(w.patient.sDrug.contains("<藥品名稱>庫魯化錠500毫克</藥品名稱>"));
-    EXPECT_EQ(records(w.patient.sLab), 0);
+    EXPECT_EQ(records(w.query().patient.sDrug), 4);
+    EXPECT_TRUE(w.query().patient.sDrug.startsWith("<D><就醫日期>113/12/01</就醫日期>"));
+    EXPECT_TRUE(w.query().patient.sDrug.contains("<藥品名稱>庫魯化錠500毫克</藥品名稱>"));
+    EXPECT_EQ(records(w.query().patient.sLab), 0);
     EXPECT_TRUE(get<QLabel>("Cmsg3")->text().startsWith("陳志明"))
         << get<QLabel>("Cmsg3")->text().toStdString();
     EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:4");

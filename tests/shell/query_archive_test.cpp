@@ -71,24 +71,14 @@ class FakeView : public QueryArchiveView {
         controlsOn = on;
         log << (on ? "controls on" : "controls off");
     }
-    void setPatientLine(const QString& t) override {
-        patientLine = t;
-        log << "patient " + t;
-    }
-    void setReferralMemo(const QString& t) override { log << "memo " + t; }
-    void clearCloudRecords() override { log << "clear"; }
-    void fillPTdata() override {
-        log << "fillPTdata";
+    void commitQuery(const Query& q, bool showReport) override {
+        shown = q;
+        log << "commit " + q.patientLine() + ' ' + q.day().toString(Qt::ISODate) +
+                   (showReport ? " report" : "");
         if (duringFill) duringFill();
     }
-    void fillCloudData() override { log << "fillCloudData"; }
-    void showCloud(const QString& kind) override { log << "showCloud " + kind; }
-    void reopenedQuery(const QDate& day, const QString& ae) override {
-        log << "reopened " + day.toString(Qt::ISODate) + ' ' + ae;
-    }
-
     QStringList dates;
-    QString patientLine;
+    Query shown;
     QStringList log;
     bool controlsOn = true;
     std::function<void()> duringFill;
@@ -127,9 +117,19 @@ class Archive : public ::testing::Test {
     RecordingPrompts prompts;
     RecordingStatusSink status;
     FakeView view;
-    PatientState patient;
-    QueryArchive archive{
-        QueryArchiveContext{dir.path() + "/", clock, prompts, status, view, patient}};
+    // The query on screen: what a reopen commits, and what a write takes.
+    PatientState& patient = view.shown.patient;
+    QueryArchive archive{QueryArchiveContext{dir.path() + "/", clock, prompts, status, view}};
+    // Writes the patient above as a query made now.
+    bool write(const QString& id, const QString& ae) {
+        Query q;
+        q.origin = QueryOrigin::Read;
+        q.patient = patient;
+        q.patientId = id;
+        q.eligibility = ae;
+        q.time = clock.now();
+        return archive.write(q);
+    }
 };
 
 TEST_F(Archive, WrittenFileHasTheLayoutAnIndependentReaderExpects) {
@@ -141,7 +141,7 @@ TEST_F(Archive, WrittenFileHasTheLayoutAnIndependentReaderExpects) {
     patient.sDrug = "<D><藥品名稱>Aspirin</藥品名稱></D>";
     patient.sLab.clear();
 
-    ASSERT_TRUE(archive.write(" a123456789", "符合成健"));
+    ASSERT_TRUE(write(" a123456789", "符合成健"));
     EXPECT_THAT(prompts.messages(), IsEmpty());
     EXPECT_THAT(QDir(path("cloudData")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                 ElementsAre("11312"));
@@ -178,9 +178,11 @@ TEST_F(Archive, HandAssembledFileReopensIntoTheStateAndThePages) {
     EXPECT_EQ(patient.sRef, "轉診單");
     EXPECT_EQ(patient.sDrug, "<D><x>1</x></D>");
     EXPECT_EQ(patient.sLab, "<D><y>2</y></D>");
-    EXPECT_THAT(view.log, ElementsAre("controls off", "memo 轉診單", "patient 林雅婷 符合成健",
-                                      "clear", "fillPTdata", "fillCloudData", "showCloud drug",
-                                      "reopened 2024-12-09 符合成健", "controls on"));
+    // One commit, dated the stored day.
+    EXPECT_THAT(view.log,
+                ElementsAre("controls off", "commit 林雅婷 符合成健 2024-12-09 report", "controls on"));
+    EXPECT_EQ(view.shown.origin, QueryOrigin::Reopen);
+    EXPECT_EQ(view.shown.patientId, "A123456789");
     EXPECT_THAT(status.history, ElementsAre("2:讀取1131209日資料中...", "2:讀取1131209日資料完成"));
     EXPECT_GE(clock.pumps(), 1u) << "the status is shown before the file is read";
 }
@@ -291,7 +293,7 @@ TEST_F(Archive, AnIdThatCannotNameAFileWritesListsAndOpensNothing) {
         SCOPED_TRACE(typed);
         prompts.clear();
         view.log.clear();
-        EXPECT_FALSE(archive.write(typed, "ae"));
+        EXPECT_FALSE(write(typed, "ae"));
         ASSERT_EQ(prompts.messages().size(), 1);
         EXPECT_TRUE(prompts.messages().first().startsWith("查詢資料無法儲存"));
 
@@ -326,7 +328,7 @@ TEST_F(Archive, ListingIsNewestFirstWithoutRepeatsForThisIdOnly) {
     archive.listStoredDates(" a123456789 ");
 
     EXPECT_THAT(view.dates, ElementsAre("1131209", "1131130", "1130105"));
-    EXPECT_EQ(view.log.count("fillPTdata"), 1) << "the newest opens, once";
+    EXPECT_EQ(view.log.filter("commit").size(), 1) << "the newest opens, once";
     EXPECT_EQ(status.msg2, "讀取1131209日資料完成");
 
     view.log.clear();
@@ -367,11 +369,11 @@ TEST_F(Archive, InjectedMarkersAreNeutralisedOnlyWhereTheyWouldNotReadBack) {
         patient.sRef = c.written.sRef;
         patient.sDrug = c.written.sDrug;
         patient.sLab = c.written.sLab;
-        ASSERT_TRUE(archive.write("A123456789", c.written.AE));
+        ASSERT_TRUE(write("A123456789", c.written.AE));
         view.log.clear();
         archive.reopen("1131209", "A123456789");
         // Cmsg3 is the name, a space and AE.
-        const QString ae = view.patientLine.mid(patient.ptData.name.size() + 1);
+        const QString ae = view.shown.eligibility;
         const archive::ArchiveTexts got{patient.sHospitalCode, ae, patient.sRef, patient.sDrug,
                                         patient.sLab};
         EXPECT_EQ(got.sHospitalCode, c.reopened.sHospitalCode);
@@ -407,13 +409,13 @@ struct FileSizeLimit {
 
 TEST_F(Archive, AWriteFailingMidwayKeepsTheDaysEarlierFile) {
     patient.sRef = "morning";
-    ASSERT_TRUE(archive.write("A123456789", ""));
+    ASSERT_TRUE(write("A123456789", ""));
     const QByteArray morning = get("cloudData/11312/1131209A123456789.dat");
     patient.sRef = "afternoon";
     {
         const FileSizeLimit limit(4096);  // the disk fills up half way through the file
         ASSERT_TRUE(limit.ok);
-        EXPECT_FALSE(archive.write("A123456789", ""));
+        EXPECT_FALSE(write("A123456789", ""));
     }
     ASSERT_EQ(prompts.messages().size(), 1);
     EXPECT_TRUE(prompts.messages().first().startsWith(
@@ -427,7 +429,7 @@ TEST_F(Archive, AWriteFailingMidwayKeepsTheDaysEarlierFile) {
 
 TEST_F(Archive, AFolderThatCannotBeMadeIsReported) {
     put("cloudData", "a file where the folder belongs");
-    EXPECT_FALSE(archive.write("A123456789", ""));
+    EXPECT_FALSE(write("A123456789", ""));
     EXPECT_THAT(prompts.messages(),
                 ElementsAre("查詢資料無法儲存: 無法建立資料夾 cloudData/11312"));
 }
@@ -469,7 +471,7 @@ TEST_F(Archive, AFileThatCannotBeOpenedSaysWhichAndWhy) {
 // control off and must not open a second query inside the first.
 TEST_F(Archive, OpeningKeepsTheControlsOffAndIsNotReentered) {
     patient.sRef = "first";
-    ASSERT_TRUE(archive.write("A123456789", ""));
+    ASSERT_TRUE(write("A123456789", ""));
     bool controlsDuringFill = true;
     view.duringFill = [&] {
         controlsDuringFill = view.controlsOn;
@@ -478,18 +480,34 @@ TEST_F(Archive, OpeningKeepsTheControlsOffAndIsNotReentered) {
     };
     archive.reopen("1131209", "A123456789");
     EXPECT_FALSE(controlsDuringFill);
-    EXPECT_EQ(view.log.count("fillPTdata"), 1);
+    EXPECT_EQ(view.log.filter("commit").size(), 1);
     EXPECT_FALSE(view.log.join('|').contains("dates"));
     EXPECT_TRUE(view.controlsOn);
 }
 
 TEST_F(Archive, OnlyASevenDigitDateOpens) {
     patient.sRef = "stored";
-    ASSERT_TRUE(archive.write("A123456789", ""));
+    ASSERT_TRUE(write("A123456789", ""));
     for (const char* date : {"", "113120", "查詢日期", "../../1131209"}) {
         archive.reopen(QString::fromUtf8(date), "A123456789");
         EXPECT_THAT(view.log, IsEmpty()) << date;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A Read begun before midnight and written after it is filed under the day it
+// was made, the day the summary and the export print.
+TEST_F(Archive, AQueryIsFiledUnderItsOwnDay) {
+    Query q;
+    q.origin = QueryOrigin::Read;
+    q.patientId = "A123456789";
+    q.time = QDateTime(QDate(2024, 12, 8), QTime(23, 59, 50));  // the clock says 9 December
+    ASSERT_TRUE(archive.write(q));
+    EXPECT_TRUE(QFileInfo::exists(path("cloudData/11312/1131208A123456789.dat")));
+    EXPECT_FALSE(QFileInfo::exists(path("cloudData/11312/1131209A123456789.dat")));
 }
 
 }  // namespace

@@ -27,15 +27,15 @@ class FakeView : public ReadFlowView {
     void setWindowEnabled(bool on) override { log.append(on ? "window on" : "window off"); }
     void setReadButtonsEnabled(bool on) override { log.append(on ? "buttons on" : "buttons off"); }
     void showEdgePage() override { log.append("edge"); }
-    void setReferralMemo(const QString& text) override { memo = text; }
-    void fillPTdata() override { log.append("fillPTdata"); }
-    void fillCloudData() override { log.append("fillCloudData"); }
-    void showCloud(const QString& kind) override { log.append("showCloud " + kind); }
-    void clearCloudRecords() override { log.append("clearCloudRecords"); }
+    const Query& shownQuery() const override { return shown; }
+    void commitQuery(const Query& query, bool showReport) override {
+        shown = query;
+        log.append(showReport ? "commit, report" : "commit");
+    }
 
     ReadMode readMode = ReadMode::IcCard;
     settings::SystemSettings values;
-    QString memo = "earlier memo";
+    Query shown;
     QStringList log;
 };
 
@@ -58,20 +58,24 @@ struct FlowFixture : ::testing::Test {
     ReaderConnection reader{card.cs, clock, prompts, status};
     NoNames names;
     FakeView view;
-    PatientState patient;
+    PatientState& patient = view.shown.patient;  // the committed query's
     StartupResult startup;
     QStringList archived;
     std::optional<QString> referralText;
     bool archiveWrites = true;
-    ReadFlow flow{
-        ReadFlowContext{card.cs, reader, loader, names, clock, prompts, status, view, patient,
-                        startup},
-        ReadFlowSteps{[] { return QStringLiteral("符合成健"); }, [this] { return referralText; },
-                      [this](const QString& id, const QString& ae) {
-                          archived.append(id + "|" + ae);
-                          if (!archiveWrites) prompts.message("archive failed");
-                          return archiveWrites;
-                      }}};
+    ReadFlowSteps steps() {
+        return ReadFlowSteps{
+            [](const PatientState&) { return QStringLiteral("符合成健"); },
+            [this](const PatientState&) { return referralText; },
+            [this](const Query& q) {
+                archived.append(q.patientId + "|" + q.eligibility);
+                if (!archiveWrites) prompts.message("archive failed");
+                return archiveWrites;
+            }};
+    }
+    ReadFlow flow{ReadFlowContext{card.cs, reader, loader, names, clock, prompts, status, view,
+                                  startup},
+                  steps()};
 
     FlowFixture() {
         settings.URLaddr = QUrl("https://127.0.0.1:8443/imu/IMUE1000/");
@@ -95,12 +99,12 @@ struct FlowFixture : ::testing::Test {
     }
 };
 
-TEST_F(FlowFixture, WithoutVpnReadOnlyEmptiesTheTexts) {
+TEST_F(FlowFixture, WithoutVpnReadChangesNothing) {
     ASSERT_TRUE(card.ok);
     startup.vpn = false;
     patient.sDrug = patient.sLab = patient.sRef = "old";
     flow.Read();
-    EXPECT_TRUE(patient.sDrug.isEmpty() && patient.sLab.isEmpty() && patient.sRef.isEmpty());
+    EXPECT_EQ(patient.sDrug, "old") << "the query on screen stays whole";
     EXPECT_THAT(view.log, IsEmpty());
     EXPECT_THAT(prompts.messages(), IsEmpty());
     EXPECT_EQ(card.allCalls(), 0);
@@ -115,16 +119,17 @@ TEST_F(FlowFixture, CardOnlyReadFillsThePagesAndArchivesWithoutTheCloud) {
     EXPECT_THAT(prompts.messages(), IsEmpty());
     EXPECT_EQ(patient.ptData.A12ID, "F223456789");
     EXPECT_EQ(patient.sHospitalCode, "3501200000");
-    EXPECT_EQ(status.msg3, patient.ptData.name + " 符合成健");
+    EXPECT_EQ(view.shown.patientLine(), patient.ptData.name + " 符合成健");
+    EXPECT_EQ(view.shown.origin, QueryOrigin::Read);
+    EXPECT_TRUE(view.shown.completed);
+    EXPECT_TRUE(patient.sDrug.isEmpty() && patient.sLab.isEmpty());
     EXPECT_TRUE(browser.scripts.isEmpty()) << "no cloud read in this mode";
-    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "fillPTdata", "clearCloudRecords",
-                                      "showCloud drug", "window on"));
+    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "commit, report", "window on"));
     EXPECT_THAT(archived, ElementsAre("F223456789|符合成健"));
 
     // The referral text is cut to 500 characters, its card copy to 500 bytes at
     // a whole character, zero-terminated.
     EXPECT_EQ(patient.sRef.size(), 500);
-    EXPECT_EQ(view.memo, patient.sRef);
     const QByteArray stored(patient.ICcardInfo.ReferralNote);
     EXPECT_EQ(stored.size(), 500);
     EXPECT_EQ(fromAnsi(stored), QString(250, QChar(0x8f49)));
@@ -153,31 +158,31 @@ TEST_F(FlowFixture, FailuresShowTheirMessageAndEnableTheWindow) {
         flow.Read();
         ASSERT_FALSE(prompts.messages().isEmpty());
         EXPECT_EQ(prompts.messages().last(), QString::fromUtf8(c.message));
-        EXPECT_EQ(view.log.first(), "window off");
-        EXPECT_EQ(view.log.last(), "window on");
-        EXPECT_FALSE(view.log.contains("showCloud drug"));
+        // No patient is known yet: the query on screen stays as it is.
+        EXPECT_THAT(view.log, ElementsAre("window off", "edge", "window on"));
         EXPECT_THAT(archived, IsEmpty());
     }
 }
 
-// A query that could not be archived is not shown as if it had been.
+// A query that could not be archived is shown, but not brought forward as a
+// finished one.
 TEST_F(FlowFixture, FailedArchiveWriteEndsTheFlow) {
     ASSERT_TRUE(card.ok);
     view.readMode = ReadMode::IcCard;
     archiveWrites = false;
     flow.Read();
     EXPECT_THAT(prompts.messages(), ElementsAre("archive failed"));
-    EXPECT_TRUE(view.log.contains("fillPTdata"));
-    EXPECT_FALSE(view.log.contains("showCloud drug"));
-    EXPECT_EQ(view.log.last(), "window on");
+    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "commit", "window on"));
+    EXPECT_EQ(patient.ptData.A12ID, "F223456789");
 }
 
 TEST_F(FlowFixture, MissingControlSoftwareFailsTheRead) {
     QTemporaryDir empty;
     FakeControlSoftware none(empty.path());
     none.setLoadable(false);
-    ReadFlow noLib{ReadFlowContext{none, reader, loader, names, clock, prompts, status, view,
-                                   patient, startup}};
+    ReadFlow noLib{
+        ReadFlowContext{none, reader, loader, names, clock, prompts, status, view, startup},
+        steps()};
     noLib.Read();
     EXPECT_THAT(prompts.messages(), ElementsAre("cshis.dll無法套用"));
     EXPECT_THAT(view.log, ElementsAre("window off", "edge", "window on"));
@@ -191,9 +196,7 @@ TEST_F(FlowFixture, CloudReadEmptiesTheCardRecordAndItsPages) {
     EXPECT_TRUE(cardRecordEmpty()) << "no card content of an earlier patient stays";
     EXPECT_THAT(prompts.messages(), IsEmpty());
     EXPECT_TRUE(patient.sDrug.contains("Aspirin"));
-    // The pages show the emptied record of this patient, not the earlier one.
-    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "fillPTdata", "fillCloudData",
-                                      "showCloud drug", "window on"));
+    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "commit, report", "window on"));
     EXPECT_FALSE(driver.webTimerActive());
 }
 
@@ -204,8 +207,10 @@ TEST_F(FlowFixture, PagesShowTheNewPatientEvenWhenTheCloudStepFails) {
     flow.Read();
     EXPECT_EQ(prompts.messages().last(), "雲端藥歷網頁無法登入");
     EXPECT_EQ(patient.ptData.A12ID, "F223456789");
-    EXPECT_TRUE(view.log.contains("fillPTdata")) << "the pages must follow the record";
-    EXPECT_TRUE(status.msg3.startsWith(patient.ptData.name));
+    EXPECT_TRUE(view.log.contains("commit")) << "the screen must follow the patient";
+    EXPECT_FALSE(view.shown.completed);
+    EXPECT_TRUE(patient.sDrug.isEmpty()) << "nothing of a failed cloud read is shown";
+    EXPECT_TRUE(view.shown.patientLine().startsWith(patient.ptData.name));
 }
 
 TEST_F(FlowFixture, AFailedBasicDataReadKeepsTheShownPatientWhole) {
@@ -225,7 +230,7 @@ TEST_F(FlowFixture, AFailedBasicDataReadKeepsTheShownPatientWhole) {
     EXPECT_EQ(patient.ptData.A12ID, "F223456789");
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&patient.PtBuffer), sizeof patient.PtBuffer),
               before);
-    EXPECT_FALSE(view.log.contains("fillPTdata"));
+    EXPECT_FALSE(view.log.contains("commit"));
 }
 
 TEST_F(FlowFixture, FailedCloudLoginEndsTheFlowOnlyForNewerControlSoftware) {
@@ -237,7 +242,7 @@ TEST_F(FlowFixture, FailedCloudLoginEndsTheFlowOnlyForNewerControlSoftware) {
     flow.Read();
     EXPECT_EQ(prompts.messages().last(), "雲端藥歷網頁無法登入");
     EXPECT_THAT(archived, IsEmpty());
-    EXPECT_EQ(view.log.last(), "window on");
+    EXPECT_THAT(view.log, ElementsAre("window off", "edge", "commit", "window on"));
 
     startup.hisVersion = 3020;
     prompts.clear();
@@ -246,7 +251,7 @@ TEST_F(FlowFixture, FailedCloudLoginEndsTheFlowOnlyForNewerControlSoftware) {
     flow.Read();
     EXPECT_FALSE(prompts.messages().contains("雲端藥歷網頁無法登入"));
     EXPECT_THAT(archived, ElementsAre("F223456789|符合成健"));
-    EXPECT_TRUE(view.log.contains("showCloud drug"));
+    EXPECT_TRUE(view.log.contains("commit, report"));
 }
 
 TEST(ReadFlowId, TypedIdIsTrimmedUpperCasedAndTenLettersOrDigits) {
@@ -274,8 +279,12 @@ TEST_F(FlowFixture, DirectReadKeepsTheCardRecordOnlyForThePatientItBelongsTo) {
     for (const char* typed : {"f223456789", "A111111111"}) {
         SCOPED_TRACE(typed);
         const QString id = QString::fromLatin1(typed).toUpper();
-        patient.ptData.A12ID = "F223456789";
-        status.msg3 = "陳美玲";
+        // On screen: a Read of the card's patient.
+        view.shown = Query{};
+        view.shown.origin = QueryOrigin::Read;
+        view.shown.patientId = patient.ptData.A12ID = "F223456789";
+        patient.ptData.name = "陳美玲";
+        view.shown.cardRead = true;
         markCardRecord();
         site.state = FakeCloudSite::State::LoggedIn;
         site.sessionId = id;  // the page the user opened
@@ -287,12 +296,12 @@ TEST_F(FlowFixture, DirectReadKeepsTheCardRecordOnlyForThePatientItBelongsTo) {
         const bool same = id == "F223456789";
         EXPECT_EQ(cardRecordEmpty(), !same);
         EXPECT_EQ(patient.ptData.A12ID.isEmpty(), !same);
-        EXPECT_EQ(status.msg3, same ? "陳美玲" : id);
+        EXPECT_EQ(view.shown.patientId, id);
+        EXPECT_EQ(view.shown.origin, QueryOrigin::DirectRead);
+        EXPECT_EQ(view.shown.patientLine(), same ? "陳美玲 " : id);
         EXPECT_THAT(archived, ElementsAre(id + "|"));
-        EXPECT_EQ(view.log.first(), "buttons off");
-        // Emptied: drawn at once, and again at the end as the mode asks.
-        EXPECT_EQ(view.log.count("fillPTdata"), same ? 1 : 2);
-        EXPECT_EQ(view.log.last(), "buttons on");
+        EXPECT_THAT(view.log, ElementsAre("buttons off", "window off", "edge", "commit, report",
+                                          "window on", "buttons on"));
         EXPECT_TRUE(patient.sDrug.contains("Aspirin"));
     }
 }

@@ -42,8 +42,8 @@ TEST_F(WindowArchive, ReadStoresTheQueryAndEnterInTheIdReopensIt) {
     // An older day of the same patient, and the patient on screen gone.
     ASSERT_TRUE(QDir(dir.path()).mkpath("cloudData/11302"));
     ASSERT_TRUE(QFile::copy(stored("1130305"), stored("1130220")));
-    w.patient = PatientState{};
-    get<QLineEdit>("CptID")->clear();
+    w.commitQuery(Query{}, false);
+    ASSERT_TRUE(get<QLineEdit>("CptID")->text().isEmpty());
 
     QLineEdit* id = get<QLineEdit>("CsrID");
     id->setText("b220715631");
@@ -55,10 +55,10 @@ TEST_F(WindowArchive, ReadStoresTheQueryAndEnterInTheIdReopensIt) {
     ASSERT_EQ(dates->count(), 2);
     EXPECT_EQ(dates->itemText(0), "1130305");
     EXPECT_EQ(dates->itemText(1), "1130220");
-    EXPECT_EQ(w.patient.ptData.A12ID, "B220715631");
+    EXPECT_EQ(w.query().patient.ptData.A12ID, "B220715631");
     EXPECT_EQ(get<QLineEdit>("CptID")->text(), "B220715631");
     EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "讀取1130305日資料完成");
-    EXPECT_EQ(get<QLabel>("Cmsg3")->text(), w.patient.ptData.name + " ");
+    EXPECT_EQ(get<QLabel>("Cmsg3")->text(), w.query().patient.ptData.name + " ");
     for (const char* name : {"Cread", "CsaveHtml", "CsrID", "CdateList"})
         EXPECT_TRUE(get<QWidget>(name)->isEnabled()) << name;
 

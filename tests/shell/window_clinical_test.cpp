@@ -51,10 +51,13 @@ class WindowClinical : public WindowTest {
         writeEndpoints();
         if (checkOn) ini().writeString("ICcardShow", "本區重複用藥檢查", "Y");
         TFtolv& w = start();
-        w.patient.sDrug = demoRecords("drug");
-        w.patient.sLab = demoRecords("lab");
-        w.fillCloudData();
-        w.showCloud("drug");
+        Query q;
+        q.origin = QueryOrigin::Reopen;
+        q.patientId = "B220715631";
+        q.time = clock.now();
+        q.patient.sDrug = demoRecords("drug");
+        q.patient.sLab = demoRecords("lab");
+        w.commitQuery(q, true);
         return w;
     }
     int markedRows() {
@@ -167,8 +170,9 @@ TEST_F(WindowClinical, TrendOfTheChosenLaboratoryRow) {
     EXPECT_FALSE(charts.first()->unplotted()->isHidden());
 
     // The next patient's records: the chart of this one does not stay open.
-    w.patient.sLab.clear();
-    w.fillCloudData();
+    Query next = w.query();
+    next.patient.sLab.clear();
+    w.commitQuery(next, true);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.findChildren<TrendChartDialog*>().isEmpty());
 }

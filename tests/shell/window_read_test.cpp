@@ -82,7 +82,7 @@ TEST_F(WindowRead, CardReadFillsThePatientPages) {
     get<QPushButton>("Cread")->click();
 
     EXPECT_THAT(prompts.messages(), ::testing::IsEmpty());
-    EXPECT_EQ(w.patient.ptData.A12ID, "B220715631");
+    EXPECT_EQ(w.query().patient.ptData.A12ID, "B220715631");
     EXPECT_EQ(get<QLineEdit>("CptID")->text(), "B220715631");
     EXPECT_TRUE(get<QRadioButton>("CsexF")->isChecked());
     EXPECT_FALSE(get<QRadioButton>("CsexM")->isChecked());
@@ -139,15 +139,15 @@ TEST_F(WindowRead, FastCloudReadIsStoredAndTakenByTheNextRead) {
     std::uint64_t mark = clock.elapsedMs();
     get<QPushButton>("Cread")->click();
     const std::uint64_t defaultMs = clock.elapsedMs() - mark;
-    const QString drug = w.patient.sDrug;
+    const QString drug = w.query().patient.sDrug;
     ASSERT_EQ(drug.count("<D>"), 25);
 
     fast->click();
     EXPECT_EQ(ini().readString("system", "快速讀取雲端資料", "<none>"), "1");
-    w.patient.sDrug.clear();
+    w.commitQuery(Query{}, false);
     mark = clock.elapsedMs();
     get<QPushButton>("Cread")->click();
-    EXPECT_EQ(w.patient.sDrug, drug);
+    EXPECT_EQ(w.query().patient.sDrug, drug);
     EXPECT_LT((clock.elapsedMs() - mark) * 3, defaultMs);
     EXPECT_THAT(prompts.messages(), ::testing::IsEmpty());
 
@@ -162,7 +162,7 @@ TEST_F(WindowRead, PinAnsweredWrongIsNotAskedAgainWhileTheCardTimesOut) {
     const int before = calls("hpcVerifyHPCPIN");
     get<QPushButton>("Cread")->click();
     EXPECT_EQ(calls("hpcVerifyHPCPIN") - before, 1);
-    EXPECT_EQ(w.patient.ptData.A12ID, "B220715631");  // read after the time-outs
+    EXPECT_EQ(w.query().patient.ptData.A12ID, "B220715631");  // read after the time-outs
     EXPECT_TRUE(w.isEnabled());
 }
 
@@ -217,11 +217,11 @@ TEST_F(WindowRead, ClosingDuringAReadWaitsForItsEnd) {
         EXPECT_TRUE(loadedDuring) << "the control software stays while the query runs";
         // The query ran to its end, then the window closed by itself.
         EXPECT_THAT(prompts.messages(), ::testing::IsEmpty());
-        EXPECT_EQ(w.patient.ptData.A12ID, "B220715631");
+        EXPECT_EQ(w.query().patient.ptData.A12ID, "B220715631");
         EXPECT_FALSE(w.isVisible());
         EXPECT_FALSE(controlSoftware->isLoaded());
         if (c.cloud) {
-            EXPECT_EQ(w.patient.sDrug.count("<D>"), 25);
+            EXPECT_EQ(w.query().patient.sDrug.count("<D>"), 25);
         }
         site.reset();
         destroy();

@@ -64,7 +64,7 @@ TEST_F(WindowServices, ReadShowsEligibilityAndReferralsAndASecondPatientIsAskedF
     EXPECT_EQ(get<QLabel>("Cmsg3")->text(), "林雅婷 符合成人預防保健(40-64歲每3年1次)");
     EXPECT_EQ(get<QPlainTextEdit>("CrefMemo")->toPlainText(),
               "1151201 心臟內科 高血壓追蹤~~1151118 骨科, 腰痛複診");
-    EXPECT_EQ(w.patient.sRef, "1151201 心臟內科 高血壓追蹤~~1151118 骨科, 腰痛複診");
+    EXPECT_EQ(w.query().patient.sRef, "1151201 心臟內科 高血壓追蹤~~1151118 骨科, 腰痛複診");
 
     insertCard("male");
     prompts.scriptQuestion(Prompts::Answer::Yes);

@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 
 #include "report/cloud_report.h"
+#include "report/cloud_report_view.h"
 #include "window_fixture.h"
 
 using ::testing::ElementsAre;
@@ -261,7 +262,7 @@ TEST_F(WindowStartup, CloseAndDestroyStoreZoomSizeAndReportWidths) {
     TFtolv& w = start();
     get<QSpinBox>("Czoomfactor")->setValue(12);
     w.resize(1000, 600);
-    w.showCloud("drug");
+    w.cloudReportView().showCloud("drug");
     auto* report = get<QTreeView>("CcloudReport");
     report->header()->resizeSection(9, 200);  // "藥品名稱" dragged
     w.close();

@@ -20,7 +20,13 @@ class WindowSummaryTest : public WindowTest {
     }
     // A patient as a Read leaves it: card data and one cloud drug record.
     void showPatient() {
-        PatientState& p = window->patient;
+        Query q;
+        q.origin = QueryOrigin::Read;
+        q.patientId = QStringLiteral("B220715631");
+        q.cardRead = true;
+        q.completed = true;
+        q.time = QDateTime(QDate(2024, 12, 10), QTime(14, 30));
+        PatientState& p = q.patient;
         p.ptData.name = QStringLiteral("林小華");
         p.ptData.A12ID = QStringLiteral("b220715631");
         p.ptData.A13birthday = QStringLiteral("0730101");
@@ -28,7 +34,7 @@ class WindowSummaryTest : public WindowTest {
         p.sDrug = QStringLiteral(
             "<D><就醫日期>113/12/08</就醫日期><藥品代碼>BC24096100</藥品代碼>"
             "<藥品名稱>可悅您膜衣錠50毫克</藥品名稱><給藥日數>28</給藥日數></D>");
-        window->queryTime = QDateTime(QDate(2024, 12, 10), QTime(14, 30));
+        window->commitQuery(q, true);
     }
 };
 

@@ -1,0 +1,28 @@
+#include "installation_view.h"
+
+#include <QLayout>
+
+#include "cloud/webengine_browser_view.h"
+
+Installation::Installation(const QString& appPath)
+    : controlSoftware(appPath), healthPromotion(appPath), vpnAddOn(appPath), appPath_(appPath) {}
+
+TFtolv::Deps Installation::deps(Pinger& pinger, Prompts& prompts, Clock& clock,
+                                const QString& profileFolder) {
+    TFtolv::Deps deps;
+    deps.appPath = appPath_;
+    deps.controlSoftware = &controlSoftware;
+    deps.pinger = &pinger;
+    deps.prompts = &prompts;
+    deps.clock = &clock;
+    deps.healthPromotion = &healthPromotion;
+    deps.vpnAddOn = &vpnAddOn;
+    deps.browserFactory = [profileFolder](QWidget* host, const Endpoints& endpoints) -> Browser* {
+        auto* browser = new WebEngineBrowser(host, profileFolder);
+        if (browser->parent() == nullptr) browser->setParent(host);
+        browser->setTrustedCertificateFingerprint(endpoints.testCertSha256);
+        host->layout()->addWidget(browser->view());
+        return browser;
+    };
+    return deps;
+}
