@@ -11,6 +11,7 @@
 #include "card/patient_pages.h"
 #include "common/prompts.h"
 #include "export/export_files.h"
+#include "export/export_lookups.h"
 #include "export/summary_document.h"
 #include "export/summary_model.h"
 #include "export/summary_print_view.h"
@@ -24,13 +25,16 @@ namespace {
 
 const QString kNoPatient = QStringLiteral("尚無病患資料");
 
-// The names the summary shows come from the same lists the pages use.
+// The names the summary shows come from the same lists the pages use, and the
+// diagnoses' from the diagnosis database.
 struct SummaryLookups {
     explicit SummaryLookups(const QString& appPath)
-        : hospitals(appPath), drugs(appPath), lookups(hospitals, drugs) {}
+        : hospitals(appPath), drugs(appPath), diagnoses(appPath),
+          lookups(hospitals, drugs, diagnoses) {}
     HospitalNames hospitals;
     DrugDatabase drugs;
-    CodeTablePageLookups lookups;
+    DiagnosisDatabase diagnoses;
+    CodeTableExportLookups lookups;
 };
 
 // The report's duplicate groups as the summary lists them: the reason with the
@@ -92,7 +96,7 @@ QString TFtolv::summaryFileName(const QString& suffix) const {
     return startup_.appPath + summary::defaultExportName(day, patient.ptData.A12ID, suffix);
 }
 
-summary::SummaryDocument TFtolv::currentSummary(PageLookups& lookups) const {
+summary::SummaryDocument TFtolv::currentSummary(ExportLookups& lookups) const {
     summary::SummaryContext context;
     context.queryTime = queryTime.isValid() ? queryTime : QDateTime::currentDateTime();
     context.programName = QStringLiteral("Tolvane");

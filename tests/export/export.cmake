@@ -8,9 +8,11 @@ target_link_libraries(tolvane_export_fixtures PUBLIC tolvane_export tolvane_test
 tolvane_test(export_model_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/summary_model_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/fhir_bundle_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/twcore_requirements_test.cpp
   LIBS tolvane_export_fixtures)
 
-# The exported Bundles against the FHIR R4 JSON schema, with the validator that
+# The exported Bundles against the FHIR R4 JSON schema and against the R4
+# StructureDefinitions with their invariants, with the two validators that
 # scripts/install-deps installs under fhir_schema/ (Node; tests only).
 tolvane_test(fhir_schema_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fhir_schema_test.cpp
