@@ -110,8 +110,8 @@ QJsonObject period(const QString& start, const QString& end) {
 
 class Builder {
   public:
-    Builder(const PatientState& state, const cloud::CloudSourceTables& tables, ExportLookups& lookups,
-            const QDate& queryDay)
+    Builder(const PatientState& state, const cloud::CloudSourceTables& tables,
+            ExportLookups& lookups, const QDate& queryDay)
         : state_(state), tables_(tables), lookups_(lookups), queryDay_(queryDay) {}
 
     QJsonObject build() {
@@ -246,8 +246,8 @@ class Builder {
         QList<QPair<QString, QJsonObject>> conditions;
         for (qsizetype j = 0; j < v.diagnoses.size(); ++j) {
             const Diagnosis& d = v.diagnoses[j];
-            const QString urn = urnFor(
-                QStringLiteral("%1/Condition/%2/%3").arg(key, QString::number(j), d.code));
+            const QString urn =
+                urnFor(QStringLiteral("%1/Condition/%2/%3").arg(key, QString::number(j), d.code));
             QJsonObject c;
             c.insert(QStringLiteral("clinicalStatus"), clinicalStatus(system::conditionClinical));
             c.insert(QStringLiteral("category"),
@@ -337,8 +337,9 @@ class Builder {
         p.insert(QStringLiteral("subject"), subject());
         put(p, QStringLiteral("performedDateTime"), fhirDateTime(rocDateTimeFromText(d.dateText)));
         if (!d.institution.code.isEmpty())
-            p.insert(QStringLiteral("performer"),
-                     QJsonArray{QJsonObject{{QStringLiteral("actor"), institutionRef(d.institution)}}});
+            p.insert(
+                QStringLiteral("performer"),
+                QJsonArray{QJsonObject{{QStringLiteral("actor"), institutionRef(d.institution)}}});
         add(urnFor(QStringLiteral("Procedure/%1/%2/%3")
                        .arg(QString::number(index), d.dateText, d.code)),
             QStringLiteral("Procedure"), p);

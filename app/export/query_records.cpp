@@ -92,15 +92,15 @@ Diagnosis namedDiagnosis(const Diagnosis& onCard, ExportLookups& lookups) {
     if (d.name == QLatin1String(kUnknownIcd10Text)) d.name.clear();
     const DiagnosisName n = lookups.diagnosisName(d.code);
     switch (n.status) {
-    case DiagnosisStatus::Found:
-        if (!n.text.trimmed().isEmpty()) d.name = n.text.trimmed();
-        break;
-    case DiagnosisStatus::NotFound:
-        d.name.clear();
-        break;
-    case DiagnosisStatus::NotLookedUp:
-    case DiagnosisStatus::Unavailable:
-        break;
+        case DiagnosisStatus::Found:
+            if (!n.text.trimmed().isEmpty()) d.name = n.text.trimmed();
+            break;
+        case DiagnosisStatus::NotFound:
+            d.name.clear();
+            break;
+        case DiagnosisStatus::NotLookedUp:
+        case DiagnosisStatus::Unavailable:
+            break;
     }
     return d;
 }

@@ -4,7 +4,6 @@
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QTextDocument>
 
 #include "export/summary_document.h"
 
@@ -18,7 +17,7 @@ bool printSummary(QWidget* parent, const SummaryDocument& doc) {
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("列印"));
     if (dialog.exec() != QDialog::Accepted) return false;
-    summaryTextDocument(doc)->print(&printer);
+    paintSummaryPages(doc, printer);
     return true;
 }
 

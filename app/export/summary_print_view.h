@@ -1,6 +1,6 @@
 #pragma once
-// Printing the summary: the platform's print dialog, then the same text document
-// the PDF is made from, on the chosen printer.
+// Printing the summary: the platform's print dialog, then the same pages the PDF
+// is made of, on the chosen printer.
 
 class QWidget;
 

@@ -327,13 +327,11 @@ TEST(FhirBundle, DeskQueryInstitutionsDiagnosesAndOrders) {
               QStringLiteral("其他季節性過敏性鼻炎"));
     EXPECT_EQ(rhinitis[QStringLiteral("text")].toString(), QStringLiteral("其他季節性過敏性鼻炎"));
     const QJsonObject unknown = cond[1][QStringLiteral("code")].toObject();
-    EXPECT_EQ(unknown, (QJsonObject{{"coding", QJsonArray{QJsonObject{
-                                                   {"system", system::icd10cm},
-                                                   {"code", "Z99.99"}}}}}));
-    EXPECT_EQ(resources(b, QStringLiteral("Encounter"))[0][QStringLiteral("diagnosis")]
-                  .toArray()
-                  .size(),
-              2);
+    EXPECT_EQ(unknown, (QJsonObject{{"coding", QJsonArray{QJsonObject{{"system", system::icd10cm},
+                                                                      {"code", "Z99.99"}}}}}));
+    EXPECT_EQ(
+        resources(b, QStringLiteral("Encounter"))[0][QStringLiteral("diagnosis")].toArray().size(),
+        2);
     const QByteArray json = bundleJson(b);
     EXPECT_FALSE(json.contains("XXXX"));
     EXPECT_FALSE(json.contains("unknown ICD10"));
@@ -349,8 +347,8 @@ TEST(FhirBundle, DeskQueryInstitutionsDiagnosesAndOrders) {
     EXPECT_EQ(proc[0][QStringLiteral("performedDateTime")].toString(),
               QStringLiteral("2024-12-06T10:15:00+08:00"));
     EXPECT_EQ(proc[0][QStringLiteral("performer")][0][QStringLiteral("actor")]
-                     [QStringLiteral("reference")]
-                         .toString(),
+                  [QStringLiteral("reference")]
+                      .toString(),
               orgUrl.value(QStringLiteral("1101010012")));
     EXPECT_FALSE(json.contains("FHZ012345678"));
     EXPECT_EQ(meds[0][QStringLiteral("medicationCodeableConcept")][QStringLiteral("coding")][0]
@@ -363,8 +361,9 @@ TEST(FhirBundle, WithoutTheDiagnosisDatabaseTheCardsTextNamesTheCode) {
     const fixtures::Query q = fixtures::deskQuery();
     fixtures::FakeLookups lookups;
     lookups.diagnosisDatabaseThere = false;
-    const QList<QJsonObject> cond = resources(
-        buildBundle(q.state, q.tables, lookups, q.context.queryTime.date()), QStringLiteral("Condition"));
+    const QList<QJsonObject> cond =
+        resources(buildBundle(q.state, q.tables, lookups, q.context.queryTime.date()),
+                  QStringLiteral("Condition"));
     ASSERT_EQ(cond.size(), 2);
     EXPECT_EQ(cond[0][QStringLiteral("code")][QStringLiteral("text")].toString(),
               QStringLiteral("其他季節性過敏性"));
@@ -382,7 +381,8 @@ TEST(FhirBundle, IdsTakeArchivedTextAsWritten) {
         for (const QJsonValue& e : bundleOf(q)[QStringLiteral("entry")].toArray()) {
             const QString type =
                 e[QStringLiteral("resource")][QStringLiteral("resourceType")].toString();
-            if (type == QStringLiteral("Encounter")) encounter = e[QStringLiteral("fullUrl")].toString();
+            if (type == QStringLiteral("Encounter"))
+                encounter = e[QStringLiteral("fullUrl")].toString();
             if (type == QStringLiteral("Condition") && condition.isEmpty())
                 condition = e[QStringLiteral("fullUrl")].toString();
         }

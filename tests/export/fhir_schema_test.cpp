@@ -75,9 +75,8 @@ TEST(FhirSchema, EveryFixtureBundleIsValidR4) {
     for (const char* script : {kSchemaCheck, kDefinitionsCheck}) {
         const Outcome o = validate(script, files);
         EXPECT_EQ(o.exitCode, 0) << script << "\n" << o.output.toStdString();
-        EXPECT_EQ(o.output.count(QStringLiteral("valid ")), files.size())
-            << script << "\n"
-            << o.output.toStdString();
+        EXPECT_EQ(o.output.count(QStringLiteral("valid ")), files.size()) << script << "\n"
+                                                                          << o.output.toStdString();
     }
 }
 
@@ -91,15 +90,16 @@ TEST(FhirSchema, TheValidatorsRejectWhatR4Forbids) {
         std::function<void(QJsonObject&)> edit;
     };
     const Case cases[] = {
-        {kSchemaCheck, "Patient", [](QJsonObject& r) { r[QStringLiteral("birthDate")] = QString(); }},
+        {kSchemaCheck, "Patient",
+         [](QJsonObject& r) { r[QStringLiteral("birthDate")] = QString(); }},
         {kDefinitionsCheck, "AllergyIntolerance",
          [](QJsonObject& r) { r.remove(QStringLiteral("clinicalStatus")); }},
-        {kDefinitionsCheck, "Observation", [](QJsonObject& r) { r.remove(QStringLiteral("code")); }},
+        {kDefinitionsCheck, "Observation",
+         [](QJsonObject& r) { r.remove(QStringLiteral("code")); }},
     };
     for (const Case& c : cases) {
-        const Outcome o = validate(
-            c.script, {{QStringLiteral("broken.json"),
-                        brokenBundle(QString::fromLatin1(c.type), c.edit)}});
+        const Outcome o = validate(c.script, {{QStringLiteral("broken.json"),
+                                               brokenBundle(QString::fromLatin1(c.type), c.edit)}});
         EXPECT_EQ(o.exitCode, 1) << c.script << " " << c.type << "\n" << o.output.toStdString();
         EXPECT_TRUE(o.output.contains(QStringLiteral("INVALID"))) << o.output.toStdString();
     }

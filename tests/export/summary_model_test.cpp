@@ -126,17 +126,25 @@ TEST(LabResult, OutOfRangeMarkFromTheReferenceRangeElseTheSiteMark) {
         const char* expected;
     };
     const Case cases[] = {
-        {"112", "70-100", "", "H"},   {"65", "70-100", "", "L"},
+        {"112", "70-100", "", "H"},
+        {"65", "70-100", "", "L"},
         {"100", "70-100", "H", ""},  // the range decides over a stale site mark
-        {"4.5", "4.0 - 6.0", "", ""}, {"200", "<200", "", "H"},
-        {"199.9", "<200", "", ""},    {"5", "≦5", "", ""},
-        {"40", ">40", "", "L"},       {"41", "≧40", "", ""},
+        {"4.5", "4.0 - 6.0", "", ""},
+        {"200", "<200", "", "H"},
+        {"199.9", "<200", "", ""},
+        {"5", "≦5", "", ""},
+        {"40", ">40", "", "L"},
+        {"41", "≧40", "", ""},
         {"2+", "Negative", "H", "H"},  // no number: the site's mark
-        {"nan", "70-100", "", ""},    {"inf", "70-100", "L", "L"},
-        {"1e5", "70-100", "", ""},    {"80", "見報告", "", ""},
+        {"nan", "70-100", "", ""},
+        {"inf", "70-100", "L", "L"},
+        {"1e5", "70-100", "", ""},
+        {"80", "見報告", "", ""},
         // Thousands grouped with commas are still numbers; other commas are not.
-        {"6,800", "4000-10000", "", ""}, {"12,800", "4000-10000", "", "H"},
-        {"3,500", "4000-10000", "H", "L"}, {"68,00", "4000-10000", "H", "H"},
+        {"6,800", "4000-10000", "", ""},
+        {"12,800", "4000-10000", "", "H"},
+        {"3,500", "4000-10000", "H", "L"},
+        {"68,00", "4000-10000", "H", "H"},
         {"6,800.5", "<7000", "", ""},
     };
     for (const Case& c : cases) {
@@ -163,7 +171,8 @@ TEST(SummaryModel, DiagnosesAreNamedFromTheDatabaseAndPlaceholdersAreNoDiagnoses
     fixtures::FakeLookups noDatabase;
     noDatabase.diagnosisDatabaseThere = false;
     const fixtures::Query q = fixtures::deskQuery();
-    const SummaryDocument without = buildSummary(q.state, q.tables, q.extras, q.context, noDatabase);
+    const SummaryDocument without =
+        buildSummary(q.state, q.tables, q.extras, q.context, noDatabase);
     EXPECT_EQ(without.section(titles::visits)->rows.value(0).value(2),
               QStringLiteral("J302 其他季節性過敏性\nZ9999"));
 }

@@ -66,98 +66,171 @@ bool hasProfile(const QJsonObject& r, const QString& profile) {
 const QList<Requirement>& requirements() {
     static const QList<Requirement> rows{
         // Profiles.
-        {"Patient", "meta.profile", "Patient-twcore page: \"Official URL: https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Patient-twcore\"",
+        {"Patient", "meta.profile",
+         "Patient-twcore page: \"Official URL: "
+         "https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Patient-twcore\"",
          [](const QJsonObject& r) { return hasProfile(r, "StructureDefinition/Patient-twcore"); }},
-        {"Organization", "meta.profile", "the guide's CapabilityStatement: \"rest.resource.type = #Organization, profile = https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Organization-twcore\" (Organization-hosp-twcore derives from it)",
-         [](const QJsonObject& r) { return hasProfile(r, "StructureDefinition/Organization-twcore"); }},
-        {"Encounter", "meta.profile", "Condition-twcore: \"Condition.encounter Reference(https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Encounter-twcore)\"",
-         [](const QJsonObject& r) { return hasProfile(r, "StructureDefinition/Encounter-twcore"); }},
-        {"Condition", "meta.profile", "TW Core Condition: \"https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Condition-twcore\"",
-         [](const QJsonObject& r) { return hasProfile(r, "StructureDefinition/Condition-twcore"); }},
-        {"MedicationStatement", "meta.profile", "the guide's CapabilityStatement: \"rest.resource.type = #MedicationStatement, profile = https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/MedicationStatement-twcore\"",
-         [](const QJsonObject& r) { return hasProfile(r, "StructureDefinition/MedicationStatement-twcore"); }},
-        {"Observation", "meta.profile", "TW Core Observation Laboratory Result: \"Official URL: https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Observation-laboratoryResult-twcore\"",
-         [](const QJsonObject& r) { return hasProfile(r, "StructureDefinition/Observation-laboratoryResult-twcore"); }},
-        {"AllergyIntolerance", "meta.profile", "the guide's CapabilityStatement: \"rest.resource.type = #AllergyIntolerance, profile = https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/AllergyIntolerance-twcore\"",
-         [](const QJsonObject& r) { return hasProfile(r, "StructureDefinition/AllergyIntolerance-twcore"); }},
-        {"Procedure", "meta.profile", "TW Core Procedure (TWCoreProcedure): \"https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Procedure-twcore\"",
-         [](const QJsonObject& r) { return hasProfile(r, "StructureDefinition/Procedure-twcore"); }},
+        {"Organization", "meta.profile",
+         "the guide's CapabilityStatement: \"rest.resource.type = #Organization, profile = "
+         "https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Organization-twcore\" "
+         "(Organization-hosp-twcore derives from it)",
+         [](const QJsonObject& r) {
+             return hasProfile(r, "StructureDefinition/Organization-twcore");
+         }},
+        {"Encounter", "meta.profile",
+         "Condition-twcore: \"Condition.encounter "
+         "Reference(https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Encounter-twcore)\"",
+         [](const QJsonObject& r) {
+             return hasProfile(r, "StructureDefinition/Encounter-twcore");
+         }},
+        {"Condition", "meta.profile",
+         "TW Core Condition: "
+         "\"https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Condition-twcore\"",
+         [](const QJsonObject& r) {
+             return hasProfile(r, "StructureDefinition/Condition-twcore");
+         }},
+        {"MedicationStatement", "meta.profile",
+         "the guide's CapabilityStatement: \"rest.resource.type = #MedicationStatement, profile = "
+         "https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/MedicationStatement-twcore\"",
+         [](const QJsonObject& r) {
+             return hasProfile(r, "StructureDefinition/MedicationStatement-twcore");
+         }},
+        {"Observation", "meta.profile",
+         "TW Core Observation Laboratory Result: \"Official URL: "
+         "https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/"
+         "Observation-laboratoryResult-twcore\"",
+         [](const QJsonObject& r) {
+             return hasProfile(r, "StructureDefinition/Observation-laboratoryResult-twcore");
+         }},
+        {"AllergyIntolerance", "meta.profile",
+         "the guide's CapabilityStatement: \"rest.resource.type = #AllergyIntolerance, profile = "
+         "https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/AllergyIntolerance-twcore\"",
+         [](const QJsonObject& r) {
+             return hasProfile(r, "StructureDefinition/AllergyIntolerance-twcore");
+         }},
+        {"Procedure", "meta.profile",
+         "TW Core Procedure (TWCoreProcedure): "
+         "\"https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/Procedure-twcore\"",
+         [](const QJsonObject& r) {
+             return hasProfile(r, "StructureDefinition/Procedure-twcore");
+         }},
 
         // The national ID.
-        {"Patient", "identifier: the national ID", "example pat-example: \"識別碼型別: National Person Identifier (v2-0203#NNxxx [extension: Identifier Suffix]: TWN); 身分證字號(official): A123456789 (http://www.moi.gov.tw)\"; identifier-suffix: \"Official URL: https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/identifier-suffix\", used on Patient.identifier.type.coding.code",
+        {"Patient", "identifier: the national ID",
+         "example pat-example: \"識別碼型別: National Person Identifier (v2-0203#NNxxx [extension: "
+         "Identifier Suffix]: TWN); 身分證字號(official): A123456789 (http://www.moi.gov.tw)\"; "
+         "identifier-suffix: \"Official URL: "
+         "https://twcore.mohw.gov.tw/ig/twcore/StructureDefinition/identifier-suffix\", used on "
+         "Patient.identifier.type.coding.code",
          [](const QJsonObject& r) {
              const QJsonObject id = r[QStringLiteral("identifier")][0].toObject();
-             const QJsonObject type = id[QStringLiteral("type")][QStringLiteral("coding")][0].toObject();
-             const QJsonObject suffix = type[QStringLiteral("_code")][QStringLiteral("extension")][0].toObject();
+             const QJsonObject type =
+                 id[QStringLiteral("type")][QStringLiteral("coding")][0].toObject();
+             const QJsonObject suffix =
+                 type[QStringLiteral("_code")][QStringLiteral("extension")][0].toObject();
              return id[QStringLiteral("use")] == QStringLiteral("official") &&
                     id[QStringLiteral("system")] == QStringLiteral("http://www.moi.gov.tw") &&
                     !id[QStringLiteral("value")].toString().isEmpty() &&
-                    type[QStringLiteral("system")] == QStringLiteral("http://terminology.hl7.org/CodeSystem/v2-0203") &&
+                    type[QStringLiteral("system")] ==
+                        QStringLiteral("http://terminology.hl7.org/CodeSystem/v2-0203") &&
                     type[QStringLiteral("code")] == QStringLiteral("NNxxx") &&
-                    suffix[QStringLiteral("url")] == kTwCore + "StructureDefinition/identifier-suffix" &&
-                    suffix[QStringLiteral("extension")][0][QStringLiteral("valueString")] == QStringLiteral("TWN");
+                    suffix[QStringLiteral("url")] ==
+                        kTwCore + "StructureDefinition/identifier-suffix" &&
+                    suffix[QStringLiteral("extension")][0][QStringLiteral("valueString")] ==
+                        QStringLiteral("TWN");
          }},
-        {"Patient", "gender 1..1, birthDate 1..1", "TWPatient model: \"gender 1..1 code 性別。\", \"birthDate 1..1 date 出生日期。\"",
+        {"Patient", "gender 1..1, birthDate 1..1",
+         "TWPatient model: \"gender 1..1 code 性別。\", \"birthDate 1..1 date 出生日期。\"",
          [](const QJsonObject& r) {
              return r.contains(QStringLiteral("gender")) && r.contains(QStringLiteral("birthDate"));
          }},
 
         // Conditions.
-        {"Condition", "clinicalStatus 1..1", "TWCondition model: \"clinicalStatus ... Control 1..1\" (病情、問題或診斷的臨床狀態)",
+        {"Condition", "clinicalStatus 1..1",
+         "TWCondition model: \"clinicalStatus ... Control 1..1\" (病情、問題或診斷的臨床狀態)",
          [](const QJsonObject& r) {
              return systemsOf(r[QStringLiteral("clinicalStatus")]) ==
-                    QStringList{QStringLiteral("http://terminology.hl7.org/CodeSystem/condition-clinical")};
+                    QStringList{
+                        QStringLiteral("http://terminology.hl7.org/CodeSystem/condition-clinical")};
          }},
         {"Condition", "category 1..1", "TWCondition model: \"category ... Control 1..1\"",
          [](const QJsonObject& r) { return r[QStringLiteral("category")].toArray().size() == 1; }},
-        {"Condition", "code 1..1 in the insurer's ICD-10-CM, codes with their dot", "TWCondition model: \"code ... Control 1..1\"; ValueSet icd-10-cm-2023-tw (臺灣健保署2023年中文版ICD-10-CM值集): \"Include all codes defined in https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/icd-10-cm-2023-tw\", codes such as E08.0",
+        {"Condition", "code 1..1 in the insurer's ICD-10-CM, codes with their dot",
+         "TWCondition model: \"code ... Control 1..1\"; ValueSet icd-10-cm-2023-tw "
+         "(臺灣健保署2023年中文版ICD-10-CM值集): \"Include all codes defined in "
+         "https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/icd-10-cm-2023-tw\", codes such as E08.0",
          [](const QJsonObject& r) {
-             const QJsonObject c = r[QStringLiteral("code")][QStringLiteral("coding")][0].toObject();
+             const QJsonObject c =
+                 r[QStringLiteral("code")][QStringLiteral("coding")][0].toObject();
              return c[QStringLiteral("system")] == kTwCore + "CodeSystem/icd-10-cm-2023-tw" &&
                     c[QStringLiteral("code")].toString().contains(QRegularExpression(
                         QStringLiteral(R"(^[A-Z][0-9][0-9A-Z](\.[0-9A-Z]{1,4})?$)")));
          }},
 
         // Institutions.
-        {"Organization", "identifier 1..*: the institution code", "TWOrganization model: \"identifier 1..* 機構唯一識別碼(例如:醫事機構代碼...)\"; ValueSet organization-identifier-tw (臺灣醫事司醫事機構代碼值集): codes of https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/organization-identifier-tw such as \"3701014247 大衛牙醫診所\"",
+        {"Organization", "identifier 1..*: the institution code",
+         "TWOrganization model: \"identifier 1..* 機構唯一識別碼(例如:醫事機構代碼...)\"; ValueSet "
+         "organization-identifier-tw (臺灣醫事司醫事機構代碼值集): codes of "
+         "https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/organization-identifier-tw such as "
+         "\"3701014247 大衛牙醫診所\"",
          [](const QJsonObject& r) {
              const QJsonObject id = r[QStringLiteral("identifier")][0].toObject();
-             return id[QStringLiteral("system")] == kTwCore + "CodeSystem/organization-identifier-tw" &&
+             return id[QStringLiteral("system")] ==
+                        kTwCore + "CodeSystem/organization-identifier-tw" &&
                     id[QStringLiteral("value")].toString().size() == 10;
          }},
         {"Organization", "name 1..1", "TWOrganization model: \"name ... Control 1..1\" (機構名稱)",
-         [](const QJsonObject& r) { return !r[QStringLiteral("name")].toString().trimmed().isEmpty(); }},
+         [](const QJsonObject& r) {
+             return !r[QStringLiteral("name")].toString().trimmed().isEmpty();
+         }},
 
         // Laboratory results.
-        {"Observation", "code in the insurer's medical service items", "TW Core Observation Laboratory Result examples: \"實驗室檢驗檢查-使用臺灣醫療服務給付項目-檢驗值集代碼\"; CodeSystem https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medical-service-payment-tw",
+        {"Observation", "code in the insurer's medical service items",
+         "TW Core Observation Laboratory Result examples: "
+         "\"實驗室檢驗檢查-使用臺灣醫療服務給付項目-檢驗值集代碼\"; CodeSystem "
+         "https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medical-service-payment-tw",
          [](const QJsonObject& r) {
              const QStringList s = systemsOf(r[QStringLiteral("code")]);
              // A row without an order code carries its text alone.
              return s.isEmpty() ? r[QStringLiteral("code")][QStringLiteral("text")].isString()
                                 : allIn(s, {kTwCore + "CodeSystem/medical-service-payment-tw"});
          }},
-        {"Observation", "status, code, subject, effective date", "TWObservation model: \"resultStatus 1..1\", \"observationCode 1..1\", \"subject 1..1\", \"dateTime 1..1\"",
+        {"Observation", "status, code, subject, effective date",
+         "TWObservation model: \"resultStatus 1..1\", \"observationCode 1..1\", \"subject 1..1\", "
+         "\"dateTime 1..1\"",
          [](const QJsonObject& r) {
              return r.contains(QStringLiteral("status")) && r.contains(QStringLiteral("code")) &&
-                    r.contains(QStringLiteral("subject")) && r.contains(QStringLiteral("effectiveDateTime"));
+                    r.contains(QStringLiteral("subject")) &&
+                    r.contains(QStringLiteral("effectiveDateTime"));
          }},
 
         // Drugs, treatments, allergies.
-        {"MedicationStatement", "drug code in the insurer's drug codes, ATC in the guide's", "ValueSet medication-nhi-tw (臺灣健保署用藥品項代碼值集): \"Include all codes defined in https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medication-nhi-tw\"; CodeSystem https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medcation-atc-tw",
+        {"MedicationStatement", "drug code in the insurer's drug codes, ATC in the guide's",
+         "ValueSet medication-nhi-tw (臺灣健保署用藥品項代碼值集): \"Include all codes defined in "
+         "https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medication-nhi-tw\"; CodeSystem "
+         "https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medcation-atc-tw",
          [](const QJsonObject& r) {
              const QStringList s = systemsOf(r[QStringLiteral("medicationCodeableConcept")]);
              return !s.isEmpty() && s.first() == kTwCore + "CodeSystem/medication-nhi-tw" &&
-                    allIn(s, {kTwCore + "CodeSystem/medication-nhi-tw", kTwCore + "CodeSystem/medcation-atc-tw"});
+                    allIn(s, {kTwCore + "CodeSystem/medication-nhi-tw",
+                              kTwCore + "CodeSystem/medcation-atc-tw"});
          }},
-        {"Procedure", "status, code, subject; code in the insurer's medical service items", "TWProcedure model: \"status 1..1\", \"code 1..1\", \"subject 1..1\"; ValueSet procedure-tw (臺灣健保署醫療服務給付項目-處置或手術值集): \"Include all codes defined in https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medical-service-payment-tw\"",
+        {"Procedure", "status, code, subject; code in the insurer's medical service items",
+         "TWProcedure model: \"status 1..1\", \"code 1..1\", \"subject 1..1\"; ValueSet "
+         "procedure-tw (臺灣健保署醫療服務給付項目-處置或手術值集): \"Include all codes defined in "
+         "https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medical-service-payment-tw\"",
          [](const QJsonObject& r) {
              return r.contains(QStringLiteral("status")) && r.contains(QStringLiteral("subject")) &&
-                    allIn(systemsOf(r[QStringLiteral("code")]), {kTwCore + "CodeSystem/medical-service-payment-tw"});
+                    allIn(systemsOf(r[QStringLiteral("code")]),
+                          {kTwCore + "CodeSystem/medical-service-payment-tw"});
          }},
-        {"AllergyIntolerance", "clinicalStatus", "R4 invariant ait-1 that the guide's profile keeps: \"AllergyIntolerance.clinicalStatus SHALL be present if verificationStatus is not entered-in-error\"",
+        {"AllergyIntolerance", "clinicalStatus",
+         "R4 invariant ait-1 that the guide's profile keeps: \"AllergyIntolerance.clinicalStatus "
+         "SHALL be present if verificationStatus is not entered-in-error\"",
          [](const QJsonObject& r) {
              return systemsOf(r[QStringLiteral("clinicalStatus")]) ==
-                    QStringList{QStringLiteral("http://terminology.hl7.org/CodeSystem/allergyintolerance-clinical")};
+                    QStringList{QStringLiteral(
+                        "http://terminology.hl7.org/CodeSystem/allergyintolerance-clinical")};
          }},
     };
     return rows;
@@ -170,9 +243,9 @@ TEST(TwCoreRequirements, EveryFixtureBundleMeetsEveryRowOfTheGuide) {
         for (const QJsonObject& b : bundles)
             for (const QJsonObject& r : resourcesOf(b, QString::fromLatin1(req.resourceType))) {
                 ++seen;
-                EXPECT_TRUE(req.holds(r)) << req.resourceType << " " << req.what << "\n  guide: "
-                                          << req.where << "\n  resource: "
-                                          << QJsonDocument(r).toJson().toStdString();
+                EXPECT_TRUE(req.holds(r))
+                    << req.resourceType << " " << req.what << "\n  guide: " << req.where
+                    << "\n  resource: " << QJsonDocument(r).toJson().toStdString();
             }
         // A row no fixture exercises checks nothing.
         EXPECT_GT(seen, 0) << req.resourceType << " " << req.what;
@@ -186,10 +259,11 @@ TEST(TwCoreRequirements, EveryCodeSystemWrittenIsOneTheGuideNames) {
         kTwCore + "CodeSystem/organization-identifier-tw",  // ValueSet organization-identifier-tw
         kTwCore + "CodeSystem/medication-nhi-tw",           // ValueSet medication-nhi-tw
         kTwCore + "CodeSystem/medcation-atc-tw",            // CodeSystem medcation-atc-tw
-        kTwCore + "CodeSystem/medical-service-payment-tw",  // ValueSet procedure-tw, laboratory examples
-        kTwCore + "CodeSystem/icd-10-cm-2023-tw",           // ValueSet icd-10-cm-2023-tw
-        "http://www.moi.gov.tw",                            // example pat-example
-        "http://terminology.hl7.org/CodeSystem/v2-0203",    // ValueSet identifier-type-tw
+        kTwCore +
+            "CodeSystem/medical-service-payment-tw",  // ValueSet procedure-tw, laboratory examples
+        kTwCore + "CodeSystem/icd-10-cm-2023-tw",     // ValueSet icd-10-cm-2023-tw
+        "http://www.moi.gov.tw",                      // example pat-example
+        "http://terminology.hl7.org/CodeSystem/v2-0203",  // ValueSet identifier-type-tw
         // Base R4 bindings the guide's profiles keep.
         "http://terminology.hl7.org/CodeSystem/v3-ActCode",
         "http://terminology.hl7.org/CodeSystem/condition-clinical",
@@ -199,7 +273,7 @@ TEST(TwCoreRequirements, EveryCodeSystemWrittenIsOneTheGuideNames) {
         "http://terminology.hl7.org/CodeSystem/v3-ObservationInterpretation",
     };
     std::function<void(const QJsonValue&, QSet<QString>&)> collect = [&](const QJsonValue& v,
-                                                                        QSet<QString>& out) {
+                                                                         QSet<QString>& out) {
         if (v.isArray())
             for (const QJsonValue& x : v.toArray()) collect(x, out);
         if (!v.isObject()) return;
