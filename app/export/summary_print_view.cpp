@@ -5,11 +5,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-#include "export/summary_document.h"
+#include "export/summary_aside.h"
 
 namespace summary {
 
-bool printSummary(QWidget* parent, const SummaryDocument& doc) {
+bool printSummary(QWidget* parent, const SummaryDocument& doc, const ShownProgress& progress) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
@@ -17,7 +17,7 @@ bool printSummary(QWidget* parent, const SummaryDocument& doc) {
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("列印"));
     if (dialog.exec() != QDialog::Accepted) return false;
-    paintSummaryPages(doc, printer);
+    paintSummaryPagesAside(doc, printer, progress);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QPointer>
 #include <QToolButton>
 
 #include "card/code_tables.h"
@@ -12,7 +13,7 @@
 #include "common/prompts.h"
 #include "export/export_files.h"
 #include "export/export_lookups.h"
-#include "export/summary_document.h"
+#include "export/summary_aside.h"
 #include "export/summary_model.h"
 #include "export/summary_print_view.h"
 #include "report/cloud_report.h"
@@ -58,6 +59,19 @@ QList<summary::DuplicateGroup> summaryDuplicates(const cloud::DuplicateFindings&
     }
     return groups;
 }
+
+// While a summary's pages are made aside the window keeps answering; its summary
+// button waits until they are done.
+struct SummaryButtonWait {
+    explicit SummaryButtonWait(QWidget* window)
+        : button(window->findChild<QToolButton*>(QStringLiteral("Csummary"))) {
+        if (button) button->setEnabled(false);
+    }
+    ~SummaryButtonWait() {
+        if (button) button->setEnabled(true);
+    }
+    QPointer<QToolButton> button;
+};
 
 }  // namespace
 
@@ -112,7 +126,11 @@ summary::SummaryDocument TFtolv::currentSummary(ExportLookups& lookups) const {
 void TFtolv::CsummaryPrintClick() {
     if (!hasSummaryPatient()) return;
     SummaryLookups names(startup_.appPath);
-    summary::printSummary(this, currentSummary(names.lookups));
+    const SummaryButtonWait wait(this);
+    if (summary::printSummary(this, currentSummary(names.lookups), [this](int page, int pages) {
+            setMsg1(summary::progressText(page, pages));
+        }))
+        setMsg1(QStringLiteral("已送出列印"));
 }
 
 void TFtolv::CsummaryPdfClick() {
@@ -121,8 +139,11 @@ void TFtolv::CsummaryPdfClick() {
                                               QStringLiteral("PDF"), QStringLiteral("*.pdf"));
     if (!path) return;
     SummaryLookups names(startup_.appPath);
+    const SummaryButtonWait wait(this);
     QString error;
-    if (!summary::writeSummaryPdf(currentSummary(names.lookups), *path, &error))
+    if (!summary::writeSummaryPdfAside(
+            currentSummary(names.lookups), *path, &error,
+            [this](int page, int pages) { setMsg1(summary::progressText(page, pages)); }))
         deps_.prompts->message(QStringLiteral("存檔失敗:") + error);
     else
         setMsg1(QStringLiteral("已存成PDF"));

@@ -20,8 +20,10 @@ tolvane_test(fhir_schema_test LABEL unit
 target_compile_definitions(fhir_schema_test PRIVATE
   FHIR_SCHEMA_DIR="${CMAKE_CURRENT_LIST_DIR}/fhir_schema")
 
-# The PDF, read back with poppler-utils (pdftotext, pdfinfo, pdffonts).
+# The PDF, read back with poppler-utils (pdftotext, pdfinfo, pdffonts), and made
+# beside a running event loop.
 tolvane_test(summary_pdf_test LABEL unit
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/summary_pdf_test.cpp ${CMAKE_CURRENT_LIST_DIR}/gui_app.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/summary_pdf_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/summary_aside_test.cpp ${CMAKE_CURRENT_LIST_DIR}/gui_app.cpp
   LIBS tolvane_export_fixtures
   ENV QT_QPA_PLATFORM=offscreen)
