@@ -107,8 +107,10 @@ Diagnosis namedDiagnosis(const Diagnosis& onCard, ExportLookups& lookups) {
 
 OrderKind orderKindOf(const QString& code) {
     static const QRegularExpression treatment(QStringLiteral("^[0-9A-Z]{4,6}[A-Z]$"));
+    // Drug codes start with one or two letters; material codes with three.
+    static const QRegularExpression material(QStringLiteral("^[A-Z]{3}[0-9]"));
     const QString c = code.trimmed().toUpper();
-    if (c.size() == 12) return OrderKind::Supply;
+    if (c.size() == 12 || material.match(c).hasMatch()) return OrderKind::Supply;
     if (treatment.match(c).hasMatch()) return OrderKind::Treatment;
     return OrderKind::Drug;
 }

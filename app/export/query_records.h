@@ -61,8 +61,10 @@ struct CriticalIllness {
 enum class DrugSource { Cloud, CardOutpatient, CardLongTerm };
 
 // What a card order is, told by the shape of its insurance code: drug codes have
-// ten characters, treatment codes (the insurer's medical service items, such as
-// 47041C) five to seven ending in a letter, special material codes twelve.
+// ten characters, one or two letters and then digits; treatment codes (the
+// insurer's medical service items, such as 47041C) five to seven ending in a
+// letter; special material codes three letters and digits (FHZ0345678), or twelve
+// characters.
 enum class OrderKind { Drug, Treatment, Supply };
 OrderKind orderKindOf(const QString& code);
 

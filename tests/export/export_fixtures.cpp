@@ -39,7 +39,7 @@ FakeLookups::FakeLookups() {
     hospitals[QStringLiteral("0401180014")] = QStringLiteral("中港醫學中心");
     drugs[QStringLiteral("AC43071100")] = QStringLiteral("庫魯化錠500毫克");
     drugs[QStringLiteral("BC24096100")] = QStringLiteral("可悅您膜衣錠50毫克");
-    drugs[QStringLiteral("47041C")] = QStringLiteral("蒸氣吸入治療");
+    drugs[QStringLiteral("47041C")] = QStringLiteral("傷口換藥");
     hospitals[QStringLiteral("3502010011")] = QStringLiteral("晴川耳鼻喉科診所");
     diagnoses[QStringLiteral("E119")] = QStringLiteral("第二型糖尿病");
     diagnoses[QStringLiteral("I10")] = QStringLiteral("本態性高血壓");
@@ -255,7 +255,7 @@ Query deskQuery() {
     put(c.MX.slot[1].p10, "1");
     put(c.MX.slot[2].p0, "1131206101500");
     put(c.MX.slot[2].p3, "4");
-    put(c.MX.slot[2].p4, "FHZ012345678");
+    put(c.MX.slot[2].p4, "FHZ0345678");
     put(c.MX.slot[2].p10, "1");
 
     using cloud::Kind;

@@ -343,14 +343,14 @@ TEST(FhirBundle, DeskQueryInstitutionsDiagnosesAndOrders) {
     EXPECT_EQ(proc[0][QStringLiteral("code")][QStringLiteral("coding")][0].toObject(),
               (QJsonObject{{"system", system::medicalServiceCode},
                            {"code", "47041C"},
-                           {"display", "蒸氣吸入治療"}}));
+                           {"display", "傷口換藥"}}));
     EXPECT_EQ(proc[0][QStringLiteral("performedDateTime")].toString(),
               QStringLiteral("2024-12-06T10:15:00+08:00"));
     EXPECT_EQ(proc[0][QStringLiteral("performer")][0][QStringLiteral("actor")]
                   [QStringLiteral("reference")]
                       .toString(),
               orgUrl.value(QStringLiteral("1101010012")));
-    EXPECT_FALSE(json.contains("FHZ012345678"));
+    EXPECT_FALSE(json.contains("FHZ0345678"));
     EXPECT_EQ(meds[0][QStringLiteral("medicationCodeableConcept")][QStringLiteral("coding")][0]
                   [QStringLiteral("code")]
                       .toString(),

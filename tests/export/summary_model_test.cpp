@@ -205,7 +205,9 @@ TEST(QueryRecords, CardOrdersAreToldApartByTheirCode) {
     EXPECT_EQ(orderKindOf(QStringLiteral("A000000100")), OrderKind::Drug);
     EXPECT_EQ(orderKindOf(QStringLiteral("47041C")), OrderKind::Treatment);
     EXPECT_EQ(orderKindOf(QStringLiteral("06013C")), OrderKind::Treatment);
-    EXPECT_EQ(orderKindOf(QStringLiteral("FHZ012345678")), OrderKind::Supply);
+    EXPECT_EQ(orderKindOf(QStringLiteral("FHZ0345678")), OrderKind::Supply);
+    EXPECT_EQ(orderKindOf(QStringLiteral("FBZ0123456")), OrderKind::Supply);
+    EXPECT_EQ(orderKindOf(QStringLiteral("CBP02005S1KY")), OrderKind::Supply);
 }
 
 TEST(SummaryModel, AgeCountsWholeYearsUpToTheQueryDay) {
