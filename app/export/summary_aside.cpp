@@ -63,7 +63,8 @@ int paintSummaryPagesAside(const SummaryDocument& doc, QPagedPaintDevice& device
 }
 
 QString progressText(int page, int pages) {
-    return QStringLiteral("製作摘要中… 第%1/%2頁").arg(QString::number(page), QString::number(pages));
+    return QStringLiteral("製作摘要中… 第%1/%2頁")
+        .arg(QString::number(page), QString::number(pages));
 }
 
 }  // namespace summary

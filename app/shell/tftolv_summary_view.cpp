@@ -30,7 +30,9 @@ const QString kNoPatient = QStringLiteral("尚無病患資料");
 // diagnoses' from the diagnosis database.
 struct SummaryLookups {
     explicit SummaryLookups(const QString& appPath)
-        : hospitals(appPath), drugs(appPath), diagnoses(appPath),
+        : hospitals(appPath),
+          drugs(appPath),
+          diagnoses(appPath),
           lookups(hospitals, drugs, diagnoses) {}
     HospitalNames hospitals;
     DrugDatabase drugs;

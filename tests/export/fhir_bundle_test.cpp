@@ -340,10 +340,10 @@ TEST(FhirBundle, DeskQueryInstitutionsDiagnosesAndOrders) {
     // supply is left out.
     const QList<QJsonObject> proc = resources(b, QStringLiteral("Procedure"));
     ASSERT_EQ(proc.size(), 1);
-    EXPECT_EQ(proc[0][QStringLiteral("code")][QStringLiteral("coding")][0].toObject(),
-              (QJsonObject{{"system", system::medicalServiceCode},
-                           {"code", "47041C"},
-                           {"display", "傷口換藥"}}));
+    EXPECT_EQ(
+        proc[0][QStringLiteral("code")][QStringLiteral("coding")][0].toObject(),
+        (QJsonObject{
+            {"system", system::medicalServiceCode}, {"code", "47041C"}, {"display", "傷口換藥"}}));
     EXPECT_EQ(proc[0][QStringLiteral("performedDateTime")].toString(),
               QStringLiteral("2024-12-06T10:15:00+08:00"));
     EXPECT_EQ(proc[0][QStringLiteral("performer")][0][QStringLiteral("actor")]
