@@ -6,6 +6,7 @@
 #include <QUuid>
 
 #include "card/patient_pages.h"
+#include "export/export_lookups.h"
 #include "export/fhir_names.h"
 #include "export/query_records.h"
 
@@ -24,6 +25,7 @@ const QList<ProfileName>& profileNames() {
         {QStringLiteral("Observation"),
          base + QStringLiteral("Observation-laboratoryResult-twcore")},
         {QStringLiteral("AllergyIntolerance"), base + QStringLiteral("AllergyIntolerance-twcore")},
+        {QStringLiteral("Procedure"), base + QStringLiteral("Procedure-twcore")},
     };
     return names;
 }
@@ -93,6 +95,12 @@ QJsonObject codeable(const QList<QJsonObject>& codings, const QString& text = {}
     return o;
 }
 
+// The one clinical status the export states: the card and the cloud tell nothing of
+// a later course, so what they list stands as it was recorded.
+QJsonObject clinicalStatus(const QString& system) {
+    return codeable({coding(system, QStringLiteral("active"), QStringLiteral("Active"))});
+}
+
 QJsonObject period(const QString& start, const QString& end) {
     QJsonObject p;
     put(p, QStringLiteral("start"), start);
@@ -102,13 +110,19 @@ QJsonObject period(const QString& start, const QString& end) {
 
 class Builder {
   public:
-    Builder(const PatientState& state, const cloud::CloudSourceTables& tables, PageLookups& lookups,
-            const QDate& queryDay)
+    Builder(const PatientState& state, const cloud::CloudSourceTables& tables,
+            ExportLookups& lookups, const QDate& queryDay)
         : state_(state), tables_(tables), lookups_(lookups), queryDay_(queryDay) {}
 
     QJsonObject build() {
-        const QList<summary::Visit> visits = summary::cardVisits(state_.ICcardInfo);
-        const QList<Drug> cardDrugs = summary::cardPrescriptions(state_.ICcardInfo, lookups_);
+        const QList<summary::Visit> visits = summary::cardVisits(state_.ICcardInfo, lookups_);
+        QList<Drug> cardDrugs, treatments;
+        // Supplies (special materials) carry nothing a receiving system could use
+        // beyond their code and are left out.
+        for (const Drug& d : summary::cardPrescriptions(state_.ICcardInfo, lookups_)) {
+            if (d.kind == summary::OrderKind::Drug) cardDrugs << d;
+            if (d.kind == summary::OrderKind::Treatment) treatments << d;
+        }
         const QList<Drug> cloudDrugs = summary::cloudDrugs(tables_.drug);
         const QList<LabResult> labs = summary::cloudLabResults(tables_.lab);
 
@@ -116,6 +130,7 @@ class Builder {
         note({state_.sHospitalCode, {}});
         for (const summary::Visit& v : visits) note(v.institution);
         for (const Drug& d : cardDrugs) note(d.institution);
+        for (const Drug& d : treatments) note(d.institution);
         for (const Drug& d : cloudDrugs) note(d.institution);
         for (const LabResult& l : labs) note(l.institution);
 
@@ -126,6 +141,7 @@ class Builder {
         criticalIllnesses();
         for (qsizetype i = 0; i < cardDrugs.size(); ++i)
             medication(QStringLiteral("card"), i, cardDrugs[i]);
+        for (qsizetype i = 0; i < treatments.size(); ++i) procedure(i, treatments[i]);
         for (qsizetype i = 0; i < cloudDrugs.size(); ++i)
             medication(QStringLiteral("cloud"), i, cloudDrugs[i]);
         for (qsizetype i = 0; i < labs.size(); ++i) observation(i, labs[i]);
@@ -211,24 +227,29 @@ class Builder {
         r.insert(QStringLiteral("identifier"),
                  QJsonArray{QJsonObject{{QStringLiteral("system"), system::institutionCode},
                                         {QStringLiteral("value"), code}}});
-        // The list's name; the one the record carried when the list has none.
+        // The list's name; the one the record carried when the list has none. The
+        // guide wants a name: an institution nobody names goes by its code.
         QString name = lookups_.hospitalName(code);
         if (name == code) name.clear();
         if (name.isEmpty()) name = recordName;
-        put(r, QStringLiteral("name"), name);
+        if (name.isEmpty()) name = code;
+        r.insert(QStringLiteral("name"), name);
         add(urnFor(QStringLiteral("Organization/") + code), QStringLiteral("Organization"), r);
     }
 
     void visit(qsizetype index, const summary::Visit& v) {
-        const QString key = QStringLiteral("Encounter/%1/%2").arg(index).arg(v.dateTimeText);
+        // One format call per key: archived text may itself hold "%1".
+        const QString key =
+            QStringLiteral("Encounter/%1/%2").arg(QString::number(index), v.dateTimeText);
         const QString encounterUrn = urnFor(key);
         QJsonArray diagnoses;
         QList<QPair<QString, QJsonObject>> conditions;
         for (qsizetype j = 0; j < v.diagnoses.size(); ++j) {
             const Diagnosis& d = v.diagnoses[j];
             const QString urn =
-                urnFor(QStringLiteral("%1/Condition/%2/%3").arg(key).arg(j).arg(d.code));
+                urnFor(QStringLiteral("%1/Condition/%2/%3").arg(key, QString::number(j), d.code));
             QJsonObject c;
+            c.insert(QStringLiteral("clinicalStatus"), clinicalStatus(system::conditionClinical));
             c.insert(QStringLiteral("category"),
                      QJsonArray{codeable(
                          {coding(system::conditionCategory, QStringLiteral("encounter-diagnosis"),
@@ -257,10 +278,11 @@ class Builder {
 
     void criticalIllnesses() {
         const QList<summary::CriticalIllness> list =
-            summary::cardCriticalIllnesses(state_.ICcardInfo);
+            summary::cardCriticalIllnesses(state_.ICcardInfo, lookups_);
         for (qsizetype i = 0; i < list.size(); ++i) {
             const summary::CriticalIllness& ci = list[i];
             QJsonObject c;
+            c.insert(QStringLiteral("clinicalStatus"), clinicalStatus(system::conditionClinical));
             c.insert(QStringLiteral("category"),
                      QJsonArray{codeable(
                          {coding(system::conditionCategory, QStringLiteral("problem-list-item"),
@@ -272,7 +294,8 @@ class Builder {
             c.insert(QStringLiteral("subject"), subject());
             // The period the critical-illness certificate covers.
             put(c, QStringLiteral("onsetPeriod"), period(fhirDate(ci.start), fhirDate(ci.end)));
-            add(urnFor(QStringLiteral("CriticalIllness/%1/%2").arg(i).arg(ci.diagnosis.code)),
+            add(urnFor(QStringLiteral("CriticalIllness/%1/%2")
+                           .arg(QString::number(i), ci.diagnosis.code)),
                 QStringLiteral("Condition"), c);
         }
     }
@@ -286,9 +309,10 @@ class Builder {
         const bool taken = left && *left > 0 && d.start <= queryDay_;
         m.insert(QStringLiteral("status"),
                  taken ? QStringLiteral("active") : QStringLiteral("completed"));
+        // The drug database names an unknown code by the code itself: no name then.
+        const QString name = d.name == d.code ? QString() : d.name;
         put(m, QStringLiteral("medicationCodeableConcept"),
-            codeable({coding(system::drugCode, d.code, d.name), coding(system::atc, d.atc)},
-                     d.name));
+            codeable({coding(system::drugCode, d.code, name), coding(system::atc, d.atc)}, name));
         m.insert(QStringLiteral("subject"), subject());
         put(m, QStringLiteral("effectivePeriod"), period(fhirDate(d.start), end));
         put(m, QStringLiteral("informationSource"), institutionRef(d.institution));
@@ -299,10 +323,26 @@ class Builder {
             m.insert(QStringLiteral("dosage"),
                      QJsonArray{QJsonObject{{QStringLiteral("text"), dosage}}});
         add(urnFor(QStringLiteral("MedicationStatement/%1/%2/%3/%4")
-                       .arg(origin)
-                       .arg(index)
-                       .arg(d.dateText, d.code)),
+                       .arg(origin, QString::number(index), d.dateText, d.code)),
             QStringLiteral("MedicationStatement"), m);
+    }
+
+    // A treatment ordered at a visit on the card (the insurer's medical service item).
+    void procedure(qsizetype index, const Drug& d) {
+        QJsonObject p;
+        p.insert(QStringLiteral("status"), QStringLiteral("completed"));
+        const QString name = d.name == d.code ? QString() : d.name;
+        p.insert(QStringLiteral("code"),
+                 codeable({coding(system::medicalServiceCode, d.code, name)}, name));
+        p.insert(QStringLiteral("subject"), subject());
+        put(p, QStringLiteral("performedDateTime"), fhirDateTime(rocDateTimeFromText(d.dateText)));
+        if (!d.institution.code.isEmpty())
+            p.insert(
+                QStringLiteral("performer"),
+                QJsonArray{QJsonObject{{QStringLiteral("actor"), institutionRef(d.institution)}}});
+        add(urnFor(QStringLiteral("Procedure/%1/%2/%3")
+                       .arg(QString::number(index), d.dateText, d.code)),
+            QStringLiteral("Procedure"), p);
     }
 
     void observation(qsizetype index, const LabResult& l) {
@@ -313,7 +353,8 @@ class Builder {
             QJsonArray{codeable({coding(system::observationCategory, QStringLiteral("laboratory"),
                                         QStringLiteral("Laboratory"))})});
         const QString text = (l.orderCode + QLatin1Char(' ') + l.label()).trimmed();
-        QJsonObject code = codeable({coding(system::orderCode, l.orderCode, l.orderName)}, text);
+        QJsonObject code =
+            codeable({coding(system::medicalServiceCode, l.orderCode, l.orderName)}, text);
         // A code is required; a row with neither order code nor item says so.
         if (code.isEmpty()) code.insert(QStringLiteral("text"), QStringLiteral("(未知檢驗項目)"));
         o.insert(QStringLiteral("code"), code);
@@ -340,8 +381,7 @@ class Builder {
             o.insert(QStringLiteral("referenceRange"),
                      QJsonArray{QJsonObject{{QStringLiteral("text"), l.referenceRange}}});
         add(urnFor(QStringLiteral("Observation/%1/%2/%3")
-                       .arg(index)
-                       .arg(l.dateText, l.orderCode + l.label())),
+                       .arg(QString::number(index), l.dateText, l.orderCode + l.label())),
             QStringLiteral("Observation"), o);
     }
 
@@ -349,16 +389,17 @@ class Builder {
         const QStringList list = summary::cardAllergies(state_.ICcardInfo);
         for (qsizetype i = 0; i < list.size(); ++i) {
             QJsonObject a;
+            a.insert(QStringLiteral("clinicalStatus"), clinicalStatus(system::allergyClinical));
             a.insert(QStringLiteral("code"), QJsonObject{{QStringLiteral("text"), list[i]}});
             a.insert(QStringLiteral("patient"), subject());
-            add(urnFor(QStringLiteral("AllergyIntolerance/%1/%2").arg(i).arg(list[i])),
+            add(urnFor(QStringLiteral("AllergyIntolerance/%1/%2").arg(QString::number(i), list[i])),
                 QStringLiteral("AllergyIntolerance"), a);
         }
     }
 
     const PatientState& state_;
     const cloud::CloudSourceTables& tables_;
-    PageLookups& lookups_;
+    ExportLookups& lookups_;
     QDate queryDay_;
     QMap<QString, QString> institutions_;  // code -> name met in the records (sorted by code)
     QJsonArray entries_;
@@ -367,7 +408,7 @@ class Builder {
 }  // namespace
 
 QJsonObject buildBundle(const PatientState& state, const cloud::CloudSourceTables& tables,
-                        PageLookups& lookups, const QDate& queryDay) {
+                        ExportLookups& lookups, const QDate& queryDay) {
     return Builder(state, tables, lookups, queryDay).build();
 }
 

@@ -17,7 +17,7 @@
 #include "common/roc_date.h"
 #include "report/cloud_tables.h"
 
-class PageLookups;
+class ExportLookups;
 
 namespace fhir {
 
@@ -30,7 +30,7 @@ QString icd10WithDot(const QString& code);
 
 // `queryDay` decides which drugs are still taken (status "active").
 QJsonObject buildBundle(const PatientState& state, const cloud::CloudSourceTables& tables,
-                        PageLookups& lookups, const QDate& queryDay);
+                        ExportLookups& lookups, const QDate& queryDay);
 
 // The Bundle as the file holds it: UTF-8 JSON.
 QByteArray bundleJson(const QJsonObject& bundle);

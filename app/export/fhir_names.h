@@ -31,15 +31,23 @@ inline const QString nationalIdSuffix = QStringLiteral("TWN");
 // The insurer's institution codes.
 inline const QString institutionCode =
     QStringLiteral("https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/organization-identifier-tw");
-// The insurer's drug codes and order (laboratory) codes.
+// The insurer's drug codes, its medical service items (laboratory orders and
+// treatments such as 47041C) and the guide's ATC codes.
 inline const QString drugCode =
     QStringLiteral("https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medication-nhi-tw");
-inline const QString orderCode =
-    QStringLiteral("https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medical-treatment-nhi-tw");
-inline const QString atc = QStringLiteral("http://www.whocc.no/atc");
-inline const QString icd10cm = QStringLiteral("http://hl7.org/fhir/sid/icd-10-cm");
+inline const QString medicalServiceCode =
+    QStringLiteral("https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medical-service-payment-tw");
+inline const QString atc =
+    QStringLiteral("https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/medcation-atc-tw");
+// The insurer's Chinese ICD-10-CM, codes written with their dot.
+inline const QString icd10cm =
+    QStringLiteral("https://twcore.mohw.gov.tw/ig/twcore/CodeSystem/icd-10-cm-2023-tw");
 inline const QString encounterClass =
     QStringLiteral("http://terminology.hl7.org/CodeSystem/v3-ActCode");
+inline const QString conditionClinical =
+    QStringLiteral("http://terminology.hl7.org/CodeSystem/condition-clinical");
+inline const QString allergyClinical =
+    QStringLiteral("http://terminology.hl7.org/CodeSystem/allergyintolerance-clinical");
 inline const QString conditionCategory =
     QStringLiteral("http://terminology.hl7.org/CodeSystem/condition-category");
 inline const QString observationCategory =

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "card/card_fields.h"
+#include "card/card_records.h"
 #include "card/patient_pages.h"
+#include "export/export_lookups.h"
 
 namespace summary {
 
@@ -66,11 +68,51 @@ std::optional<Bounds> readRange(const QString& range) {
 }  // namespace
 
 Institution splitSource(const QString& source) {
-    const QStringList lines = source.split(QLatin1Char('\n'));
+    // Institution codes are ten letters or digits; the code stands last.
+    static const QRegularExpression codeShape(QStringLiteral("^[0-9A-Za-z]{10}$"));
+    static const QRegularExpression separators(QStringLiteral("[>\\r\\n]"));
+    QStringList parts;
+    for (const QString& p : source.split(separators))
+        if (!p.trimmed().isEmpty()) parts << p.trimmed();
     Institution i;
-    i.name = lines.value(0).trimmed();
-    i.code = lines.size() > 1 ? lines.value(1).trimmed() : QString();
+    if (!parts.isEmpty() && codeShape.match(parts.last()).hasMatch()) i.code = parts.takeLast();
+    if (!parts.isEmpty()) i.name = parts.first();
     return i;
+}
+
+bool isPlaceholderCode(const QString& code) {
+    const QString c = code.trimmed();
+    return c == QLatin1String(constICD10code) ||
+           (c.startsWith(QLatin1Char('[')) && c.endsWith(QLatin1Char(']')));
+}
+
+Diagnosis namedDiagnosis(const Diagnosis& onCard, ExportLookups& lookups) {
+    Diagnosis d = onCard;
+    // The card read wrote this when it had no name either.
+    if (d.name == QLatin1String(kUnknownIcd10Text)) d.name.clear();
+    const DiagnosisName n = lookups.diagnosisName(d.code);
+    switch (n.status) {
+        case DiagnosisStatus::Found:
+            if (!n.text.trimmed().isEmpty()) d.name = n.text.trimmed();
+            break;
+        case DiagnosisStatus::NotFound:
+            d.name.clear();
+            break;
+        case DiagnosisStatus::NotLookedUp:
+        case DiagnosisStatus::Unavailable:
+            break;
+    }
+    return d;
+}
+
+OrderKind orderKindOf(const QString& code) {
+    static const QRegularExpression treatment(QStringLiteral("^[0-9A-Z]{4,6}[A-Z]$"));
+    // Drug codes start with one or two letters; material codes with three.
+    static const QRegularExpression material(QStringLiteral("^[A-Z]{3}[0-9]"));
+    const QString c = code.trimmed().toUpper();
+    if (c.size() == 12 || material.match(c).hasMatch()) return OrderKind::Supply;
+    if (treatment.match(c).hasMatch()) return OrderKind::Treatment;
+    return OrderKind::Drug;
 }
 
 std::optional<int> Drug::remainingOn(const QDate& day) const {
@@ -81,9 +123,11 @@ std::optional<int> Drug::remainingOn(const QDate& day) const {
 std::optional<double> LabResult::numericValue() const {
     // Plain decimals only: the number parser would also take "inf", "nan" and "1e5",
     // which no laboratory means as a number.
-    static const QRegularExpression decimal(QStringLiteral(R"(^[+-]?\d+(?:\.\d+)?$)"));
-    const QString t = value.trimmed();
+    static const QRegularExpression decimal(
+        QStringLiteral(R"(^[+-]?(?:\d{1,3}(?:,\d{3})+|\d+)(?:\.\d+)?$)"));
+    QString t = value.trimmed();
     if (!decimal.match(t).hasMatch()) return std::nullopt;
+    t.remove(QLatin1Char(','));
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || !std::isfinite(v)) return std::nullopt;
@@ -113,12 +157,15 @@ QList<Diagnosis> splitDiagnoses(const QString& imp) {
     QList<Diagnosis> out;
     for (const QString& piece : imp.split(QLatin1Char('`'), Qt::SkipEmptyParts)) {
         const Diagnosis d = splitDiagnosis(piece);
-        if (!d.code.isEmpty()) out << d;
+        if (!d.code.isEmpty() && !isPlaceholderCode(d.code)) out << d;
     }
     return out;
 }
 
-QList<Visit> cardVisits(const tICcardInfo& card) {
+namespace {
+
+// The visits as the card holds them, diagnoses with the card's own names.
+QList<Visit> visitsOnCard(const tICcardInfo& card) {
     QList<Visit> out;
     for (const tICcardHx& hx : card.Hx) {
         Visit v;
@@ -133,13 +180,24 @@ QList<Visit> cardVisits(const tICcardInfo& card) {
     return out;
 }
 
-QList<CriticalIllness> cardCriticalIllnesses(const tICcardInfo& card) {
+}  // namespace
+
+QList<Visit> cardVisits(const tICcardInfo& card, ExportLookups& lookups) {
+    QList<Visit> out = visitsOnCard(card);
+    for (Visit& v : out)
+        for (Diagnosis& d : v.diagnoses) d = namedDiagnosis(d, lookups);
+    return out;
+}
+
+QList<CriticalIllness> cardCriticalIllnesses(const tICcardInfo& card, ExportLookups& lookups) {
     QList<CriticalIllness> out;
     for (const tCriticalIllness& ci : card.CriticalIllness) {
         const QString dx = text(ci.DX).trimmed();
         if (dx.isEmpty()) continue;
         CriticalIllness c;
         c.diagnosis = splitDiagnosis(dx);
+        if (c.diagnosis.code.isEmpty() || isPlaceholderCode(c.diagnosis.code)) continue;
+        c.diagnosis = namedDiagnosis(c.diagnosis, lookups);
         c.startText = text(ci.StartDate).trimmed();
         c.endText = text(ci.EndDate).trimmed();
         c.start = rocDateFromText(c.startText);
@@ -159,7 +217,7 @@ QStringList cardAllergies(const tICcardInfo& card) {
 
 QList<Drug> cardPrescriptions(const tICcardInfo& card, PageLookups& lookups) {
     QList<Drug> out;
-    const QList<Visit> visits = cardVisits(card);
+    const QList<Visit> visits = visitsOnCard(card);
     for (const tOutPrescrSub& s : card.MX.slot) {
         Drug d;
         d.source = DrugSource::CardOutpatient;
@@ -171,6 +229,7 @@ QList<Drug> cardPrescriptions(const tICcardInfo& card, PageLookups& lookups) {
         d.usage = fieldText(s.p7);
         d.quantity = fieldText(s.p10);
         d.name = lookups.insuranceName(d.code).name;
+        d.kind = orderKindOf(d.code);
         // The slot names its visit by date and time; the visit names the institution.
         for (const Visit& v : visits)
             if (v.dateTimeText == d.dateText) {

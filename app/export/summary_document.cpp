@@ -93,27 +93,48 @@ std::unique_ptr<QTextDocument> summaryTextDocument(const SummaryDocument& doc) {
     return text;
 }
 
-QByteArray summaryPdf(const SummaryDocument& doc) {
+namespace {
+
+// An A4 PDF writer on `buffer` with no margins of its own: the pages keep 2 cm
+// around themselves and number themselves at the foot.
+void setUpWriter(QPdfWriter& pdf, const SummaryDocument& doc) {
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                  QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+    pdf.setResolution(300);
+    pdf.setTitle(doc.title);
+    pdf.setCreator(doc.program);
+}
+
+}  // namespace
+
+QByteArray summaryPdf(const SummaryDocument& doc, const PageProgress& progress) {
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
         if (!buffer.open(QIODevice::WriteOnly)) return {};
         QPdfWriter pdf(&buffer);
-        // No margins of the writer's own: the text document keeps 2 cm around its
-        // pages and numbers them at the foot, on paper and in the PDF alike.
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-        pdf.setResolution(300);
-        pdf.setTitle(doc.title);
-        pdf.setCreator(doc.program);
+        setUpWriter(pdf, doc);
+        if (paintSummaryPages(doc, pdf, progress) == 0) return {};
+    }
+    return bytes;
+}
+
+QByteArray summaryPdfThroughTextDocument(const SummaryDocument& doc) {
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly)) return {};
+        QPdfWriter pdf(&buffer);
+        setUpWriter(pdf, doc);
         const auto text = summaryTextDocument(doc);
         text->print(&pdf);
     }
     return bytes;
 }
 
-bool writeSummaryPdf(const SummaryDocument& doc, const QString& path, QString* errorText) {
-    const QByteArray bytes = summaryPdf(doc);
+bool writeSummaryPdf(const SummaryDocument& doc, const QString& path, QString* errorText,
+                     const PageProgress& progress) {
+    const QByteArray bytes = summaryPdf(doc, progress);
     if (bytes.isEmpty()) {
         if (errorText) *errorText = QStringLiteral("PDF無法產生");
         return false;

@@ -5,6 +5,7 @@
 
 #include "card/patient_pages.h"
 #include "common/roc_date.h"
+#include "export/export_lookups.h"
 #include "export/query_records.h"
 
 namespace summary {
@@ -35,7 +36,7 @@ QString shownDate(const QString& written) {
 class Builder {
   public:
     Builder(const PatientState& state, const cloud::CloudSourceTables& tables,
-            const SummaryExtras& extras, const SummaryContext& context, PageLookups& lookups)
+            const SummaryExtras& extras, const SummaryContext& context, ExportLookups& lookups)
         : state_(state), tables_(tables), extras_(extras), context_(context), lookups_(lookups) {}
 
     SummaryDocument build() {
@@ -107,7 +108,7 @@ class Builder {
 
     void criticalIllnesses() {
         QList<QStringList> rows;
-        for (const CriticalIllness& c : cardCriticalIllnesses(state_.ICcardInfo))
+        for (const CriticalIllness& c : cardCriticalIllnesses(state_.ICcardInfo, lookups_))
             rows << QStringList{c.diagnosis.code, c.diagnosis.name, shownDate(c.startText),
                                 shownDate(c.endText)};
         addTable(titles::criticalIllnesses,
@@ -117,7 +118,7 @@ class Builder {
     }
 
     void visits() {
-        QList<Visit> visits = cardVisits(state_.ICcardInfo);
+        QList<Visit> visits = cardVisits(state_.ICcardInfo, lookups_);
         // Latest first; the card's date-time text sorts as its time.
         std::stable_sort(visits.begin(), visits.end(), [](const Visit& a, const Visit& b) {
             return a.dateTimeText > b.dateTimeText;
@@ -214,7 +215,7 @@ class Builder {
     const cloud::CloudSourceTables& tables_;
     const SummaryExtras& extras_;
     const SummaryContext& context_;
-    PageLookups& lookups_;
+    ExportLookups& lookups_;
     SummaryDocument doc_;
 };
 
@@ -237,7 +238,7 @@ int ageOn(const QDate& birthday, const QDate& day) {
 
 SummaryDocument buildSummary(const PatientState& state, const cloud::CloudSourceTables& tables,
                              const SummaryExtras& extras, const SummaryContext& context,
-                             PageLookups& lookups) {
+                             ExportLookups& lookups) {
     return Builder(state, tables, extras, context, lookups).build();
 }
 

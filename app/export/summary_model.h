@@ -11,7 +11,7 @@
 #include "card/patient_state.h"
 #include "report/cloud_tables.h"
 
-class PageLookups;
+class ExportLookups;
 
 namespace summary {
 
@@ -74,6 +74,6 @@ int ageOn(const QDate& birthday, const QDate& day);
 
 SummaryDocument buildSummary(const PatientState& state, const cloud::CloudSourceTables& tables,
                              const SummaryExtras& extras, const SummaryContext& context,
-                             PageLookups& lookups);
+                             ExportLookups& lookups);
 
 }  // namespace summary

@@ -4,13 +4,12 @@
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QTextDocument>
 
-#include "export/summary_document.h"
+#include "export/summary_aside.h"
 
 namespace summary {
 
-bool printSummary(QWidget* parent, const SummaryDocument& doc) {
+bool printSummary(QWidget* parent, const SummaryDocument& doc, const ShownProgress& progress) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
@@ -18,7 +17,7 @@ bool printSummary(QWidget* parent, const SummaryDocument& doc) {
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("列印"));
     if (dialog.exec() != QDialog::Accepted) return false;
-    summaryTextDocument(doc)->print(&printer);
+    paintSummaryPagesAside(doc, printer, progress);
     return true;
 }
 

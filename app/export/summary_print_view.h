@@ -1,14 +1,15 @@
 #pragma once
-// Printing the summary: the platform's print dialog, then the same text document
-// the PDF is made from, on the chosen printer.
+// Printing the summary: the platform's print dialog, then the same pages the PDF
+// is made of, on the chosen printer.
+
+#include "export/summary_aside.h"
 
 class QWidget;
 
 namespace summary {
 
-struct SummaryDocument;
-
-// False when the dialog was cancelled.
-bool printSummary(QWidget* parent, const SummaryDocument& doc);
+// False when the dialog was cancelled. The pages are painted aside (the window
+// keeps answering), `progress` shown on the way.
+bool printSummary(QWidget* parent, const SummaryDocument& doc, const ShownProgress& progress = {});
 
 }  // namespace summary

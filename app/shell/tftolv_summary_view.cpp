@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QPointer>
 #include <QToolButton>
 
 #include "card/code_tables.h"
@@ -11,7 +12,8 @@
 #include "card/patient_pages.h"
 #include "common/prompts.h"
 #include "export/export_files.h"
-#include "export/summary_document.h"
+#include "export/export_lookups.h"
+#include "export/summary_aside.h"
 #include "export/summary_model.h"
 #include "export/summary_print_view.h"
 #include "report/cloud_report.h"
@@ -24,13 +26,18 @@ namespace {
 
 const QString kNoPatient = QStringLiteral("尚無病患資料");
 
-// The names the summary shows come from the same lists the pages use.
+// The names the summary shows come from the same lists the pages use, and the
+// diagnoses' from the diagnosis database.
 struct SummaryLookups {
     explicit SummaryLookups(const QString& appPath)
-        : hospitals(appPath), drugs(appPath), lookups(hospitals, drugs) {}
+        : hospitals(appPath),
+          drugs(appPath),
+          diagnoses(appPath),
+          lookups(hospitals, drugs, diagnoses) {}
     HospitalNames hospitals;
     DrugDatabase drugs;
-    CodeTablePageLookups lookups;
+    DiagnosisDatabase diagnoses;
+    CodeTableExportLookups lookups;
 };
 
 // The report's duplicate groups as the summary lists them: the reason with the
@@ -63,6 +70,19 @@ PatientState summaryState(const Query& query) {
     return state;
 }
 
+// While a summary's pages are made aside the window keeps answering; its summary
+// button waits until they are done.
+struct SummaryButtonWait {
+    explicit SummaryButtonWait(QWidget* window)
+        : button(window->findChild<QToolButton*>(QStringLiteral("Csummary"))) {
+        if (button) button->setEnabled(false);
+    }
+    ~SummaryButtonWait() {
+        if (button) button->setEnabled(true);
+    }
+    QPointer<QToolButton> button;
+};
+
 }  // namespace
 
 void TFtolv::setUpSummaryButton() {
@@ -94,7 +114,7 @@ QString TFtolv::summaryFileName(const QString& suffix) const {
     return startup_.appPath + summary::defaultExportName(queryDay(), query_.patientId, suffix);
 }
 
-summary::SummaryDocument TFtolv::currentSummary(PageLookups& lookups) const {
+summary::SummaryDocument TFtolv::currentSummary(ExportLookups& lookups) const {
     summary::SummaryContext context;
     context.queryTime = query_.time;
     context.programName = QStringLiteral("Tolvane");
@@ -118,7 +138,11 @@ summary::SummaryDocument TFtolv::summaryDocument() const {
 void TFtolv::CsummaryPrintClick() {
     if (!hasSummaryPatient()) return;
     SummaryLookups names(startup_.appPath);
-    summary::printSummary(this, currentSummary(names.lookups));
+    const SummaryButtonWait wait(this);
+    if (summary::printSummary(this, currentSummary(names.lookups), [this](int page, int pages) {
+            setMsg1(summary::progressText(page, pages));
+        }))
+        setMsg1(QStringLiteral("已送出列印"));
 }
 
 void TFtolv::CsummaryPdfClick() {
@@ -127,8 +151,11 @@ void TFtolv::CsummaryPdfClick() {
                                               QStringLiteral("PDF"), QStringLiteral("*.pdf"));
     if (!path) return;
     SummaryLookups names(startup_.appPath);
+    const SummaryButtonWait wait(this);
     QString error;
-    if (!summary::writeSummaryPdf(currentSummary(names.lookups), *path, &error))
+    if (!summary::writeSummaryPdfAside(
+            currentSummary(names.lookups), *path, &error,
+            [this](int page, int pages) { setMsg1(summary::progressText(page, pages)); }))
         deps_.prompts->message(QStringLiteral("存檔失敗:") + error);
     else
         setMsg1(QStringLiteral("已存成PDF"));

@@ -32,7 +32,7 @@ class CloudReportView;
 }  // namespace cloud
 class ControlSoftware;
 class IniFile;
-class PageLookups;
+class ExportLookups;
 class Pinger;
 class Prompts;
 class QCloseEvent;
@@ -169,7 +169,7 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     bool hasSummaryPatient();
     // The program folder and the archive's name for the query, with `suffix`.
     QString summaryFileName(const QString& suffix) const;
-    summary::SummaryDocument currentSummary(PageLookups& lookups) const;
+    summary::SummaryDocument currentSummary(ExportLookups& lookups) const;
     // The day of the query on screen; today when none is.
     QDate queryDay() const;
 

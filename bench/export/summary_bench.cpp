@@ -2,8 +2,17 @@
 // rows (1 000 items), beside the card's records:
 //
 //   BM_BuildSummary   the summary's document model
+//   BM_WindowThreadPart
+//                     what the window still does on its own thread before the
+//                     pages are made aside: the source tables from the record
+//                     texts and the document model (goal: well under 100 ms)
 //   BM_BuildBundle    the FHIR Bundle and its JSON bytes
-//   BM_SummaryPdf     the PDF (counters: bytes, pages of A4)
+//   BM_SummaryPdf     the PDF as the program makes it (counters: bytes, pages of A4)
+//   BM_SummaryPdfThroughTextDocument
+//                     the same through Qt's text document, the way it used to be
+//                     made (about 7.6 s of CPU; Qt WebEngine's printToPdf of the
+//                     summary's HTML took longer still: 12-20 s wall, most of it
+//                     in the browser's processes)
 //
 // Run from build-release/bench/export; the PDF needs no display (offscreen).
 
@@ -27,19 +36,49 @@ void BM_BuildSummary(benchmark::State& state) {
     fixtures::FakeLookups lookups;
     const fixtures::Query& q = query();
     for (auto _ : state) {
-        summary::SummaryDocument d = summary::buildSummary(q.state, q.tables, q.extras, q.context, lookups);
+        summary::SummaryDocument d =
+            summary::buildSummary(q.state, q.tables, q.extras, q.context, lookups);
         benchmark::DoNotOptimize(d);
     }
 }
 BENCHMARK(BM_BuildSummary)->Unit(benchmark::kMillisecond);
+
+// The record text the scraper would have written for a table.
+QString recordText(cloud::Kind kind, const cloud::CloudTable& table) {
+    const auto& columns = cloud::columnsOf(kind);
+    QString text;
+    for (const cloud::CloudRow& r : table.rows) {
+        text += QStringLiteral("<D>");
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            const QString& key = columns[c].recordKey;
+            text += u'<' + key + u'>' + r.cell(int(c)) + QStringLiteral("</") + key + u'>';
+        }
+        text += QStringLiteral("</D>");
+    }
+    return text;
+}
+
+void BM_WindowThreadPart(benchmark::State& state) {
+    fixtures::FakeLookups lookups;
+    const fixtures::Query& q = query();
+    const QString drug = recordText(cloud::Kind::Drug, q.tables.drug);
+    const QString lab = recordText(cloud::Kind::Lab, q.tables.lab);
+    for (auto _ : state) {
+        const cloud::CloudSourceTables tables = cloud::buildSourceTables(drug, lab);
+        summary::SummaryDocument d =
+            summary::buildSummary(q.state, tables, q.extras, q.context, lookups);
+        benchmark::DoNotOptimize(d);
+    }
+}
+BENCHMARK(BM_WindowThreadPart)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BuildBundle(benchmark::State& state) {
     fixtures::FakeLookups lookups;
     const fixtures::Query& q = query();
     qsizetype bytes = 0;
     for (auto _ : state) {
-        const QByteArray json =
-            fhir::bundleJson(fhir::buildBundle(q.state, q.tables, lookups, q.context.queryTime.date()));
+        const QByteArray json = fhir::bundleJson(
+            fhir::buildBundle(q.state, q.tables, lookups, q.context.queryTime.date()));
         bytes = json.size();
         benchmark::DoNotOptimize(json.constData());
     }
@@ -47,20 +86,33 @@ void BM_BuildBundle(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildBundle)->Unit(benchmark::kMillisecond);
 
-void BM_SummaryPdf(benchmark::State& state) {
+template <QByteArray (*make)(const summary::SummaryDocument&)>
+void pdfBenchmark(benchmark::State& state) {
     fixtures::FakeLookups lookups;
     const fixtures::Query& q = query();
-    const summary::SummaryDocument d = summary::buildSummary(q.state, q.tables, q.extras, q.context, lookups);
-    qsizetype bytes = 0;
+    const summary::SummaryDocument d =
+        summary::buildSummary(q.state, q.tables, q.extras, q.context, lookups);
+    QByteArray pdf;
     for (auto _ : state) {
-        const QByteArray pdf = summary::summaryPdf(d);
-        bytes = pdf.size();
+        pdf = make(d);
         benchmark::DoNotOptimize(pdf.constData());
     }
-    state.counters["pdf_bytes"] = double(bytes);
-    state.counters["pdf_pages"] = double(QByteArray(summary::summaryPdf(d)).count("/Type /Page\n"));
+    state.counters["pdf_bytes"] = double(pdf.size());
+    state.counters["pdf_pages"] = double(pdf.count("/Type /Page\n"));
 }
-BENCHMARK(BM_SummaryPdf)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+QByteArray programPdf(const summary::SummaryDocument& d) { return summary::summaryPdf(d); }
+
+void BM_SummaryPdf(benchmark::State& state) { pdfBenchmark<programPdf>(state); }
+BENCHMARK(BM_SummaryPdf)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+void BM_SummaryPdfThroughTextDocument(benchmark::State& state) {
+    pdfBenchmark<summary::summaryPdfThroughTextDocument>(state);
+}
+BENCHMARK(BM_SummaryPdfThroughTextDocument)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "export_fixtures.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "card/card_fields.h"
@@ -38,6 +39,26 @@ FakeLookups::FakeLookups() {
     hospitals[QStringLiteral("0401180014")] = QStringLiteral("中港醫學中心");
     drugs[QStringLiteral("AC43071100")] = QStringLiteral("庫魯化錠500毫克");
     drugs[QStringLiteral("BC24096100")] = QStringLiteral("可悅您膜衣錠50毫克");
+    drugs[QStringLiteral("47041C")] = QStringLiteral("傷口換藥");
+    hospitals[QStringLiteral("3502010011")] = QStringLiteral("晴川耳鼻喉科診所");
+    diagnoses[QStringLiteral("E119")] = QStringLiteral("第二型糖尿病");
+    diagnoses[QStringLiteral("I10")] = QStringLiteral("本態性高血壓");
+    diagnoses[QStringLiteral("J069")] = QStringLiteral("急性上呼吸道感染");
+    diagnoses[QStringLiteral("C50")] = QStringLiteral("乳房惡性腫瘤");
+    diagnoses[QStringLiteral("J302")] = QStringLiteral("其他季節性過敏性鼻炎");
+}
+
+DiagnosisName FakeLookups::diagnosisName(const QString& code) {
+    const QString c = code.trimmed();
+    const bool plain = !c.isEmpty() && std::all_of(c.begin(), c.end(), [](QChar ch) {
+        return ch.isDigit() || (ch >= u'A' && ch <= u'Z') || (ch >= u'a' && ch <= u'z');
+    });
+    if (!plain) return {DiagnosisStatus::NotLookedUp, {}};
+    if (!diagnosisDatabaseThere)
+        return {DiagnosisStatus::Unavailable, QString::fromLatin1(kUnknownIcd10Text)};
+    if (!diagnoses.contains(c))
+        return {DiagnosisStatus::NotFound, QString::fromLatin1(kUnknownIcd10Text)};
+    return {DiagnosisStatus::Found, diagnoses.value(c)};
 }
 
 QString FakeLookups::hospitalName(const QString& code) {
@@ -199,6 +220,65 @@ Query longQuery(int drugs, int labs) {
              {"參考值", QStringLiteral("60-120")},
              {"醫令代碼", QStringLiteral("09%1C").arg(i, 3, 10, QLatin1Char('0'))},
              {"單位", QStringLiteral("mg/dL")}});
+    return q;
+}
+
+}  // namespace fixtures
+
+namespace fixtures {
+
+Query deskQuery() {
+    Query q;
+    PatientState& s = q.state;
+    basic(s, QStringLiteral("陳雅婷"), QStringLiteral("F228361045"), QStringLiteral("0780615"),
+          QLatin1Char('F'));
+    s.sHospitalCode = QStringLiteral("1101010012");
+    tICcardInfo& c = s.ICcardInfo;
+    setAnsi(c.Hx[0].visitDateTime, "1131206101500");
+    setAnsi(c.Hx[0].hospitalCode, "1101010012");
+    setText(c.Hx[0].hospitalName, QStringLiteral("北辰聯合醫院"));
+    // As the card read writes them: the card's text of J302 was cut, Z9999 has no
+    // name, and the four slots the control software did not touch hold the placeholder.
+    setText(c.Hx[0].IMP, QStringLiteral("J302_其他季節性過敏性`Z9999_(unknown ICD10 code)`"
+                                        "[XXXXXXX]_`[XXXXXXX]_`[XXXXXXX]_`[XXXXXXX]_"));
+    setText(c.CriticalIllness[0].DX, QStringLiteral("[XXXXXXX]_"));
+    // A drug, a treatment and a supply ordered at that visit.
+    put(c.MX.slot[0].p0, "1131206101500");
+    put(c.MX.slot[0].p3, "1");
+    put(c.MX.slot[0].p4, "AC43071100");
+    put(c.MX.slot[0].p7, "TID");
+    put(c.MX.slot[0].p1, "03");
+    put(c.MX.slot[0].p10, "9");
+    put(c.MX.slot[1].p0, "1131206101500");
+    put(c.MX.slot[1].p3, "3");
+    put(c.MX.slot[1].p4, "47041C");
+    put(c.MX.slot[1].p10, "1");
+    put(c.MX.slot[2].p0, "1131206101500");
+    put(c.MX.slot[2].p3, "4");
+    put(c.MX.slot[2].p4, "FHZ0345678");
+    put(c.MX.slot[2].p10, "1");
+
+    using cloud::Kind;
+    // 3502010011 is listed under another name; 5903123456 is not listed at all.
+    q.tables.drug.rows << row(Kind::Drug, {{"就醫日期", "113/11/28"},
+                                           {"來源", "晴川耳鼻喉>(轉診)>3502010011"},
+                                           {"ATC7代碼", "R06AX27"},
+                                           {"藥品代碼", "BC25329100"},
+                                           {"藥品名稱", "停敏膜衣錠5毫克"},
+                                           {"給藥日數", "14"},
+                                           {"藥品用量", "14"},
+                                           {"用法用量", "QD"}});
+    q.tables.lab.rows << row(Kind::Lab, {{"檢驗日期", "113/11/20"},
+                                         {"來源", "杏林醫事檢驗所>5903123456"},
+                                         {"醫令名稱", "白血球計數"},
+                                         {"檢驗項目", "WBC"},
+                                         {"檢驗結果", "6,800"},
+                                         {"參考值", "4000-10000"},
+                                         {"醫令代碼", "08011C"},
+                                         {"單位", "/uL"}});
+    q.context.queryTime = QDateTime(QDate(2024, 12, 10), QTime(10, 20));
+    q.context.programName = QStringLiteral("Tolvane");
+    q.context.programVersion = QStringLiteral("1.0.0.1");
     return q;
 }
 

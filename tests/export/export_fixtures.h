@@ -7,19 +7,25 @@
 
 #include "card/patient_pages.h"
 #include "card/patient_state.h"
+#include "export/export_lookups.h"
 #include "export/summary_model.h"
 #include "report/cloud_tables.h"
 
 namespace fixtures {
 
-class FakeLookups : public PageLookups {
+class FakeLookups : public ExportLookups {
   public:
     QMap<QString, QString> hospitals;
     QMap<QString, QString> drugs;
+    QMap<QString, QString> diagnoses;  // ICD-10 code without its dot -> name
+    bool diagnosisDatabaseThere = true;
 
     FakeLookups();
     QString hospitalName(const QString& code) override;
     InsuranceCodeName insuranceName(const QString& code) override;
+    // As the diagnosis database answers: no look-up for codes that are not letters
+    // and digits, not found for the rest it lacks.
+    DiagnosisName diagnosisName(const QString& code) override;
 };
 
 struct Query {
@@ -41,5 +47,12 @@ Query fullQuery();
 Query emptyQuery();
 // fullQuery with `drugs` cloud drug rows and `labs` laboratory rows, all current.
 Query longQuery(int drugs, int labs);
+// What a day at the desk brings: a visit whose untouched slots hold the placeholder
+// and whose card text of a diagnosis is cut (J302), a code the database does not
+// know, an untouched critical-illness slot, a drug, a treatment (47041C) and a
+// supply among the card orders, cloud rows whose "來源" cells are joined by ">" and
+// name institutions met nowhere else (one listed in hospbsc.txt under another
+// name, one not listed), and a laboratory value of "6,800".
+Query deskQuery();
 
 }  // namespace fixtures

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "card/card_decoding.h"
+#include "card/card_fields.h"
 #include "common/codepage.h"
 #include "export/export_files.h"
 #include "export/fhir_names.h"
@@ -279,6 +280,119 @@ TEST(FhirBundle, EmptyQueryIsThePatientAlone) {
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0][QStringLiteral("resource")][QStringLiteral("resourceType")].toString(),
               QStringLiteral("Patient"));
+}
+
+// The desk query's card and cloud records as a receiving system must read them.
+TEST(FhirBundle, DeskQueryInstitutionsDiagnosesAndOrders) {
+    const QJsonObject b = bundleOf(fixtures::deskQuery());
+
+    // Every institution met gets one Organization, named from the list where it
+    // is listed: the SAM's and the visit's, the cloud drug's (listed under another
+    // name than its row's), the laboratory's (not listed: its row's name).
+    QMap<QString, QString> orgs;  // code -> name
+    QMap<QString, QString> orgUrl;
+    for (const QJsonValue& e : b[QStringLiteral("entry")].toArray()) {
+        const QJsonObject r = e[QStringLiteral("resource")].toObject();
+        if (r[QStringLiteral("resourceType")] != QStringLiteral("Organization")) continue;
+        const QString code = r[QStringLiteral("identifier")][0][QStringLiteral("value")].toString();
+        EXPECT_FALSE(orgs.contains(code)) << code.toStdString();
+        orgs[code] = r[QStringLiteral("name")].toString();
+        orgUrl[code] = e[QStringLiteral("fullUrl")].toString();
+    }
+    EXPECT_EQ(orgs, (QMap<QString, QString>{{"1101010012", "北辰聯合醫院"},
+                                            {"3502010011", "晴川耳鼻喉科診所"},
+                                            {"5903123456", "杏林醫事檢驗所"}}));
+    const QList<QJsonObject> meds = resources(b, QStringLiteral("MedicationStatement"));
+    const QList<QJsonObject> obs = resources(b, QStringLiteral("Observation"));
+    ASSERT_EQ(meds.size(), 2);  // the card's drug and the cloud's
+    ASSERT_EQ(obs.size(), 1);
+    EXPECT_EQ(meds[1][QStringLiteral("informationSource")][QStringLiteral("reference")].toString(),
+              orgUrl.value(QStringLiteral("3502010011")));
+    EXPECT_EQ(obs[0][QStringLiteral("performer")][0][QStringLiteral("reference")].toString(),
+              orgUrl.value(QStringLiteral("5903123456")));
+    // "6,800" is a number, inside its range.
+    EXPECT_EQ(obs[0][QStringLiteral("valueQuantity")].toObject(),
+              (QJsonObject{{"value", 6800}, {"unit", "/uL"}}));
+    EXPECT_FALSE(obs[0].contains(QStringLiteral("interpretation")));
+
+    // Two diagnoses: the placeholders are none, the critical-illness slot neither.
+    // J30.2 is named from the database, not from the card's cut text; Z99.99 has
+    // no name at all.
+    const QList<QJsonObject> cond = resources(b, QStringLiteral("Condition"));
+    ASSERT_EQ(cond.size(), 2);
+    const QJsonObject rhinitis = cond[0][QStringLiteral("code")].toObject();
+    EXPECT_EQ(rhinitis[QStringLiteral("coding")][0][QStringLiteral("code")].toString(),
+              QStringLiteral("J30.2"));
+    EXPECT_EQ(rhinitis[QStringLiteral("coding")][0][QStringLiteral("display")].toString(),
+              QStringLiteral("其他季節性過敏性鼻炎"));
+    EXPECT_EQ(rhinitis[QStringLiteral("text")].toString(), QStringLiteral("其他季節性過敏性鼻炎"));
+    const QJsonObject unknown = cond[1][QStringLiteral("code")].toObject();
+    EXPECT_EQ(unknown, (QJsonObject{{"coding", QJsonArray{QJsonObject{{"system", system::icd10cm},
+                                                                      {"code", "Z99.99"}}}}}));
+    EXPECT_EQ(
+        resources(b, QStringLiteral("Encounter"))[0][QStringLiteral("diagnosis")].toArray().size(),
+        2);
+    const QByteArray json = bundleJson(b);
+    EXPECT_FALSE(json.contains("XXXX"));
+    EXPECT_FALSE(json.contains("unknown ICD10"));
+
+    // The treatment is a Procedure in the insurer's medical service items; the
+    // supply is left out.
+    const QList<QJsonObject> proc = resources(b, QStringLiteral("Procedure"));
+    ASSERT_EQ(proc.size(), 1);
+    EXPECT_EQ(
+        proc[0][QStringLiteral("code")][QStringLiteral("coding")][0].toObject(),
+        (QJsonObject{
+            {"system", system::medicalServiceCode}, {"code", "47041C"}, {"display", "傷口換藥"}}));
+    EXPECT_EQ(proc[0][QStringLiteral("performedDateTime")].toString(),
+              QStringLiteral("2024-12-06T10:15:00+08:00"));
+    EXPECT_EQ(proc[0][QStringLiteral("performer")][0][QStringLiteral("actor")]
+                  [QStringLiteral("reference")]
+                      .toString(),
+              orgUrl.value(QStringLiteral("1101010012")));
+    EXPECT_FALSE(json.contains("FHZ0345678"));
+    EXPECT_EQ(meds[0][QStringLiteral("medicationCodeableConcept")][QStringLiteral("coding")][0]
+                  [QStringLiteral("code")]
+                      .toString(),
+              QStringLiteral("AC43071100"));
+}
+
+TEST(FhirBundle, WithoutTheDiagnosisDatabaseTheCardsTextNamesTheCode) {
+    const fixtures::Query q = fixtures::deskQuery();
+    fixtures::FakeLookups lookups;
+    lookups.diagnosisDatabaseThere = false;
+    const QList<QJsonObject> cond =
+        resources(buildBundle(q.state, q.tables, lookups, q.context.queryTime.date()),
+                  QStringLiteral("Condition"));
+    ASSERT_EQ(cond.size(), 2);
+    EXPECT_EQ(cond[0][QStringLiteral("code")][QStringLiteral("text")].toString(),
+              QStringLiteral("其他季節性過敏性"));
+    // The card read's own unknown-code text is no name either.
+    EXPECT_FALSE(cond[1][QStringLiteral("code")].toObject().contains(QStringLiteral("text")));
+}
+
+// Entry ids are made from archived text; a "%2" in it must stay text. Two visits
+// that differ only there are two visits, and so are their diagnoses.
+TEST(FhirBundle, IdsTakeArchivedTextAsWritten) {
+    const auto conditionAndEncounter = [](const char* visitText) {
+        fixtures::Query q = fixtures::deskQuery();
+        setAnsi(q.state.ICcardInfo.Hx[0].visitDateTime, visitText);
+        QString encounter, condition;
+        for (const QJsonValue& e : bundleOf(q)[QStringLiteral("entry")].toArray()) {
+            const QString type =
+                e[QStringLiteral("resource")][QStringLiteral("resourceType")].toString();
+            if (type == QStringLiteral("Encounter"))
+                encounter = e[QStringLiteral("fullUrl")].toString();
+            if (type == QStringLiteral("Condition") && condition.isEmpty())
+                condition = e[QStringLiteral("fullUrl")].toString();
+        }
+        return qMakePair(encounter, condition);
+    };
+    const auto a = conditionAndEncounter("1131206%2");
+    const auto b = conditionAndEncounter("11312060");
+    ASSERT_FALSE(a.second.isEmpty());
+    EXPECT_NE(a.first, b.first);
+    EXPECT_NE(a.second, b.second);
 }
 
 TEST(FhirDates, RocDatesBecomeFhirDates) {

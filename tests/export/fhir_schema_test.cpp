@@ -1,5 +1,6 @@
-// Every Bundle the fixtures export, checked against the FHIR R4 JSON schema by
-// the validator that scripts/install-deps puts beside the check script.
+// Every Bundle the fixtures export, checked by two validators that
+// scripts/install-deps puts beside the check scripts: the FHIR R4 JSON schema, and
+// the R4 StructureDefinitions with their cardinalities and invariants.
 
 #include <gtest/gtest.h>
 
@@ -18,9 +19,12 @@ struct Outcome {
     QString output;
 };
 
-Outcome validate(const QList<QPair<QString, QByteArray>>& files) {
+const char* const kSchemaCheck = FHIR_SCHEMA_DIR "/validate.js";
+const char* const kDefinitionsCheck = FHIR_SCHEMA_DIR "/validate_r4.js";
+
+Outcome validate(const char* script, const QList<QPair<QString, QByteArray>>& files) {
     QTemporaryDir dir;
-    QStringList args{QStringLiteral(FHIR_SCHEMA_DIR "/validate.js")};
+    QStringList args{QString::fromUtf8(script)};
     for (const auto& [name, bytes] : files) {
         QFile f(dir.filePath(name));
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return {};
@@ -29,7 +33,7 @@ Outcome validate(const QList<QPair<QString, QByteArray>>& files) {
     QProcess node;
     node.setProcessChannelMode(QProcess::MergedChannels);
     node.start(QStringLiteral("node"), args);
-    if (!node.waitForFinished(60000))
+    if (!node.waitForFinished(120000))
         return {-1, QStringLiteral("node did not finish: ") + node.errorString()};
     return {node.exitCode(), QString::fromUtf8(node.readAll())};
 }
@@ -40,30 +44,65 @@ QByteArray exported(const fixtures::Query& q) {
         fhir::buildBundle(q.state, q.tables, lookups, q.context.queryTime.date()));
 }
 
-TEST(FhirSchema, EveryFixtureBundleIsValidR4) {
-    const Outcome o =
-        validate({{QStringLiteral("full.json"), exported(fixtures::fullQuery())},
-                  {QStringLiteral("empty.json"), exported(fixtures::emptyQuery())},
-                  {QStringLiteral("long.json"), exported(fixtures::longQuery(40, 40))}});
-    EXPECT_EQ(o.exitCode, 0) << o.output.toStdString();
-    EXPECT_EQ(o.output.count(QStringLiteral("valid ")), 3) << o.output.toStdString();
+QList<QPair<QString, QByteArray>> everyFixtureBundle() {
+    return {{QStringLiteral("full.json"), exported(fixtures::fullQuery())},
+            {QStringLiteral("empty.json"), exported(fixtures::emptyQuery())},
+            {QStringLiteral("long.json"), exported(fixtures::longQuery(40, 40))},
+            {QStringLiteral("desk.json"), exported(fixtures::deskQuery())}};
 }
 
-// The check must be able to fail: an empty string and a missing required status.
-TEST(FhirSchema, TheValidatorRejectsWhatTheSchemaForbids) {
+// The Bundle of the full query with one resource changed by `edit`.
+QByteArray brokenBundle(const QString& type, const std::function<void(QJsonObject&)>& edit) {
     fixtures::FakeLookups lookups;
-    QJsonObject b =
-        fhir::buildBundle(fixtures::fullQuery().state, {}, lookups, QDate(2024, 12, 10));
+    const fixtures::Query q = fixtures::fullQuery();
+    QJsonObject b = fhir::buildBundle(q.state, q.tables, lookups, q.context.queryTime.date());
     QJsonArray entries = b[QStringLiteral("entry")].toArray();
-    QJsonObject entry = entries[0].toObject();
-    QJsonObject patient = entry[QStringLiteral("resource")].toObject();
-    patient[QStringLiteral("birthDate")] = QString();
-    entry[QStringLiteral("resource")] = patient;
-    entries[0] = entry;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        QJsonObject entry = entries[i].toObject();
+        QJsonObject r = entry[QStringLiteral("resource")].toObject();
+        if (r[QStringLiteral("resourceType")].toString() != type) continue;
+        edit(r);
+        entry[QStringLiteral("resource")] = r;
+        entries[i] = entry;
+        break;
+    }
     b[QStringLiteral("entry")] = entries;
-    const Outcome o = validate({{QStringLiteral("broken.json"), fhir::bundleJson(b)}});
-    EXPECT_EQ(o.exitCode, 1) << o.output.toStdString();
-    EXPECT_TRUE(o.output.contains(QStringLiteral("INVALID"))) << o.output.toStdString();
+    return fhir::bundleJson(b);
+}
+
+TEST(FhirSchema, EveryFixtureBundleIsValidR4) {
+    const auto files = everyFixtureBundle();
+    for (const char* script : {kSchemaCheck, kDefinitionsCheck}) {
+        const Outcome o = validate(script, files);
+        EXPECT_EQ(o.exitCode, 0) << script << "\n" << o.output.toStdString();
+        EXPECT_EQ(o.output.count(QStringLiteral("valid ")), files.size()) << script << "\n"
+                                                                          << o.output.toStdString();
+    }
+}
+
+// Each check must be able to fail: an empty string the schema forbids; an allergy
+// without its clinical status (invariant ait-1) and an observation without its
+// required code, which only the definitions know.
+TEST(FhirSchema, TheValidatorsRejectWhatR4Forbids) {
+    struct Case {
+        const char* script;
+        const char* type;
+        std::function<void(QJsonObject&)> edit;
+    };
+    const Case cases[] = {
+        {kSchemaCheck, "Patient",
+         [](QJsonObject& r) { r[QStringLiteral("birthDate")] = QString(); }},
+        {kDefinitionsCheck, "AllergyIntolerance",
+         [](QJsonObject& r) { r.remove(QStringLiteral("clinicalStatus")); }},
+        {kDefinitionsCheck, "Observation",
+         [](QJsonObject& r) { r.remove(QStringLiteral("code")); }},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = validate(c.script, {{QStringLiteral("broken.json"),
+                                               brokenBundle(QString::fromLatin1(c.type), c.edit)}});
+        EXPECT_EQ(o.exitCode, 1) << c.script << " " << c.type << "\n" << o.output.toStdString();
+        EXPECT_TRUE(o.output.contains(QStringLiteral("INVALID"))) << o.output.toStdString();
+    }
 }
 
 }  // namespace

@@ -126,14 +126,26 @@ TEST(LabResult, OutOfRangeMarkFromTheReferenceRangeElseTheSiteMark) {
         const char* expected;
     };
     const Case cases[] = {
-        {"112", "70-100", "", "H"},   {"65", "70-100", "", "L"},
+        {"112", "70-100", "", "H"},
+        {"65", "70-100", "", "L"},
         {"100", "70-100", "H", ""},  // the range decides over a stale site mark
-        {"4.5", "4.0 - 6.0", "", ""}, {"200", "<200", "", "H"},
-        {"199.9", "<200", "", ""},    {"5", "≦5", "", ""},
-        {"40", ">40", "", "L"},       {"41", "≧40", "", ""},
+        {"4.5", "4.0 - 6.0", "", ""},
+        {"200", "<200", "", "H"},
+        {"199.9", "<200", "", ""},
+        {"5", "≦5", "", ""},
+        {"40", ">40", "", "L"},
+        {"41", "≧40", "", ""},
         {"2+", "Negative", "H", "H"},  // no number: the site's mark
-        {"nan", "70-100", "", ""},    {"inf", "70-100", "L", "L"},
-        {"1e5", "70-100", "", ""},    {"80", "見報告", "", ""},
+        {"nan", "70-100", "", ""},
+        {"inf", "70-100", "L", "L"},
+        {"1e5", "70-100", "", ""},
+        {"80", "見報告", "", ""},
+        // Thousands grouped with commas are still numbers; other commas are not.
+        {"6,800", "4000-10000", "", ""},
+        {"12,800", "4000-10000", "", "H"},
+        {"3,500", "4000-10000", "H", "L"},
+        {"68,00", "4000-10000", "H", "H"},
+        {"6,800.5", "<7000", "", ""},
     };
     for (const Case& c : cases) {
         LabResult l;
@@ -142,6 +154,60 @@ TEST(LabResult, OutOfRangeMarkFromTheReferenceRangeElseTheSiteMark) {
         l.siteMark = QString::fromUtf8(c.siteMark);
         EXPECT_EQ(l.outOfRangeMark(), QString::fromUtf8(c.expected)) << c.value << " " << c.range;
     }
+}
+
+TEST(SummaryModel, DiagnosesAreNamedFromTheDatabaseAndPlaceholdersAreNoDiagnoses) {
+    const SummaryDocument d = build(fixtures::deskQuery());
+    const SummarySection* s = d.section(titles::visits);
+    ASSERT_NE(s, nullptr);
+    // The database's full name in place of the card's cut text; the unknown code
+    // stands alone; the four untouched slots are not listed.
+    EXPECT_EQ(s->rows, (QList<QStringList>{{"113/12/06 10:15", "北辰聯合醫院 1101010012",
+                                            "J302 其他季節性過敏性鼻炎\nZ9999"}}));
+    // The untouched critical-illness slot makes no section.
+    EXPECT_EQ(d.section(titles::criticalIllnesses), nullptr);
+
+    // Without the database the card's own text is all there is.
+    fixtures::FakeLookups noDatabase;
+    noDatabase.diagnosisDatabaseThere = false;
+    const fixtures::Query q = fixtures::deskQuery();
+    const SummaryDocument without =
+        buildSummary(q.state, q.tables, q.extras, q.context, noDatabase);
+    EXPECT_EQ(without.section(titles::visits)->rows.value(0).value(2),
+              QStringLiteral("J302 其他季節性過敏性\nZ9999"));
+}
+
+TEST(QueryRecords, TheSourceCellGivesNameAndCode) {
+    struct Case {
+        const char* cell;
+        const char* name;
+        const char* code;
+    };
+    const Case cases[] = {
+        {"晴川診所>(轉診)>3501200000", "晴川診所", "3501200000"},  // as the record text holds it
+        {"晴川診所>3501200000", "晴川診所", "3501200000"},
+        {"晴川診所\n3501200000", "晴川診所", "3501200000"},  // as the page shows it
+        {">3501200000", "", "3501200000"},
+        {"3501200000", "", "3501200000"},
+        {"晴川診所", "晴川診所", ""},
+        {"晴川診所>(轉診)", "晴川診所", ""},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        const Institution i = splitSource(QString::fromUtf8(c.cell));
+        EXPECT_EQ(i.name, QString::fromUtf8(c.name)) << c.cell;
+        EXPECT_EQ(i.code, QString::fromUtf8(c.code)) << c.cell;
+    }
+}
+
+TEST(QueryRecords, CardOrdersAreToldApartByTheirCode) {
+    EXPECT_EQ(orderKindOf(QStringLiteral("AC43071100")), OrderKind::Drug);
+    EXPECT_EQ(orderKindOf(QStringLiteral("A000000100")), OrderKind::Drug);
+    EXPECT_EQ(orderKindOf(QStringLiteral("47041C")), OrderKind::Treatment);
+    EXPECT_EQ(orderKindOf(QStringLiteral("06013C")), OrderKind::Treatment);
+    EXPECT_EQ(orderKindOf(QStringLiteral("FHZ0345678")), OrderKind::Supply);
+    EXPECT_EQ(orderKindOf(QStringLiteral("FBZ0123456")), OrderKind::Supply);
+    EXPECT_EQ(orderKindOf(QStringLiteral("CBP02005S1KY")), OrderKind::Supply);
 }
 
 TEST(SummaryModel, AgeCountsWholeYearsUpToTheQueryDay) {

@@ -99,6 +99,26 @@ TEST_F(SummaryPdf, LongTablesRepeatTheirHeaderRowOnEveryPage) {
     EXPECT_EQ(all.count(QRegularExpression(QStringLiteral(R"(\bITEM\d+\b)"))), 300);
 }
 
+// A cell wider than its column and a free text longer than a page are broken
+// into lines and pages without losing a character.
+TEST_F(SummaryPdf, LongCellsAndLongTextsBreakWithoutLosingText) {
+    fixtures::Query q = fixtures::emptyQuery();
+    QStringList lines;
+    for (int i = 1; i <= 120; ++i) lines << QStringLiteral("轉診紀錄第%1行").arg(i);
+    q.state.sRef = lines.join(QLatin1Char('\n')) + QStringLiteral("\n<b>轉診</b> & <img src=x>");
+    const QString longName = QStringLiteral("長效型").repeated(30) + QStringLiteral("END");
+    q.tables.drug.rows << fixtures::row(
+        cloud::Kind::Drug, {{"就醫日期", "113/12/08"}, {"藥品名稱", longName}, {"給藥日數", "28"}});
+    const QString pdf = write(q);
+    EXPECT_GE(pages(pdf), 3);
+    QString all = text(pdf);
+    for (int i = 1; i <= 120; ++i)
+        EXPECT_EQ(all.count(QStringLiteral("轉診紀錄第%1行\n").arg(i)), 1) << i;
+    EXPECT_TRUE(all.contains(QStringLiteral("<b>轉診</b> & <img src=x>")));
+    all.remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_TRUE(all.contains(longName)) << all.left(2000).toStdString();
+}
+
 TEST_F(SummaryPdf, MarkupInRecordTextIsShownAsText) {
     fixtures::Query q = fixtures::emptyQuery();
     q.state.sRef = QStringLiteral("<b>轉診</b> & <img src=x>");
