@@ -5,9 +5,12 @@
  * Most functions take a first argument that the library ignores.
  *
  * Results are one-byte codes returned in a 32-bit value whose upper bits are zero:
- *   0 success, 1 card absent, 3 no port / bad argument / no reply, 6 the reader's RC 3,
- *   9 to 15 and 255 link conditions (255 also: the frame could not be written),
- *   any other value: the reader's own result code.
+ * the library's own codes of enum ReaderResult below, or any other value: the
+ * reader's own result code, passed through.
+ *
+ * The library keeps one port, one frame buffer and one session key for the whole
+ * process, and expects its calls one at a time: a caller that calls from two
+ * threads at once must serialise the calls itself.
  */
 #ifndef READER_READER_H
 #define READER_READER_H
@@ -27,6 +30,25 @@ extern "C" {
 #endif
 
 typedef uint32_t ReaderArg;
+
+/* The library's own result codes. */
+enum ReaderResult {
+    READER_OK = 0,
+    READER_CARD_ABSENT = 1,         /* the addressed card is absent */
+    READER_NO_PORT_OR_NO_REPLY = 3, /* no port open, a bad argument, or no reply in time */
+    READER_RC3 = 6,                 /* the reader answered RC 3 */
+    /* link conditions: the reply's link status byte had exactly one bit set */
+    READER_LINK_NOT_READY = 9, /* 0x01; at wake-up: the reader is not ready yet */
+    READER_LINK_02 = 10,
+    READER_LINK_04 = 11,
+    READER_LINK_10 = 12,
+    READER_LINK_20 = 13,
+    READER_LINK_40 = 14,
+    READER_LINK_80 = 15,
+    /* a port operation failed (not opened, not written or not read in time); also
+       the link status 0x08 */
+    READER_PORT_FAILED = 255
+};
 
 /* Port and reader */
 READER_API uint32_t READER_CALL OpenComPort(uint8_t* portIndex);
