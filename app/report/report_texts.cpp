@@ -1,5 +1,7 @@
 #include "report/report_texts.h"
 
+#include <QDir>
+
 #include "card/code_tables.h"
 #include "report/filter_rules.h"
 
@@ -54,13 +56,15 @@ ReportMenu institutionItems(const QString& sourceValue, const QString& appPath) 
     if (code.isEmpty()) return menu;
     const QString file = appPath + QLatin1String(kHospitalListFile);
     const QStringList lines = splitTextLines(LoadTxtFile(file));
-    if (lines.size() < 10 || !lines.first().contains(kCodeTitle)) {
+    const QStringList header = lines.isEmpty() ? QStringList() : parseRuleList(lines.first());
+    // The code's field must be named exactly: a title with a stray space would pass
+    // a looser check and then match no line.
+    const int codeField = static_cast<int>(header.indexOf(kCodeTitle));
+    if (lines.size() < 10 || codeField < 0) {
         menu.kind = ReportMenu::Error;
-        menu.error = QStringLiteral("檔案缺損 ") + file;
+        menu.error = QStringLiteral("檔案缺損 ") + QDir::toNativeSeparators(file);
         return menu;
     }
-    const QStringList header = parseRuleList(lines.first());
-    const int codeField = static_cast<int>(header.indexOf(kCodeTitle));
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringList entry = parseRuleList(lines.at(i));
         if (entry.value(codeField) != code) continue;

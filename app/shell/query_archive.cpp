@@ -72,7 +72,7 @@ bool QueryArchive::write(const Query& query) {
 
     const QString folder = archive::kFolder + u'/' + date.left(kMonthDigits);
     if (!QDir(ctx_.appPath).mkpath(folder))
-        return fail(QStringLiteral("無法建立資料夾 %1").arg(folder));
+        return fail(QStringLiteral("無法建立資料夾 %1").arg(QDir::toNativeSeparators(folder)));
 
     const PatientState& p = query.patient;
     archive::ArchivedQuery q;
@@ -82,7 +82,7 @@ bool QueryArchive::write(const Query& query) {
     const QString relative = archive::relativePath(date, *id);
     QString error;
     if (!writeFileAtomically(absolute(relative), archive::encodeArchive(q), &error))
-        return fail(relative + QStringLiteral(": ") + error);
+        return fail(QDir::toNativeSeparators(relative) + QStringLiteral(": ") + error);
     return true;
 }
 
@@ -137,7 +137,8 @@ void QueryArchive::reopen(const QString& date, const QString& typedId) {
     if (r.status != archive::ReadResult::Status::Ok) {
         ctx_.prompts.message(r.status == archive::ReadResult::Status::Damaged
                                  ? kDamaged
-                                 : QStringLiteral("無法開啟檔案 %1: %2").arg(relative, r.reason));
+                                 : QStringLiteral("無法開啟檔案 %1: %2")
+                                       .arg(QDir::toNativeSeparators(relative), r.reason));
         ctx_.status.setMsg2(QString());
         return;
     }

@@ -65,6 +65,9 @@ TEST(MenuTexts, CodeInTheFirstOrLastFieldAndDamagedLists) {
     EXPECT_EQ(institutionItems("院>1000000003", folder.appPath()).error, damaged);
     write(QStringList{"\"代碼\""} + first.mid(1));
     EXPECT_EQ(institutionItems("院>1000000003", folder.appPath()).kind, ReportMenu::Error);
+    // A title that only contains the code's title (a stray space) is no code field.
+    write(QStringList{"\"醫事機構代碼 \",\"醫事機構名稱\""} + first.mid(1));
+    EXPECT_EQ(institutionItems("院>1000000003", folder.appPath()).error, damaged);
     QFile::remove(folder.dir.filePath("hospbsc.txt"));
     EXPECT_EQ(institutionItems("院>1000000003", folder.appPath()).error, damaged);
 }
