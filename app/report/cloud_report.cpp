@@ -74,9 +74,11 @@ int CloudReport::showCloud(const QString& kind) {
         if (CloudSelectType == csSelect && !checkColudSelect(*k, row, rules_, ownCode)) continue;
         rows.append(row);
         sourceRows.append(i);
-        if (marks) {
-            marked.append(duplicates_.isDuplicated(i));
-            warnings.append(duplicates_.rowWarning(i));
+        if (marks) marked.append(duplicates_.isDuplicated(i));
+        if (*k == Kind::Drug) {
+            const QString dup = marks ? duplicates_.rowWarning(i) : QString();
+            const QString aid = aidWarnings.value(i);
+            warnings.append(dup.isEmpty() || aid.isEmpty() ? dup + aid : dup + u' ' + aid);
         }
     }
     model_.setRows(std::move(rows), std::move(sourceRows), std::move(marked), std::move(warnings));

@@ -285,6 +285,7 @@ DuplicateFindings findDuplicates(const CloudTable& drugs, const QDate& day,
                                  const DuplicateOptions& options) {
     DuplicateFindings out;
     out.day = day;
+    out.earlyRefillDays = options.earlyRefillDays;
     out.rowFlags.fill(false, drugs.rows.size());
     out.rowWarnings.fill(QString(), drugs.rows.size());
     const DrugSupplies all = readDrugSupplies(drugs);

@@ -45,6 +45,7 @@ struct DuplicateOptions {
 
 struct DuplicateFindings {
     QDate day;  // the day judged
+    int earlyRefillDays = 0;  // the allowance it was judged with
     // Duplications first (same ingredient, same class, same purpose), then the
     // switches and early refills; within a reason the group with the newest visit first.
     QList<DuplicateGroup> groups;

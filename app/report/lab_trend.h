@@ -68,4 +68,13 @@ struct TrendSeries {
 // series' range when its own does not parse.
 TrendSeries extractTrendSeries(const CloudTable& lab, int row);
 
+// Every series of the test in row `row`, one per unit: the test is its order code
+// ("醫令代碼") whatever the institution or the item's text, unless the code names
+// a panel (several items on one day, as a blood count does), then the code and the
+// item. Results in another unit are converted to the newest result's unit where
+// the factor is known (creatinine µmol/L, glucose mmol/L, mass concentrations),
+// their text saying so; the rest form a series of their own unit. The first
+// series is the newest result's.
+QList<TrendSeries> extractTrendSet(const CloudTable& lab, int row);
+
 }  // namespace cloud

@@ -155,8 +155,9 @@ void QueryArchive::reopen(const QString& date, const QString& typedId) {
     view.setPatientLine(p.ptData.name + u' ' + r.query.texts.AE);
     view.clearCloudRecords();
     view.fillPTdata();
+    // The stored day first: the records are judged on it.
+    view.reopenedQuery(rocDateFromText(date), r.query.texts.AE);
     view.fillCloudData();
     view.showCloud(QStringLiteral("drug"));
-    view.reopenedQuery(rocDateFromText(date), r.query.texts.AE);
     ctx_.status.setMsg2(QStringLiteral("讀取%1日資料完成").arg(date));
 }

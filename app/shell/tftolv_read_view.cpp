@@ -177,7 +177,7 @@ void TFtolv::showEdgePage() { ui->CmainPage->setCurrentWidget(ui->CTedge); }
 void TFtolv::setReferralMemo(const QString& text) { ui->CrefMemo->setPlainText(text); }
 
 void TFtolv::fillPTdata() {
-    queryTime = QDateTime::currentDateTime();
+    queryTime = deps_.clock->now();
     const PatientPages pages = buildPatientPages(patient, read_->hospitalNames, startup_.appPath);
     PatientPageWidgets w;
     w.CptName = ui->CptName;

@@ -16,6 +16,8 @@
 #include "common/clock.h"
 #include "common/ini_file.h"
 #include "common/prompts.h"
+#include "common/roc_date.h"
+#include "export/query_records.h"
 #include "font_fit_view.h"
 #include "list_columns.h"
 #include "report/clinical_aids_view.h"
@@ -313,7 +315,9 @@ void TFtolv::onClose() {
 void TFtolv::setUpCloudReport() {
     report_ = std::make_unique<cloud::CloudReport>(startup_.iniPath);
     report_->ownHospitalCode = [this] { return patient.sHospitalCode; };
-    report_->today = [this] { return deps_.clock->today(); };
+    // The day the clinical aids judge the records on: the query's day (a reopened
+    // query's stored day), by the program's clock.
+    report_->today = [this] { return queryTime.isValid() ? queryTime.date() : deps_.clock->today(); };
     cloud::CloudPageWidgets w;
     w.window = this;
     w.CmainPage = ui->CmainPage;
@@ -335,6 +339,10 @@ void TFtolv::setUpCloudReport() {
                                                  [this](const QString& text) { setMsg2(text); });
     clinicalView_ =
         std::make_unique<cloud::ClinicalAidsView>(*report_, *reportView_, w, startup_.iniPath);
+    clinicalView_->patient = [this] {
+        return cloud::AidsPatient{patient.ptData.sex, rocDateFromText(patient.ptData.A13birthday),
+                                  summary::cardAllergies(patient.ICcardInfo)};
+    };
     connect(this, &TFtolv::fieldSettingShown, reportView_.get(),
             &cloud::CloudReportView::fieldSettingShown);
     connect(this, &TFtolv::fieldSettingHidden, reportView_.get(),
