@@ -261,7 +261,7 @@ QList<TrendSeries> extractTrendSet(const CloudTable& lab, int row) {
 
     // One table per unit, every row under the clicked row's code and item, so
     // that one series is read from each.
-    QStringList units;
+    QStringList units, conversions;
     QList<CloudTable> tables;
     QList<QList<int>> origins;
     for (int i : rows) {
@@ -275,6 +275,8 @@ QList<TrendSeries> extractTrendSet(const CloudTable& lab, int row) {
             const auto converted = parseLabValue(rest) ? convertUnit(v.value, u, target, analyte)
                                                        : std::nullopt;
             if (converted) {
+                conversions << QStringLiteral("%1 %2 %3 → %4 %5")
+                                   .arg(r.caption.trimmed(), rest.trimmed(), u, v.marker + numberText(*converted), target);
                 r.values[c.result - 1] = v.marker + numberText(*converted);
                 r.values[c.reference - 1] = convertedRange(r.cell(c.reference), u, target, analyte);
                 r.values[c.unit - 1] = target;
@@ -300,9 +302,10 @@ QList<TrendSeries> extractTrendSet(const CloudTable& lab, int row) {
         for (TrendPoint& p : s.points) p.row = origins.at(k).at(p.row);
         for (UnplottedResult& u : s.unplotted) u.row = origins.at(k).at(u.row);
         if (s.unit.isEmpty()) s.unit = units.at(k);
-        if (units.at(k) == target)
+        if (units.at(k) == target) {
+            s.conversions = conversions;
             out.prepend(s);
-        else
+        } else
             out << s;
     }
     return out;

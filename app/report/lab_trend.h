@@ -57,6 +57,7 @@ struct TrendSeries {
     std::optional<ReferenceRange> range;  // of the newest point whose range parses
     QList<TrendPoint> points;             // oldest first
     QList<UnplottedResult> unplotted;     // in table order
+    QStringList conversions;              // "113/07/12 97 µmol/L → 1.10 mg/dL", per converted result
 
     // "最新值" with date and, when there is a previous point, "較前次" and the change.
     QString headline() const;

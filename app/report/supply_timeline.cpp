@@ -25,13 +25,15 @@ SupplyTimeline buildSupplyTimeline(const CloudTable& drugs, const QDate& day, in
     QMap<QString, TimelineGroup> groups;
     QMap<QString, QMap<QString, TimelineLane>> lanes;  // class -> drug name -> lane
     for (const DrugSupply& s : all.rows) {
-        const QDate last = s.lastDayOn(day);
-        if (s.start > day || last < t.from || last < s.start) continue;
+        // The bar is the dispensing's own period; the site's remaining-days figure
+        // only says whether the supply goes on past the query's day.
+        const QDate last = s.end;
+        if (s.days <= 0 || s.start > day || last < t.from) continue;
         TimelineBar bar;
         bar.row = s.row;
         bar.from = std::max(s.start, t.from);
         bar.to = std::min(last, day);
-        bar.continues = last > day;
+        bar.continues = s.lastDayOn(day) > day;
         const QString source = s.source.isEmpty() ? QStringLiteral("(未載來源)") : s.source;
         bar.source = int(t.sources.indexOf(source));
         if (bar.source < 0) {

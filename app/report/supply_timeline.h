@@ -2,7 +2,8 @@
 // The supply timeline: what the patient has been taking over the last months and
 // from where. One lane per drug (by name), lanes grouped by ATC class, one bar per
 // dispensing over its supply period, each bar's institution named so that a view
-// can colour it, and the query's day as the right edge.
+// can colour it, and the query's day as the right edge. Rows without a day count
+// have no period to draw.
 
 #include <QDate>
 #include <QList>

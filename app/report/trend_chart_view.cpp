@@ -133,9 +133,18 @@ TrendChartDialog::TrendChartDialog(const QList<cloud::TrendSeries>& set, QWidget
 
     QStringList texts;
     for (const cloud::TrendSeries& s : set)
+        for (const QString& c : s.conversions) texts << QStringLiteral("已換算: ") + c;
+    for (const cloud::TrendSeries& s : set)
         for (const cloud::UnplottedResult& u : s.unplotted)
             texts << QStringLiteral("%1  %2").arg(u.dateText, u.resultText);
-    unplotted_->setText(QStringLiteral("未繪製的結果:\n") + texts.join(u'\n'));
+    // The converted results are named, then the ones that could not be drawn.
+    const qsizetype converted = std::count_if(texts.begin(), texts.end(), [](const QString& t) {
+        return t.startsWith(QStringLiteral("已換算"));
+    });
+    QStringList shown = texts.mid(0, converted);
+    if (texts.size() > converted)
+        shown << QStringLiteral("未繪製的結果:") + u'\n' + texts.mid(converted).join(u'\n');
+    unplotted_->setText(shown.join(u'\n'));
     unplotted_->setVisible(!texts.isEmpty());
     unplotted_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
