@@ -1,5 +1,6 @@
 #include "report/clinical_aids.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
@@ -54,14 +55,16 @@ struct DrugColumns {
     int elderly = columnIndex(Kind::Drug, QStringLiteral("65歲以上病人宜注意用藥品項"));
 };
 
+QList<const DrugSupply*> newestOfEach(const QList<const DrugSupply*>& rows);
+
 QString drugLine(const DrugSupply& s) {
     return QStringLiteral("%1 (%2 %3)").arg(s.name, rocDayText(s.visit), s.source);
 }
 
 // One line per drug: the newest row of each name stands for the others.
-QStringList drugLines(const QList<const DrugSupply*>& drugs) {
+QStringList drugLines(const QList<const DrugSupply*>& rows) {
     QStringList out;
-    for (const DrugSupply* s : drugs) {
+    for (const DrugSupply* s : newestOfEach(rows)) {
         const QString line = drugLine(*s);
         if (!out.contains(line)) out << line;
     }
@@ -76,19 +79,58 @@ QList<int> rowsOf(const QList<const DrugSupply*>& drugs) {
     return out;
 }
 
-QList<const DrugSupply*> matching(const QList<DrugSupply>& supplied, const QStringList& pattern) {
+// The rows in supply by drug (the same ingredients and code): the tables are
+// matched once per drug, not once per dispensing.
+struct Supplied {
+    QList<DrugSupply> rows;
+    QList<QList<const DrugSupply*>> drugs;  // newest dispensing first
+
+    explicit Supplied(QList<DrugSupply> list) : rows(std::move(list)) {
+        QHash<QString, int> byKey;
+        for (const DrugSupply& s : rows) {
+            QStringList tokens = s.tokens();
+            tokens.sort();
+            const QString key = tokens.join(u'|');
+            auto it = byKey.constFind(key);
+            if (it == byKey.constEnd()) {
+                it = byKey.insert(key, int(drugs.size()));
+                drugs.append(QList<const DrugSupply*>());
+            }
+            drugs[*it] << &s;
+        }
+        for (auto& d : drugs)
+            std::stable_sort(d.begin(), d.end(),
+                             [](const DrugSupply* a, const DrugSupply* b) { return a->visit > b->visit; });
+    }
+};
+
+QList<const DrugSupply*> matching(const Supplied& supplied, const QStringList& pattern) {
     QList<const DrugSupply*> out;
-    for (const DrugSupply& s : supplied)
-        if (matchesPattern(s, pattern)) out << &s;
+    for (const auto& d : supplied.drugs)
+        if (matchesPattern(*d.first(), pattern)) out += d;
     return out;
 }
 
-AidSection interactions(const QList<DrugSupply>& supplied, const QDate& day) {
+// The newest dispensing of each drug among `rows`.
+QList<const DrugSupply*> newestOfEach(const QList<const DrugSupply*>& rows) {
+    QList<const DrugSupply*> out;
+    for (const DrugSupply* s : rows)
+        if (std::none_of(out.begin(), out.end(), [s](const DrugSupply* o) {
+                return o->ingredients == s->ingredients && o->atc7 == s->atc7;
+            }))
+            out << s;
+        else
+            for (const DrugSupply*& o : out)
+                if (o->ingredients == s->ingredients && o->atc7 == s->atc7 && s->visit > o->visit) o = s;
+    return out;
+}
+
+AidSection interactions(const Supplied& supplied, const QDate& day) {
     AidSection section;
     section.title = QStringLiteral("交互作用");
     section.checked = QStringLiteral("以%1仍在用藥期間的雲端藥品 %2 筆,比對本程式整理的 %3 組高風險交互作用")
                           .arg(rocDayText(day))
-                          .arg(supplied.size())
+                          .arg(supplied.rows.size())
                           .arg(interactionRules().size());
     for (const InteractionRule& rule : interactionRules()) {
         const auto a = matching(supplied, rule.first);
@@ -98,8 +140,8 @@ AidSection interactions(const QList<DrugSupply>& supplied, const QDate& day) {
         if (rule.third.isEmpty()) {
             // Two different drugs: one row that matches both sides is one drug.
             bool pair = false;
-            for (const DrugSupply* x : a)
-                for (const DrugSupply* y : b)
+            for (const DrugSupply* x : newestOfEach(a))
+                for (const DrugSupply* y : newestOfEach(b))
                     if (!shareIngredient(*x, *y)) pair = true;
             if (!pair) continue;
             involved = a + b;
@@ -107,12 +149,14 @@ AidSection interactions(const QList<DrugSupply>& supplied, const QDate& day) {
             // Three sides: a combination product may stand for two of them, the
             // third must be another drug.
             const auto c = matching(supplied, rule.third);
+            if (c.isEmpty()) continue;
+            const auto na = newestOfEach(a), nb = newestOfEach(b);
             bool found = false;
-            for (const DrugSupply* z : c) {
-                const bool firstOther = std::any_of(a.begin(), a.end(), [z](const DrugSupply* x) {
+            for (const DrugSupply* z : newestOfEach(c)) {
+                const bool firstOther = std::any_of(na.begin(), na.end(), [z](const DrugSupply* x) {
                     return !shareIngredient(*x, *z);
                 });
-                const bool secondOther = std::any_of(b.begin(), b.end(), [z](const DrugSupply* y) {
+                const bool secondOther = std::any_of(nb.begin(), nb.end(), [z](const DrugSupply* y) {
                     return !shareIngredient(*y, *z);
                 });
                 if (firstOther && secondOther) found = true;
@@ -134,7 +178,7 @@ AidSection interactions(const QList<DrugSupply>& supplied, const QDate& day) {
     return section;
 }
 
-AidSection kidneySection(const QList<DrugSupply>& supplied, const QDate& day,
+AidSection kidneySection(const Supplied& supplied, const QDate& day,
                          const std::optional<KidneyFunction>& kidney, const AidsPatient& patient) {
     AidSection section;
     section.title = QStringLiteral("腎功能");
@@ -184,8 +228,7 @@ AidSection kidneySection(const QList<DrugSupply>& supplied, const QDate& day,
 
 // The allergy text's words against the drug: an ingredient named in the text, the
 // drug's name containing a word of the text, or a class word and a drug of the class.
-bool allergyMatches(const QString& allergy, const DrugSupply& drug) {
-    const QString text = normalizedIngredient(allergy);
+bool allergyMatches(const QString& allergy, const QString& text, const DrugSupply& drug) {
     if (text.isEmpty()) return false;
     for (const QString& i : drug.ingredients)
         if (i.size() >= 4 && text.contains(i)) return true;
@@ -200,16 +243,17 @@ bool allergyMatches(const QString& allergy, const DrugSupply& drug) {
     return false;
 }
 
-AidSection allergySection(const DrugSupplies& all, const QList<DrugSupply>& supplied,
+AidSection allergySection(const DrugSupplies& all, const Supplied& supplied,
                           const CloudTable& drugs, const QDate& day, const AidsPatient& patient) {
     static const DrugColumns c;
     AidSection section;
     section.title = QStringLiteral("過敏");
     int cloudEntries = 0;
     for (const QString& a : patient.allergies) {
+        const QString text = normalizedIngredient(a);
         QList<const DrugSupply*> hit;
-        for (const DrugSupply& s : supplied)
-            if (allergyMatches(a, s)) hit << &s;
+        for (const auto& d : supplied.drugs)
+            if (allergyMatches(a, text, *d.first())) hit += d;
         if (hit.isEmpty()) continue;
         section.findings.append({QStringLiteral("嚴重"), QStringLiteral("健保卡過敏: %1").arg(a),
                                  drugLines(hit).join(u'\n'), QStringLiteral("健保卡過敏藥物欄"),
@@ -221,8 +265,8 @@ AidSection allergySection(const DrugSupplies& all, const QList<DrugSupply>& supp
         if (note.isEmpty()) continue;
         ++cloudEntries;
         QList<const DrugSupply*> hit;
-        for (const DrugSupply& s : supplied)
-            if (shareIngredient(s, recorded)) hit << &s;
+        for (const auto& d : supplied.drugs)
+            if (shareIngredient(*d.first(), recorded)) hit += d;
         if (hit.isEmpty()) continue;
         section.findings.append(
             {QStringLiteral("嚴重"),
@@ -238,7 +282,7 @@ AidSection allergySection(const DrugSupplies& all, const QList<DrugSupply>& supp
     return section;
 }
 
-AidSection ageSection(const QList<DrugSupply>& supplied, const CloudTable& drugs,
+AidSection ageSection(const Supplied& supplied, const CloudTable& drugs,
                       const QDate& day, const AidsPatient& patient) {
     static const DrugColumns c;
     AidSection section;
@@ -257,7 +301,7 @@ AidSection ageSection(const QList<DrugSupply>& supplied, const CloudTable& drugs
             .arg(rocDayText(day))
             .arg(age);
     QList<const DrugSupply*> marked;
-    for (const DrugSupply& s : supplied)
+    for (const DrugSupply& s : supplied.rows)
         if (!drugs.rows.at(s.row).cell(c.elderly).trimmed().isEmpty()) marked << &s;
     for (const DrugSupply* s : marked)
         section.findings.append({QStringLiteral("注意"), s->name,
@@ -274,9 +318,14 @@ std::optional<KidneyFunction> latestKidneyFunction(const CloudTable& lab,
                                                    const AidsPatient& patient) {
     static const LabColumns c;
     std::optional<KidneyFunction> best;
+    QHash<QString, bool> isCreatinine;  // by code, item and name: a few tests, many rows
     for (const CloudRow& r : lab.rows) {
-        if (analyteOf(r.cell(c.code), r.cell(c.item), r.cell(c.orderName)) != Analyte::Creatinine)
-            continue;
+        const QString key = r.cell(c.code) + u'\x1f' + r.cell(c.item) + u'\x1f' + r.cell(c.orderName);
+        auto known = isCreatinine.constFind(key);
+        if (known == isCreatinine.constEnd())
+            known = isCreatinine.insert(key, analyteOf(r.cell(c.code), r.cell(c.item), r.cell(c.orderName)) ==
+                                                 Analyte::Creatinine);
+        if (!*known) continue;
         QDate date = parseRecordDate(r.caption);
         if (!date.isValid()) date = parseRecordDate(r.cell(c.reportDate));
         const auto value = parseLabValue(r.cell(c.result));
@@ -341,11 +390,15 @@ QStringList ClinicalAids::rowWarnings(int rowCount) const {
 
 ClinicalAids runClinicalAids(const QDate& day, const CloudTable& drugs, const CloudTable& lab,
                              const AidsPatient& patient) {
+    return runClinicalAids(day, readDrugSupplies(drugs), drugs, lab, patient);
+}
+
+ClinicalAids runClinicalAids(const QDate& day, const DrugSupplies& all, const CloudTable& drugs,
+                             const CloudTable& lab, const AidsPatient& patient) {
     ClinicalAids out;
     out.day = day;
-    const DrugSupplies all = readDrugSupplies(drugs);
-    const QList<DrugSupply> supplied = day.isValid() ? suppliedOn(all, day) : QList<DrugSupply>();
-    out.suppliedCount = int(supplied.size());
+    const Supplied supplied(day.isValid() ? suppliedOn(all, day) : QList<DrugSupply>());
+    out.suppliedCount = int(supplied.rows.size());
     out.skippedText = all.skippedText();
     out.kidney = latestKidneyFunction(lab, patient);
     out.sections << interactions(supplied, day) << kidneySection(supplied, day, out.kidney, patient)

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "report/cloud_tables.h"
+#include "report/drug_supply.h"
 
 namespace cloud {
 
@@ -71,6 +72,9 @@ struct ClinicalAids {
 
 ClinicalAids runClinicalAids(const QDate& day, const CloudTable& drugs, const CloudTable& lab,
                              const AidsPatient& patient);
+// The same over drug rows already read.
+ClinicalAids runClinicalAids(const QDate& day, const DrugSupplies& supplies, const CloudTable& drugs,
+                             const CloudTable& lab, const AidsPatient& patient);
 
 // What the list says it is not: the insurer's own check of the drug about to be
 // prescribed still applies.

@@ -43,7 +43,7 @@ struct Columns {
 
 // A blank cell is 0; a cell that is not a whole number is no value at all.
 std::optional<int> dayCount(const QString& cell) {
-    const QString t = cell.trimmed();
+    const QStringView t = QStringView(cell).trimmed();
     if (t.isEmpty()) return 0;
     bool ok = false;
     const int n = t.toInt(&ok);
@@ -108,21 +108,40 @@ QDate DrugSupply::lastDayOn(const QDate& day) const {
     return end;
 }
 
-QStringList DrugSupply::tokens() const {
-    QStringList t = ingredients;
-    if (!atc7.isEmpty() && !t.contains(atc7)) t << atc7;
-    return t;
-}
-
 bool shareIngredient(const DrugSupply& a, const DrugSupply& b) {
-    for (const QString& t : a.tokens())
-        if (b.tokens().contains(t)) return true;
+    for (const QString& t : a.tokens_)
+        if (b.tokens_.contains(t)) return true;
     return false;
 }
+
+namespace {
+
+// A cell without the copy CloudRow::cell makes: the reading touches every cell.
+const QString& cellOf(const CloudRow& r, int column) {
+    static const QString empty;
+    if (column == 0) return r.caption;
+    return column > 0 && column <= r.values.size() ? r.values.at(column - 1) : empty;
+}
+
+}  // namespace
 
 DrugSupplies readDrugSupplies(const CloudTable& drugs) {
     static const Columns c;
     DrugSupplies out;
+    out.rows.reserve(drugs.rows.size());
+    // A patient's rows repeat a few drugs many times.
+    struct KnownDrug {
+        QString atc7Cell, atc5Cell;  // as written
+        QString atc7, atcClass;
+        QStringList ingredients, tokens;
+        int drugId = -1;
+    };
+    QHash<QString, QList<KnownDrug>> drugs_;  // by the ingredients as written
+    QHash<QString, QPair<QString, int>> sourceLines;  // as written -> one line, number
+    QHash<QString, int> visitNos;
+    QHash<quint64, int> prescriptions;
+    prescriptions.reserve(drugs.rows.size());
+    QHash<QString, int> drugIds;
     for (int i = 0; i < drugs.rows.size(); ++i) {
         const CloudRow& r = drugs.rows.at(i);
         auto skip = [&](const QString& reason) { out.skipped.append({i, reason}); };
@@ -133,36 +152,88 @@ DrugSupplies readDrugSupplies(const CloudTable& drugs) {
             skip(QStringLiteral("就醫日期無法辨識 (%1)").arg(r.caption.trimmed()));
             continue;
         }
-        const auto days = dayCount(r.cell(c.days));
+        const auto days = dayCount(cellOf(r, c.days));
         if (!days) {
-            skip(QStringLiteral("給藥日數非整數 (%1)").arg(r.cell(c.days).trimmed()));
+            skip(QStringLiteral("給藥日數非整數 (%1)").arg(cellOf(r, c.days).trimmed()));
             continue;
         }
-        const auto remaining = dayCount(r.cell(c.remaining));
+        const auto remaining = dayCount(cellOf(r, c.remaining));
         if (!remaining) {
-            skip(QStringLiteral("餘藥日數非整數 (%1)").arg(r.cell(c.remaining).trimmed()));
+            skip(QStringLiteral("餘藥日數非整數 (%1)").arg(cellOf(r, c.remaining).trimmed()));
             continue;
         }
-        s.atc7 = r.cell(c.atc7).trimmed().toUpper();
-        s.ingredients = rowIngredients(r);
+        // What names the drug: read once for each way a patient's rows write it.
+        QList<KnownDrug>& sameText = drugs_[cellOf(r, c.ingredients)];
+        const QString& atc7Cell = cellOf(r, c.atc7);
+        const QString& atc5Cell = cellOf(r, c.atc5);
+        auto known = std::find_if(sameText.cbegin(), sameText.cend(), [&](const KnownDrug& k) {
+            return k.atc7Cell == atc7Cell && k.atc5Cell == atc5Cell;
+        });
+        if (known == sameText.cend()) {
+            KnownDrug k;
+            k.atc7Cell = atc7Cell;
+            k.atc5Cell = atc5Cell;
+            k.atc7 = cellOf(r, c.atc7).trimmed().toUpper();
+            k.ingredients = rowIngredients(r);
+            k.tokens = k.ingredients;
+            if (!k.atc7.isEmpty() && !k.tokens.contains(k.atc7)) k.tokens << k.atc7;
+            const QString atc5 = cellOf(r, c.atc5).trimmed().toUpper();
+            // The class is the fourth ATC level, the first five characters of a code.
+            k.atcClass = (atc5.size() >= 5 ? atc5 : k.atc7).left(5);
+            if (k.atcClass.size() < 5) k.atcClass.clear();
+            QStringList sorted = k.tokens;
+            sorted.sort();
+            const QString key = sorted.join(u'|');
+            auto id = drugIds.constFind(key);
+            if (id == drugIds.constEnd()) {
+                id = drugIds.insert(key, int(out.drugTokens.size()));
+                out.drugTokens << k.tokens;
+            }
+            k.drugId = *id;
+            sameText.append(k);
+            known = sameText.cend() - 1;
+        }
+        s.atc7 = known->atc7;
+        s.ingredients = known->ingredients;
+        s.tokens_ = known->tokens;
+        s.atcClass = known->atcClass;
+        s.drugId = known->drugId;
         if (s.atc7.isEmpty() && s.ingredients.isEmpty()) {
             skip(QStringLiteral("無ATC碼亦無成分名稱"));
             continue;
         }
         // A chronic refill's supply starts on the day it was collected.
-        const QDate refill = parseRecordDate(r.cell(c.refill));
+        const QDate refill = parseRecordDate(cellOf(r, c.refill));
         s.start = refill.isValid() && refill >= s.visit ? refill : s.visit;
         s.days = *days;
         s.end = addDaysClamped(s.start, qint64(s.days) - 1);
         s.siteRemaining = *remaining;
-        const QString atc5 = r.cell(c.atc5).trimmed().toUpper();
-        // The class is the fourth ATC level, the first five characters of a code.
-        s.atcClass = (atc5.size() >= 5 ? atc5 : s.atc7).left(5);
-        if (s.atcClass.size() < 5) s.atcClass.clear();
-        s.name = r.cell(c.name).simplified();
-        s.source = r.cell(c.source).simplified();
-        s.prescription = QString::number(s.visit.toJulianDay()) + u'\x1f' +
-                         r.cell(c.source).trimmed() + u'\x1f' + r.cell(c.visitNo).trimmed();
+        s.name = cellOf(r, c.name).trimmed();
+        const QString& source = cellOf(r, c.source);
+        // "name\ncode" on one line; most sources repeat, so each is made once.
+        auto line = sourceLines.constFind(source);
+        if (line == sourceLines.constEnd())
+            line = sourceLines.insert(source, {source.simplified(), int(sourceLines.size())});
+        s.source = line->first;
+        // One number per prescription: the day, the institution and the visit number.
+        // Visit numbers are digits as a rule: their value serves, others are numbered.
+        const QString& visitNo = cellOf(r, c.visitNo);
+        bool digits = false;
+        const int asNumber = QStringView(visitNo).trimmed().toInt(&digits);
+        int visitId = 0;
+        if (digits && asNumber >= 0 && asNumber < 0x80000) {
+            visitId = asNumber;
+        } else {
+            auto visit = visitNos.constFind(visitNo);
+            if (visit == visitNos.constEnd()) visit = visitNos.insert(visitNo, int(visitNos.size()));
+            visitId = 0x80000 | *visit;
+        }
+        // Days, institutions and visit numbers all fit their bits by far.
+        const quint64 key = (quint64(s.visit.toJulianDay() & 0xFFFFFF) << 40) |
+                            (quint64(line->second & 0xFFFFF) << 20) | quint64(visitId & 0xFFFFF);
+        auto p = prescriptions.constFind(key);
+        if (p == prescriptions.constEnd()) p = prescriptions.insert(key, int(prescriptions.size()));
+        s.prescription = *p;
         out.rows.append(std::move(s));
     }
     return out;

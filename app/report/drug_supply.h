@@ -33,12 +33,14 @@ struct DrugSupply {
     QString atc7;               // upper case, may be empty when ingredients name the drug
     QString atcClass;           // the ATC level 4 (five characters), or empty
     QStringList ingredients;    // normalised; empty when the row names none
-    QString prescription;       // date, source and visit number: one prescription's rows share it
+    int prescription = -1;      // date, source and visit number: one prescription's rows share it
     QString name;               // "藥品名稱", trimmed
     QString source;             // "來源" on one line
 
     // What two rows of one drug share: the ingredients and the ATC7 code.
-    QStringList tokens() const;
+    const QStringList& tokens() const { return tokens_; }
+    QStringList tokens_;  // set when the row is read
+    int drugId = -1;      // rows with the same tokens share it (DrugSupplies::drugTokens)
     // Days of supply left on `day`, `day` included: by the period, or by the
     // site's figure where that is larger (a refill the period cannot show).
     int remainingOn(const QDate& day) const;
@@ -55,6 +57,7 @@ struct SkippedDrugRow {
 struct DrugSupplies {
     QList<DrugSupply> rows;         // the readable rows, in table order
     QList<SkippedDrugRow> skipped;  // the others, in table order
+    QList<QStringList> drugTokens;  // by drugId: the tokens of each distinct drug
 
     // "n 筆無法判讀: 第3筆 日期無法辨識; ..." or empty; rows are counted from 1.
     QString skippedText() const;

@@ -38,9 +38,10 @@ namespace {
 // One drug among those in supply: the rows that hold the same ingredients and code.
 struct Drug {
     QStringList tokens;
+    QList<int> tokenIds;  // the tokens numbered, sorted
     QString atcClass;
     QList<int> rows;            // indices into the supplied rows
-    QSet<QString> prescriptions;
+    QSet<int> prescriptions;
     // The first and last dispensing of any row sharing a token, and where from.
     QDate first, last;
     QString firstSource, lastSource;
@@ -50,40 +51,56 @@ class Checker {
   public:
     Checker(const DrugSupplies& all, const QDate& day, const DuplicateOptions& options)
         : day_(day), options_(options), supplied_(suppliedOn(all, day)) {
-        QHash<QString, int> byKey;
+        QHash<int, int> byId;  // drugId -> index in drugs_
         for (int i = 0; i < supplied_.size(); ++i) {
-            QStringList tokens = supplied_.at(i).tokens();
-            tokens.sort();
-            const QString key = tokens.join(u'|');
-            auto it = byKey.find(key);
-            if (it == byKey.end()) {
-                it = byKey.insert(key, int(drugs_.size()));
-                drugs_.append({tokens, supplied_.at(i).atcClass, {}, {}, {}, {}, {}, {}});
+            const DrugSupply& s = supplied_.at(i);
+            auto it = byId.find(s.drugId);
+            if (it == byId.end()) {
+                it = byId.insert(s.drugId, int(drugs_.size()));
+                drugs_.append({s.tokens(), {}, s.atcClass, {}, {}, {}, {}, {}, {}});
             }
             Drug& d = drugs_[*it];
             d.rows << i;
-            d.prescriptions.insert(supplied_.at(i).prescription);
-            prescriptionDrugs_[supplied_.at(i).prescription].insert(*it);
+            d.prescriptions.insert(s.prescription);
+            prescriptionDrugs_[s.prescription].insert(*it);
         }
-        // The history of every token, in supply or not, for telling a switch.
+        // The history of every drug, in supply or not, for telling a switch.
         struct Span {
             QDate first, last;
             QString firstSource, lastSource;
         };
-        QHash<QString, Span> spans;
-        for (const DrugSupply& s : all.rows)
-            for (const QString& t : s.tokens()) {
-                auto it = spans.find(t);
-                if (it == spans.end()) {
-                    spans.insert(t, {s.start, s.start, s.source, s.source});
-                    continue;
-                }
-                if (s.start < it->first) *it = {s.start, it->last, s.source, it->lastSource};
-                if (s.start > it->last) *it = {it->first, s.start, it->firstSource, s.source};
+        QList<Span> spans(all.drugTokens.size());
+        for (const DrugSupply& s : all.rows) {
+            Span& sp = spans[s.drugId];
+            if (!sp.first.isValid() || s.start < sp.first) {
+                sp.first = s.start;
+                sp.firstSource = s.source;
             }
+            if (!sp.last.isValid() || s.start > sp.last) {
+                sp.last = s.start;
+                sp.lastSource = s.source;
+            }
+        }
+        // A drug's history takes in every drug sharing an ingredient with it.
+        // Tokens as numbers: the drugs are compared many times.
+        QHash<QString, int> tokenNumbers;
+        auto numbered = [&tokenNumbers](const QStringList& tokens) {
+            QList<int> ids;
+            for (const QString& t : tokens) {
+                auto it = tokenNumbers.constFind(t);
+                if (it == tokenNumbers.constEnd()) it = tokenNumbers.insert(t, int(tokenNumbers.size()));
+                ids << *it;
+            }
+            std::sort(ids.begin(), ids.end());
+            return ids;
+        };
+        for (Drug& d : drugs_) d.tokenIds = numbered(d.tokens);
+        QList<QList<int>> historyTokens;
+        for (const QStringList& t : all.drugTokens) historyTokens << numbered(t);
         for (Drug& d : drugs_)
-            for (const QString& t : d.tokens) {
-                const Span sp = spans.value(t);
+            for (qsizetype id = 0; id < spans.size(); ++id) {
+                const Span& sp = spans.at(id);
+                if (!sp.first.isValid() || !idsMeet(d.tokenIds, historyTokens.at(id))) continue;
                 if (!d.first.isValid() || sp.first < d.first) {
                     d.first = sp.first;
                     d.firstSource = sp.firstSource;
@@ -93,6 +110,7 @@ class Checker {
                     d.lastSource = sp.lastSource;
                 }
             }
+        relate();
     }
 
     QList<DuplicateGroup> run() const {
@@ -126,19 +144,47 @@ class Checker {
         return overlap <= options_.earlyRefillDays && overlap * 2 <= length;
     }
 
-    static bool share(const Drug& a, const Drug& b) {
-        for (const QString& t : a.tokens)
-            if (b.tokens.contains(t)) return true;
+    static bool idsMeet(const QList<int>& a, const QList<int>& b) {
+        auto i = a.begin(), j = b.begin();
+        while (i != a.end() && j != b.end()) {
+            if (*i == *j) return true;
+            if (*i < *j)
+                ++i;
+            else
+                ++j;
+        }
         return false;
     }
-
+    static bool tokensMeet(const Drug& a, const Drug& b) { return idsMeet(a.tokenIds, b.tokenIds); }
+    int indexOf(const Drug& d) const { return int(&d - drugs_.constData()); }
+    bool share(const Drug& a, const Drug& b) const {
+        return shares_.at(indexOf(a) * drugs_.size() + indexOf(b));
+    }
     // Combined on purpose: one prescription in supply holds a drug like `a` and
     // a drug like `b` (aspirin and clopidogrel after a stent).
     bool combined(const Drug& a, const Drug& b) const {
-        for (const QString& p : a.prescriptions)
-            for (int other : prescriptionDrugs_.value(p))
-                if (share(drugs_.at(other), b)) return true;
-        return false;
+        return combined_.at(indexOf(a) * drugs_.size() + indexOf(b));
+    }
+
+    // Which drugs share an ingredient, and which are combined in a prescription.
+    void relate() {
+        const qsizetype n = drugs_.size();
+        shares_.fill(false, n * n);
+        for (qsizetype x = 0; x < n; ++x)
+            for (qsizetype y = 0; y < n; ++y) shares_[x * n + y] = tokensMeet(drugs_.at(x), drugs_.at(y));
+        QList<bool> together(n * n, false);
+        for (const QSet<int>& in : prescriptionDrugs_)
+            for (int x : in)
+                for (int y : in) together[x * n + y] = true;
+        combined_.fill(false, n * n);
+        for (qsizetype x = 0; x < n; ++x)
+            for (qsizetype p = 0; p < n; ++p) {
+                if (!shares_.at(x * n + p)) continue;
+                for (qsizetype q = 0; q < n; ++q)
+                    if (together.at(p * n + q))
+                        for (qsizetype y = 0; y < n; ++y)
+                            if (shares_.at(q * n + y)) combined_[x * n + y] = true;
+            }
     }
 
     // Every dispensing of one drug comes before every dispensing of the other, and
@@ -170,11 +216,12 @@ class Checker {
         // Each row under every ingredient it holds and under its ATC7 code.
         QHash<QString, QList<int>> byToken;
         QStringList order;
-        for (int i = 0; i < supplied_.size(); ++i)
-            for (const QString& t : supplied_.at(i).tokens()) {
+        for (const Drug& d : drugs_)
+            for (const QString& t : d.tokens) {
                 if (!byToken.contains(t)) order << t;
-                byToken[t] << i;
+                byToken[t] += d.rows;
             }
+        for (QList<int>& rows : byToken) std::sort(rows.begin(), rows.end());
         QList<DuplicateGroup> out;
         QList<QSet<int>> kept;
         for (const QString& token : order) {
@@ -188,8 +235,9 @@ class Checker {
                 continue;
             bool pair = false, duplicate = false;
             qint64 early = 0;
-            for (int x = 0; x < members.size(); ++x)
-                for (int y = x + 1; y < members.size(); ++y) {
+            // One pair taken twice decides; the early refills matter only without one.
+            for (int x = 0; x < members.size() && !duplicate; ++x)
+                for (int y = x + 1; y < members.size() && !duplicate; ++y) {
                     const DrugSupply& a = supplied_.at(members.at(x));
                     const DrugSupply& b = supplied_.at(members.at(y));
                     if (a.prescription == b.prescription) continue;
@@ -257,12 +305,11 @@ class Checker {
                 second << matchesPattern(s, rule.second);
                 exempt << matchesPattern(s, rule.exempt);
             }
-            auto index = [this](const Drug& d) { return int(&d - drugs_.constData()); };
             pairGroup(
                 DuplicateReason::SameEffect, rule.name,
                 rule.reason + QStringLiteral(" [") + rule.source + u']',
                 [&](const Drug& a, const Drug& b) {
-                    const int ia = index(a), ib = index(b);
+                    const int ia = indexOf(a), ib = indexOf(b);
                     // Across level-4 groups only: within one, the class check speaks.
                     return first.at(ia) && second.at(ib) && !exempt.at(ia) && !exempt.at(ib) &&
                            (a.atcClass.isEmpty() || a.atcClass != b.atcClass);
@@ -276,33 +323,41 @@ class Checker {
     DuplicateOptions options_;
     QList<DrugSupply> supplied_;
     QList<Drug> drugs_;
-    QHash<QString, QSet<int>> prescriptionDrugs_;
+    QHash<int, QSet<int>> prescriptionDrugs_;
+    QList<bool> shares_, combined_;  // drugs x drugs
 };
 
 }  // namespace
 
 DuplicateFindings findDuplicates(const CloudTable& drugs, const QDate& day,
                                  const DuplicateOptions& options) {
+    return findDuplicates(readDrugSupplies(drugs), int(drugs.rows.size()), day, options);
+}
+
+DuplicateFindings findDuplicates(const DrugSupplies& all, int rowCount, const QDate& day,
+                                 const DuplicateOptions& options) {
     DuplicateFindings out;
     out.day = day;
     out.earlyRefillDays = options.earlyRefillDays;
-    out.rowFlags.fill(false, drugs.rows.size());
-    out.rowWarnings.fill(QString(), drugs.rows.size());
-    const DrugSupplies all = readDrugSupplies(drugs);
+    out.rowFlags.fill(false, rowCount);
+    out.rowWarnings.fill(QString(), rowCount);
     out.skipped = all.skipped;
     out.skippedText = all.skippedText();
     if (!day.isValid()) return out;
 
     out.groups = Checker(all, day, options).run();
-    for (const DuplicateGroup& g : out.groups) {
-        const QString text = duplicateReasonText(g.reason);
+    // Each reason once per row, in the groups' order.
+    QList<quint8> reasons(rowCount, 0);
+    for (const DuplicateGroup& g : out.groups)
         for (const DuplicateEntry& e : g.entries) {
+            if (e.row < 0 || e.row >= rowCount) continue;
             if (countsAsDuplicate(g.reason)) out.rowFlags[e.row] = true;
+            const quint8 bit = quint8(1u << int(g.reason));
+            if (reasons.at(e.row) & bit) continue;
+            reasons[e.row] |= bit;
             QString& w = out.rowWarnings[e.row];
-            if (!w.split(u' ', Qt::SkipEmptyParts).contains(text))
-                w = w.isEmpty() ? text : w + u' ' + text;
+            w = w.isEmpty() ? duplicateReasonText(g.reason) : w + u' ' + duplicateReasonText(g.reason);
         }
-    }
     return out;
 }
 

@@ -66,6 +66,9 @@ struct DuplicateFindings {
 
 DuplicateFindings findDuplicates(const CloudTable& drugs, const QDate& day,
                                  const DuplicateOptions& options = {});
+// The same over rows already read (the aids of one patient share one reading).
+DuplicateFindings findDuplicates(const DrugSupplies& supplies, int rowCount, const QDate& day,
+                                 const DuplicateOptions& options = {});
 
 // The status line part: "重複用藥:" and the number of duplications.
 QString duplicateSummary(const DuplicateFindings& findings);

@@ -1,5 +1,6 @@
 #include "report/supply_timeline.h"
 
+#include <QHash>
 #include <QMap>
 #include <algorithm>
 
@@ -14,11 +15,16 @@ int SupplyTimeline::laneCount() const {
 }
 
 SupplyTimeline buildSupplyTimeline(const CloudTable& drugs, const QDate& day, int days) {
+    return buildSupplyTimeline(readDrugSupplies(drugs), drugs, day, days);
+}
+
+SupplyTimeline buildSupplyTimeline(const DrugSupplies& all, const CloudTable& drugs,
+                                   const QDate& day, int days) {
     SupplyTimeline t;
     t.day = day;
     t.from = day.addDays(-(days - 1));
     if (!day.isValid()) return t;
-    const DrugSupplies all = readDrugSupplies(drugs);
+    QHash<QString, int> sourceIndex;
     t.skippedText = all.skippedText();
     const int className = columnIndex(Kind::Drug, QStringLiteral("ATC3名稱"));
 
@@ -35,11 +41,12 @@ SupplyTimeline buildSupplyTimeline(const CloudTable& drugs, const QDate& day, in
         bar.to = std::min(last, day);
         bar.continues = s.lastDayOn(day) > day;
         const QString source = s.source.isEmpty() ? QStringLiteral("(未載來源)") : s.source;
-        bar.source = int(t.sources.indexOf(source));
-        if (bar.source < 0) {
-            bar.source = int(t.sources.size());
+        auto known = sourceIndex.constFind(source);
+        if (known == sourceIndex.constEnd()) {
+            known = sourceIndex.insert(source, int(t.sources.size()));
             t.sources << source;
         }
+        bar.source = *known;
         TimelineGroup& g = groups[s.atcClass];
         g.atcClass = s.atcClass;
         if (g.name.isEmpty()) g.name = drugs.rows.at(s.row).cell(className).simplified();

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include "report/cloud_tables.h"
+#include "report/drug_supply.h"
 
 namespace cloud {
 
@@ -42,5 +43,8 @@ struct SupplyTimeline {
 };
 
 SupplyTimeline buildSupplyTimeline(const CloudTable& drugs, const QDate& day, int days = 180);
+// The same over drug rows already read.
+SupplyTimeline buildSupplyTimeline(const DrugSupplies& supplies, const CloudTable& drugs,
+                                   const QDate& day, int days = 180);
 
 }  // namespace cloud

@@ -6,6 +6,9 @@
 
 #include <cmath>
 
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QStyle>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -131,6 +134,31 @@ TEST_F(ReportPage, ToolBarShowsKindsAndCounts) {
     // A dragged border goes back to the report.
     w.CcloudReport->header()->resizeSection(9, grown(120));
     EXPECT_EQ(report.getWidthofColumn("藥品名稱"), 120);
+}
+
+TEST_F(ReportPage, ColumnsFitTheirValuesAndGrowWithTheFont) {
+    w.ToolButton1->click();
+    QHeaderView* header = w.CcloudReport->header();
+    auto fits = [&](const QString& text, int column, int extra) {
+        const int margins =
+            2 * (w.CcloudReport->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        return QFontMetricsF(w.CcloudReport->font()).horizontalAdvance(text) + margins + extra <=
+               header->sectionSize(column);
+    };
+    // The row's check box, as the view sizes it.
+    const int box =
+        w.CcloudReport->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w.CcloudReport) + 6;
+    // The date column (54 at design) shows a whole date beside the row's check box.
+    EXPECT_TRUE(fits("113/12/08", 0, box)) << header->sectionSize(0);
+    const int name = header->sectionSize(9);
+    // "視窗解析度" 150: the fonts grow half again, and so do the columns; the
+    // stored widths stay the design's.
+    QFont font = w.CcloudReport->font();
+    font.setPixelSize(QFontInfo(font).pixelSize() * 3 / 2);
+    w.CcloudReport->setFont(font);
+    EXPECT_GE(header->sectionSize(9), name * 14 / 10);
+    EXPECT_TRUE(fits("113/12/08", 0, box));
+    EXPECT_EQ(report.getWidthofColumn("藥品名稱"), 180);
 }
 
 TEST_F(ReportPage, RulePanelReadsAndSavesTheSettings) {
