@@ -50,10 +50,12 @@ struct Drug {
 class Checker {
   public:
     Checker(const DrugSupplies& all, const QDate& day, const DuplicateOptions& options)
-        : day_(day), options_(options), supplied_(suppliedOn(all, day)) {
+        : day_(day), options_(options) {
+        for (const DrugSupply& s : all.rows)
+            if (s.inSupplyOn(day)) supplied_ << &s;
         QHash<int, int> byId;  // drugId -> index in drugs_
         for (int i = 0; i < supplied_.size(); ++i) {
-            const DrugSupply& s = supplied_.at(i);
+            const DrugSupply& s = *supplied_.at(i);
             auto it = byId.find(s.drugId);
             if (it == byId.end()) {
                 it = byId.insert(s.drugId, int(drugs_.size()));
@@ -203,7 +205,7 @@ class Checker {
         g.code = code;
         g.note = note;
         for (int i : members) {
-            const DrugSupply& s = supplied_.at(i);
+            const DrugSupply& s = *supplied_.at(i);
             g.entries.append({s.row, s.visit, s.start, s.remainingOn(day_)});
         }
         std::stable_sort(
@@ -238,8 +240,8 @@ class Checker {
             // One pair taken twice decides; the early refills matter only without one.
             for (int x = 0; x < members.size() && !duplicate; ++x)
                 for (int y = x + 1; y < members.size() && !duplicate; ++y) {
-                    const DrugSupply& a = supplied_.at(members.at(x));
-                    const DrugSupply& b = supplied_.at(members.at(y));
+                    const DrugSupply& a = *supplied_.at(members.at(x));
+                    const DrugSupply& b = *supplied_.at(members.at(y));
                     if (a.prescription == b.prescription) continue;
                     pair = true;
                     if (earlyRefill(a, b))
@@ -257,25 +259,25 @@ class Checker {
         return out;
     }
 
-    // Pairs of different drugs that `related` joins and no prescription combines;
-    // one group, a switch when every pair is one.
+    // Pairs of a drug of `firsts` and another of `seconds` that `related` joins and
+    // no prescription combines; one group, a switch when every pair is one.
     template <typename Related>
     void pairGroup(DuplicateReason reason, const QString& code, const QString& note,
-                   Related related, QList<DuplicateGroup>& out) const {
+                   const QList<int>& firsts, const QList<int>& seconds, Related related,
+                   QList<DuplicateGroup>& out) const {
         QSet<int> members;
-        bool any = false, duplicate = false;
-        for (int x = 0; x < drugs_.size(); ++x)
-            for (int y = 0; y < drugs_.size(); ++y) {
+        bool duplicate = false;
+        for (int x : firsts)
+            for (int y : seconds) {
                 if (x == y) continue;
                 const Drug& a = drugs_.at(x);
                 const Drug& b = drugs_.at(y);
                 if (!related(a, b) || share(a, b) || combined(a, b)) continue;
-                any = true;
                 members.insert(x);
                 members.insert(y);
                 if (!switched(a, b)) duplicate = true;
             }
-        if (!any) return;
+        if (members.isEmpty()) return;
         QList<int> rows;
         for (int d : members) rows += drugs_.at(d).rows;
         std::sort(rows.begin(), rows.end());
@@ -284,44 +286,46 @@ class Checker {
 
     QList<DuplicateGroup> sameClass() const {
         QStringList classes;
-        for (const Drug& d : drugs_)
-            if (!d.atcClass.isEmpty() && !classes.contains(d.atcClass)) classes << d.atcClass;
+        QHash<QString, QList<int>> members;
+        for (int i = 0; i < drugs_.size(); ++i) {
+            const QString& c = drugs_.at(i).atcClass;
+            if (c.isEmpty()) continue;
+            if (!members.contains(c)) classes << c;
+            members[c] << i;
+        }
         QList<DuplicateGroup> out;
-        for (const QString& c : classes)
-            pairGroup(
-                DuplicateReason::SameClass, c, QString(),
-                [&c](const Drug& a, const Drug& b) { return a.atcClass == c && b.atcClass == c; },
-                out);
+        for (const QString& c : classes) {
+            const QList<int>& in = members.value(c);
+            pairGroup(DuplicateReason::SameClass, c, QString(), in, in,
+                      [](const Drug&, const Drug&) { return true; }, out);
+        }
         return out;
     }
 
     QList<DuplicateGroup> sameEffect() const {
         QList<DuplicateGroup> out;
         for (const DuplicationRule& rule : therapeuticDuplications()) {
-            QList<bool> first, second, exempt;
-            for (const Drug& d : drugs_) {
-                const DrugSupply& s = supplied_.at(d.rows.first());
-                first << matchesPattern(s, rule.first);
-                second << matchesPattern(s, rule.second);
-                exempt << matchesPattern(s, rule.exempt);
+            QList<int> firsts, seconds;
+            for (int i = 0; i < drugs_.size(); ++i) {
+                const DrugSupply& s = *supplied_.at(drugs_.at(i).rows.first());
+                if (matchesPattern(s, rule.exempt)) continue;
+                if (matchesPattern(s, rule.first)) firsts << i;
+                if (matchesPattern(s, rule.second)) seconds << i;
             }
-            pairGroup(
-                DuplicateReason::SameEffect, rule.name,
-                rule.reason + QStringLiteral(" [") + rule.source + u']',
-                [&](const Drug& a, const Drug& b) {
-                    const int ia = indexOf(a), ib = indexOf(b);
-                    // Across level-4 groups only: within one, the class check speaks.
-                    return first.at(ia) && second.at(ib) && !exempt.at(ia) && !exempt.at(ib) &&
-                           (a.atcClass.isEmpty() || a.atcClass != b.atcClass);
-                },
-                out);
+            // Across level-4 groups only: within one, the class check speaks.
+            pairGroup(DuplicateReason::SameEffect, rule.name,
+                      rule.reason + QStringLiteral(" [") + rule.source + u']', firsts, seconds,
+                      [](const Drug& a, const Drug& b) {
+                          return a.atcClass.isEmpty() || a.atcClass != b.atcClass;
+                      },
+                      out);
         }
         return out;
     }
 
     QDate day_;
     DuplicateOptions options_;
-    QList<DrugSupply> supplied_;
+    QList<const DrugSupply*> supplied_;  // into the rows read
     QList<Drug> drugs_;
     QHash<int, QSet<int>> prescriptionDrugs_;
     QList<bool> shares_, combined_;  // drugs x drugs
