@@ -179,8 +179,9 @@ TEST_F(Archive, HandAssembledFileReopensIntoTheStateAndThePages) {
     EXPECT_EQ(patient.sDrug, "<D><x>1</x></D>");
     EXPECT_EQ(patient.sLab, "<D><y>2</y></D>");
     EXPECT_THAT(view.log, ElementsAre("controls off", "memo 轉診單", "patient 林雅婷 符合成健",
-                                      "clear", "fillPTdata", "fillCloudData", "showCloud drug",
-                                      "reopened 2024-12-09 符合成健", "controls on"));
+                                      // The stored day comes before the records judged on it.
+                                      "clear", "fillPTdata", "reopened 2024-12-09 符合成健",
+                                      "fillCloudData", "showCloud drug", "controls on"));
     EXPECT_THAT(status.history, ElementsAre("2:讀取1131209日資料中...", "2:讀取1131209日資料完成"));
     EXPECT_GE(clock.pumps(), 1u) << "the status is shown before the file is read";
 }
