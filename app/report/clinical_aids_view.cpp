@@ -99,18 +99,29 @@ ClinicalAidsView::ClinicalAidsView(CloudReport& report, CloudReportView& reportV
       list_(widgets.CcloudReport),
       iniPath_(std::move(iniPath)) {
     CcloudDup = barButton("CcloudDup", QStringLiteral("重複用藥"), widgets.CcloudBar);
-    CcloudTimeline = barButton("CcloudTimeline", QStringLiteral("用藥時間軸"), widgets.CcloudBar);
-    CcloudTrend = barButton("CcloudTrend", QStringLiteral("趨勢"), widgets.CcloudBar);
-    // The counts stand on the bar in their own words, readable without hovering.
-    CcloudAidsCount = new QLabel(widgets.CcloudBar);
+    // One button for both pictures, so the bar keeps its width: on the drug report
+    // the supply timeline, on the laboratory report the chosen test's trend.
+    CcloudTrend = barButton("CcloudTrend", QStringLiteral("趨勢/時間軸"), widgets.CcloudBar);
+    CcloudTrend->setToolTip(QStringLiteral("藥品: 近180天用藥時間軸;檢驗: 所選項目的趨勢圖"));
+    // The counts stand in their own line above the report, readable without
+    // hovering, and take no width from the tool bar.
+    CcloudAidsCount = new QLabel(widgets.CcloudReport->parentWidget());
     CcloudAidsCount->setObjectName(QStringLiteral("CcloudAidsCount"));
     CcloudAidsCount->setTextFormat(Qt::RichText);
-    if (auto* row = qobject_cast<QBoxLayout*>(widgets.CcloudBar->layout()))
-        row->insertWidget(std::max(0, row->count() - 1), CcloudAidsCount);
+    CcloudAidsCount->setWordWrap(true);
+    CcloudAidsCount->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    CcloudAidsCount->setContentsMargins(4, 1, 4, 1);
+    if (auto* page = qobject_cast<QBoxLayout*>(widgets.CcloudReport->parentWidget()->layout())) {
+        // Just above the report, or above the row the report stands in.
+        int at = page->indexOf(widgets.CcloudReport);
+        for (int i = 0; at < 0 && i < page->count(); ++i)
+            if (QLayout* row = page->itemAt(i)->layout(); row && row->indexOf(widgets.CcloudReport) >= 0)
+                at = i;
+        page->insertWidget(std::max(0, at), CcloudAidsCount);
+    }
     widgets.CcloudReport->setItemDelegate(new WarningRowDelegate(widgets.CcloudReport));
 
     connect(CcloudDup, &QToolButton::clicked, this, [this] { CcloudDupClick(); });
-    connect(CcloudTimeline, &QToolButton::clicked, this, [this] { CcloudTimelineClick(); });
     connect(CcloudTrend, &QToolButton::clicked, this, [this] { CcloudTrendClick(); });
     connect(widgets.CcloudReport, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& i) { CcloudReportDblClick(i); });
@@ -199,6 +210,10 @@ void ClinicalAidsView::CcloudTimelineClick() {
 }
 
 void ClinicalAidsView::CcloudTrendClick() {
+    if (report_.cloudReportType() == kindText(Kind::Drug)) {
+        CcloudTimelineClick();
+        return;
+    }
     const QModelIndex current = list_->currentIndex();
     if (current.isValid()) showTrend(current.row());
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The cloud page's clinical aids: the tool-bar buttons "重複用藥" (the list of
-// duplicate-medication groups and the other aids), "用藥時間軸" (the supply
-// timeline) and "趨勢" (the chart of the chosen laboratory test, also on a
-// double click), the counts beside them, the warning badge on a drug row, and
-// the rule panel's box that turns the local duplicate check on and stores it.
+// duplicate-medication groups and the other aids) and "趨勢/時間軸" (the supply
+// timeline on the drug report; the chart of the chosen laboratory test on the
+// laboratory report, also on a double click), the counts above the report, the
+// warning badge on a drug row, and the rule panel's box that turns the local
+// duplicate check on and stores it.
 
 #include <QObject>
 #include <QPointer>
@@ -54,7 +55,6 @@ class ClinicalAidsView : public QObject {
     const ClinicalAids& aids() const { return aids_; }
 
     QToolButton* CcloudDup = nullptr;
-    QToolButton* CcloudTimeline = nullptr;
     QToolButton* CcloudTrend = nullptr;
     QLabel* CcloudAidsCount = nullptr;
     // The dialogs last opened, while they are open.
