@@ -58,7 +58,7 @@ struct DrugColumns {
 QList<const DrugSupply*> newestOfEach(const QList<const DrugSupply*>& rows);
 
 QString drugLine(const DrugSupply& s) {
-    return QStringLiteral("%1 (%2 %3)").arg(s.name, rocDayText(s.visit), s.source);
+    return QStringLiteral("%1 (%2 %3)").arg(s.name.trimmed(), rocDayText(s.visit), s.source);
 }
 
 // One line per drug: the newest row of each name stands for the others.
@@ -270,7 +270,7 @@ AidSection allergySection(const DrugSupplies& all, const Supplied& supplied,
         if (hit.isEmpty()) continue;
         section.findings.append(
             {QStringLiteral("嚴重"),
-             QStringLiteral("雲端過敏記錄: %1 %2").arg(recorded.name, rocDayText(recorded.visit)),
+             QStringLiteral("雲端過敏記錄: %1 %2").arg(recorded.name.trimmed(), rocDayText(recorded.visit)),
              note + u'\n' + drugLines(hit).join(u'\n'),
              QStringLiteral("雲端藥歷「新增過敏資料」 (%1)").arg(recorded.source), rowsOf(hit)});
     }
@@ -304,7 +304,7 @@ AidSection ageSection(const Supplied& supplied, const CloudTable& drugs,
     for (const DrugSupply& s : supplied.rows)
         if (!drugs.rows.at(s.row).cell(c.elderly).trimmed().isEmpty()) marked << &s;
     for (const DrugSupply* s : marked)
-        section.findings.append({QStringLiteral("注意"), s->name,
+        section.findings.append({QStringLiteral("注意"), s->name.trimmed(),
                                  QStringLiteral("雲端標示: %1")
                                      .arg(drugs.rows.at(s->row).cell(c.elderly).simplified()),
                                  QStringLiteral("雲端藥歷「65歲以上病人宜注意用藥品項」"),

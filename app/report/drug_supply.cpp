@@ -208,7 +208,7 @@ DrugSupplies readDrugSupplies(const CloudTable& drugs) {
         s.days = *days;
         s.end = addDaysClamped(s.start, qint64(s.days) - 1);
         s.siteRemaining = *remaining;
-        s.name = cellOf(r, c.name).trimmed();
+        s.name = cellOf(r, c.name);
         const QString& source = cellOf(r, c.source);
         // "name\ncode" on one line; most sources repeat, so each is made once.
         auto line = sourceLines.constFind(source);

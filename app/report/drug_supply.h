@@ -34,7 +34,7 @@ struct DrugSupply {
     QString atcClass;           // the ATC level 4 (five characters), or empty
     QStringList ingredients;    // normalised; empty when the row names none
     int prescription = -1;      // date, source and visit number: one prescription's rows share it
-    QString name;               // "藥品名稱", trimmed
+    QString name;               // "藥品名稱" as written (trim it to show it)
     QString source;             // "來源" on one line
 
     // What two rows of one drug share: the ingredients and the ATC7 code.

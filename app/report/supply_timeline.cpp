@@ -50,7 +50,8 @@ SupplyTimeline buildSupplyTimeline(const DrugSupplies& all, const CloudTable& dr
         TimelineGroup& g = groups[s.atcClass];
         g.atcClass = s.atcClass;
         if (g.name.isEmpty()) g.name = drugs.rows.at(s.row).cell(className).simplified();
-        const QString label = s.name.isEmpty() ? s.atc7 : s.name;
+        const QString name = s.name.trimmed();
+        const QString label = name.isEmpty() ? s.atc7 : name;
         TimelineLane& lane = lanes[s.atcClass][label];
         lane.label = label;
         lane.bars << bar;
