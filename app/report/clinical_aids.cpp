@@ -228,18 +228,33 @@ AidSection kidneySection(const Supplied& supplied, const QDate& day,
 
 // The allergy text's words against the drug: an ingredient named in the text, the
 // drug's name containing a word of the text, or a class word and a drug of the class.
-bool allergyMatches(const QString& allergy, const QString& text, const DrugSupply& drug) {
-    if (text.isEmpty()) return false;
+// One allergy entry read once: its normalised text, its words and the classes it names.
+struct Allergy {
+    QString text;
+    QStringList words;
+    QList<const AllergyClass*> classes;
+
+    explicit Allergy(const QString& entry) : text(normalizedIngredient(entry)) {
+        static const QRegularExpression separators(QStringLiteral(R"([\s,;/、，；()（）]+)"));
+        const QString upper = entry.toUpper();
+        for (const QString& w : upper.split(separators, Qt::SkipEmptyParts))
+            if (w.size() >= 4) words << w;
+        for (const AllergyClass& c : allergyClasses())
+            if (std::any_of(c.words.begin(), c.words.end(),
+                            [&upper](const QString& w) { return upper.contains(w); }))
+                classes << &c;
+    }
+};
+
+bool allergyMatches(const Allergy& allergy, const DrugSupply& drug) {
+    if (allergy.text.isEmpty()) return false;
     for (const QString& i : drug.ingredients)
-        if (i.size() >= 4 && text.contains(i)) return true;
-    static const QRegularExpression words(QStringLiteral(R"([\s,;/、，；()（）]+)"));
+        if (i.size() >= 4 && allergy.text.contains(i)) return true;
     const QString name = drug.name.toUpper();
-    for (const QString& w : allergy.toUpper().split(words, Qt::SkipEmptyParts))
-        if (w.size() >= 4 && name.contains(w)) return true;
-    const QString upper = allergy.toUpper();
-    for (const AllergyClass& c : allergyClasses())
-        for (const QString& w : c.words)
-            if (upper.contains(w) && matchesPattern(drug, c.pattern)) return true;
+    for (const QString& w : allergy.words)
+        if (name.contains(w)) return true;
+    for (const AllergyClass* c : allergy.classes)
+        if (matchesPattern(drug, c->pattern)) return true;
     return false;
 }
 
@@ -250,10 +265,10 @@ AidSection allergySection(const DrugSupplies& all, const Supplied& supplied,
     section.title = QStringLiteral("過敏");
     int cloudEntries = 0;
     for (const QString& a : patient.allergies) {
-        const QString text = normalizedIngredient(a);
+        const Allergy allergy(a);
         QList<const DrugSupply*> hit;
         for (const auto& d : supplied.drugs)
-            if (allergyMatches(a, text, *d.first())) hit += d;
+            if (allergyMatches(allergy, *d.first())) hit += d;
         if (hit.isEmpty()) continue;
         section.findings.append({QStringLiteral("嚴重"), QStringLiteral("健保卡過敏: %1").arg(a),
                                  drugLines(hit).join(u'\n'), QStringLiteral("健保卡過敏藥物欄"),
