@@ -34,7 +34,8 @@ void CloudReport::fillCloudData(const QString& sDrug, const QString& sLab) {
 
 void CloudReport::setLocalDuplicateCheck(bool on) {
     localDupCheck_ = on;
-    duplicates_ = on ? findDuplicates(sources_.drug, today ? today() : QDate::currentDate())
+    duplicates_ = on ? findDuplicates(sources_.drug, today ? today() : QDate::currentDate(),
+                                      duplicateOptions)
                      : DuplicateFindings{};
 }
 
@@ -65,6 +66,7 @@ int CloudReport::showCloud(const QString& kind) {
     QList<CloudRow> rows;
     QList<int> sourceRows;
     QList<bool> marked;
+    QStringList warnings;
     rows.reserve(table.rows.size());
     sourceRows.reserve(table.rows.size());
     for (int i = 0; i < table.rows.size(); ++i) {
@@ -73,8 +75,13 @@ int CloudReport::showCloud(const QString& kind) {
         rows.append(row);
         sourceRows.append(i);
         if (marks) marked.append(duplicates_.isDuplicated(i));
+        if (*k == Kind::Drug) {
+            const QString dup = marks ? duplicates_.rowWarning(i) : QString();
+            const QString aid = aidWarnings.value(i);
+            warnings.append(dup.isEmpty() || aid.isEmpty() ? dup + aid : dup + u' ' + aid);
+        }
     }
-    model_.setRows(std::move(rows), std::move(sourceRows), std::move(marked));
+    model_.setRows(std::move(rows), std::move(sourceRows), std::move(marked), std::move(warnings));
     sort();
     return rowCount();
 }
@@ -216,11 +223,14 @@ QString CloudReport::copyText(bool withTags) const {
     QList<QStringList> rows;
     for (int r = 0; r < proxy_.rowCount(); ++r) {
         const int source = proxy_.mapToSource(proxy_.index(r, 0)).row();
-        if (model_.isTicked(source)) rows.append(model_.shownCells(source));
+        // The row's warning travels as a field of its own after the columns.
+        if (model_.isTicked(source)) rows.append(model_.shownCells(source) << model_.warning(source));
     }
     QList<bool> checked;
     for (const FieldItem& f : lists_.fields) checked.append(f.checked);
-    return cloud::copyText(rows, model_.captions(), checked, withTags);
+    checked.append(true);
+    return cloud::copyText(rows, model_.captions() + QStringList{QStringLiteral("警示")}, checked,
+                           withTags);
 }
 
 }  // namespace cloud

@@ -57,6 +57,11 @@ class CloudReport {
     // finds the groups and the drug report marks their rows; when off nothing is
     // computed.
     void setLocalDuplicateCheck(bool on);
+    // The stored early-refill allowance the check uses.
+    DuplicateOptions duplicateOptions;
+    // The other clinical aids' warnings by drug source row, shown with the
+    // duplicate check's on the drug report (set by the aids before a show).
+    QStringList aidWarnings;
     bool localDuplicateCheck() const { return localDupCheck_; }
     const DuplicateFindings& duplicates() const { return duplicates_; }
     // The status text of a report of `count` rows: "項目總量:" and the count, and on

@@ -1,7 +1,5 @@
 #include "report/cloud_report_model.h"
 
-#include "report/duplicate_check.h"
-
 namespace cloud {
 
 void CloudReportModel::setColumns(const QStringList& captions, const QList<int>& sourceColumns) {
@@ -13,12 +11,14 @@ void CloudReportModel::setColumns(const QStringList& captions, const QList<int>&
     endResetModel();
 }
 
-void CloudReportModel::setRows(QList<CloudRow> rows, QList<int> sourceRows, QList<bool> marked) {
+void CloudReportModel::setRows(QList<CloudRow> rows, QList<int> sourceRows, QList<bool> marked,
+                               QStringList warnings) {
     beginResetModel();
     rows_ = std::move(rows);
     ticks_ = QList<bool>(rows_.size(), false);
     sourceRows_ = std::move(sourceRows);
     marked_ = std::move(marked);
+    warnings_ = std::move(warnings);
     endResetModel();
 }
 
@@ -30,12 +30,6 @@ QStringList CloudReportModel::cells(int r) const {
     QStringList out;
     out.reserve(captions_.size());
     for (int k = 0; k < captions_.size(); ++k) out.append(cell(r, k));
-    return out;
-}
-
-QStringList CloudReportModel::shownCells(int r) const {
-    QStringList out = cells(r);
-    if (isMarked(r) && !out.isEmpty()) out.first() += duplicateMarker();
     return out;
 }
 
@@ -57,11 +51,9 @@ int CloudReportModel::columnCount(const QModelIndex& parent) const {
 QVariant CloudReportModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    if (role == Qt::DisplayRole) {
-        const QString text = cell(index.row(), index.column());
-        return index.column() == 0 && isMarked(index.row()) ? text + duplicateMarker() : text;
-    }
+    if (role == Qt::DisplayRole) return cell(index.row(), index.column());
     if (role == DuplicateRole) return isMarked(index.row());
+    if (role == WarningRole) return warning(index.row());
     if (role == Qt::CheckStateRole && index.column() == 0)
         return ticks_.at(index.row()) ? Qt::Checked : Qt::Unchecked;
     return {};

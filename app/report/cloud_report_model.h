@@ -24,19 +24,23 @@ class CloudReportModel : public QAbstractTableModel {
     void setColumns(const QStringList& captions, const QList<int>& sourceColumns);
     // Tells the view which rows take part in a duplication (a bool).
     static constexpr int DuplicateRole = Qt::UserRole + 1;
+    // The row's warning text ("同成分", "提早領藥"; empty for none), on every column.
+    static constexpr int WarningRole = Qt::UserRole + 2;
 
     // All rows replaced in one reset, none ticked. `sourceRows` names each row's
-    // index in its source table; `marked` flags the rows of a duplication, whose
-    // first column then shows the marker (empty lists: none).
-    void setRows(QList<CloudRow> rows, QList<int> sourceRows = {}, QList<bool> marked = {});
+    // index in its source table; `marked` flags the rows of a duplication and
+    // `warnings` holds each row's warning text (empty lists: none).
+    void setRows(QList<CloudRow> rows, QList<int> sourceRows = {}, QList<bool> marked = {},
+                 QStringList warnings = {});
     void clearRows() { setRows({}); }
 
     const QStringList& captions() const { return captions_; }
     const CloudRow& row(int r) const { return rows_.at(r); }
     QString cell(int r, int column) const;
     QStringList cells(int r) const;
-    // The cells as the list shows them: the first with the duplication marker.
-    QStringList shownCells(int r) const;
+    // The cells as the list shows them.
+    QStringList shownCells(int r) const { return cells(r); }
+    QString warning(int r) const { return warnings_.value(r); }
     int sourceRow(int r) const { return sourceRows_.value(r, -1); }
     bool isMarked(int r) const { return marked_.value(r, false); }
     bool isTicked(int r) const { return ticks_.at(r); }
@@ -57,6 +61,7 @@ class CloudReportModel : public QAbstractTableModel {
     QList<bool> ticks_;
     QList<int> sourceRows_;
     QList<bool> marked_;
+    QStringList warnings_;
 };
 
 // Orders the model's rows by keys read once per sort (CcloudReportCompare).

@@ -4,6 +4,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCursor>
+#include <QEvent>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,6 +21,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "common/prompts.h"
 
@@ -101,6 +105,8 @@ CloudReportView::CloudReportView(CloudReport& report, const CloudPageWidgets& wi
     view->header()->setMinimumSectionSize(0);
     view->header()->setStretchLastSection(false);
     report_.datesForward = [box = w_.CdateSortType] { return box && box->isChecked(); };
+    designPixelSize_ = QFontInfo(view->font()).pixelSize();
+    view->installEventFilter(this);
     buildFieldPanel();
     buildRulePanel();
     connectHandlers();
@@ -195,13 +201,16 @@ void CloudReportView::connectHandlers() {
             [this](int column, int, int width) {
                 if (syncing_) return;
                 if (column == 0) width = std::max(0, width - checkBoxExtent());
-                report_.setColumnWidth(column, width);
+                // Stored as the design's width, whatever the font in use.
+                report_.setColumnWidth(column, int(std::floor(width / widthRatio() + 1e-9)));
             });
 }
 
 void CloudReportView::showCloud(const QString& kind, bool toFront) {
+    if (aboutToShow) aboutToShow();
     const int count = report_.showCloud(kind);
     syncPanel();
+    if (shown) shown();
     if (toFront && w_.CmainPage && w_.CPcloudChart)
         w_.CmainPage->setCurrentWidget(w_.CPcloudChart);
     if (setMsg2_) setMsg2_(report_.countText(count));
@@ -343,12 +352,41 @@ int CloudReportView::checkBoxExtent() const {
     return view->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, view) + 6;
 }
 
+double CloudReportView::widthRatio() const {
+    // The digits of dates, codes and counts are what the narrow columns hold; the
+    // design font's average digit is 0.572 em (the patient lists use the same).
+    constexpr double kDesignAverageEm = 0.572;
+    const QFont font = w_.CcloudReport->font();
+    const QString sample = QStringLiteral("0123456789");
+    const double inUse = QFontMetricsF(font).horizontalAdvance(sample) / sample.size();
+    const int designPx = designPixelSize_ > 0 ? designPixelSize_ : QFontInfo(font).pixelSize();
+    const double design = kDesignAverageEm * designPx;
+    const double scale = designPx > 0 ? double(QFontInfo(font).pixelSize()) / designPx : 1.0;
+    // The design font itself only grows with the scale.
+    if (QFontInfo(font).family() == QLatin1String("Segoe UI")) return std::max(1.0, scale);
+    return design > 0 && inUse > design ? inUse / design : std::max(1.0, scale);
+}
+
+bool CloudReportView::eventFilter(QObject* watched, QEvent* event) {
+    // A new "視窗解析度" or font: the columns follow the text.
+    if (watched == w_.CcloudReport && event->type() == QEvent::FontChange) syncWidths();
+    return QObject::eventFilter(watched, event);
+}
+
 void CloudReportView::syncWidths() {
     syncing_ = true;
     QTreeView* view = w_.CcloudReport;
     const QList<FieldItem>& fields = report_.fields();
+    const double ratio = widthRatio();
+    // A shown date column holds a whole date in the font in use, whatever the
+    // design says: "113/12/08", not "113/1…".
+    const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    const int dateWidth =
+        int(std::ceil(QFontMetricsF(view->font()).horizontalAdvance(QStringLiteral("000/00/00")))) + margins;
     for (int k = 0; k < fields.size() && k < view->header()->count(); ++k) {
-        const int width = fields.at(k).width;
+        int width =
+            fields.at(k).width > 0 ? int(std::ceil(fields.at(k).width * ratio - 1e-9)) : fields.at(k).width;
+        if (width > 0 && isDateKey(fields.at(k).caption)) width = std::max(width, dateWidth);
         // The stored widths are the text's; the first column also carries the
         // row's check box.
         if (width > 0)

@@ -58,6 +58,14 @@ class CloudReportView : public QObject {
     // The report of `kind` and the row count in Cmsg2; toFront: the cloud page
     // comes to the front.
     void showCloud(const QString& kind, bool toFront = true);
+    // Called around every show: the clinical aids compute their warnings before
+    // and show their counts after.
+    std::function<void()> aboutToShow;
+    std::function<void()> shown;
+    // How much wider than the design the report's columns are drawn: the font in
+    // use against the design font at the design size (a wider fallback font, a
+    // larger "視窗解析度"); never below 1.
+    double widthRatio() const;
 
     void ToolButton1Click();
     void ToolButton2Click();
@@ -88,6 +96,9 @@ class CloudReportView : public QObject {
     QCheckBox* CcloudCheckDup = nullptr;
     QPushButton* CcloudRuleSave = nullptr;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void buildFieldPanel();
     void buildRulePanel();
@@ -108,6 +119,8 @@ class CloudReportView : public QObject {
     // Widths set from the report are not handed back as dragged ones; list
     // items filled from it are no user's ticks.
     bool syncing_ = false;
+    // The report font's size in pixels when the window was made (the design scale).
+    int designPixelSize_ = 0;
 };
 
 }  // namespace cloud

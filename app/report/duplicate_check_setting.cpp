@@ -18,4 +18,13 @@ bool writeLocalDuplicateCheck(IniFile& ini, bool on) {
     return ini.writeString(kSection, kKey, on ? QStringLiteral("Y") : QStringLiteral("N"));
 }
 
+int readEarlyRefillDays(IniFile& ini) {
+    static const QString key = QStringLiteral("提早領藥天數");
+    const QString stored = ini.readString(kSection, key, QString()).trimmed();
+    if (stored.isEmpty()) ini.writeString(kSection, key, QStringLiteral("10"));
+    bool ok = false;
+    const int days = stored.toInt(&ok);
+    return ok && days >= 0 && days <= 30 ? days : 10;
+}
+
 }  // namespace cloud

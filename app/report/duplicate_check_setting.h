@@ -11,4 +11,9 @@ namespace cloud {
 bool readLocalDuplicateCheck(const IniFile& ini);
 bool writeLocalDuplicateCheck(IniFile& ini, bool on);
 
+// The days before the previous supply ends within which a refill is an early
+// refill, not a duplicate: "提早領藥天數" in "ICcardShow", 10 when missing (then
+// written, so that it can be found and changed) or not a number from 0 to 30.
+int readEarlyRefillDays(IniFile& ini);
+
 }  // namespace cloud

@@ -1,9 +1,12 @@
 #include "report/lab_trend.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 #include <numeric>
 
+#include "report/lab_units.h"
 #include "report/record_dates.h"
 
 namespace cloud {
@@ -189,6 +192,123 @@ QString TrendSeries::headline() const {
     QString d = QString::number(delta, 'f', decimals);
     if (delta >= 0 && !d.startsWith(u'-')) d.prepend(u'+');
     return text + QStringLiteral("  較前次: %1").arg(d);
+}
+
+namespace {
+
+QString itemKey(const QString& item) {
+    QString k = item.toUpper();
+    k.remove(u' ');
+    return k;
+}
+
+QString numberText(double v) {
+    return QString::number(v, 'f', std::abs(v) >= 100 ? 0 : std::abs(v) >= 10 ? 1 : 2);
+}
+
+// A range written again in another unit, or as it stood when there is no factor.
+QString convertedRange(const QString& text, const QString& from, const QString& to, Analyte a) {
+    const auto r = parseReferenceRange(text);
+    if (!r) return text;
+    auto conv = [&](const std::optional<double>& v) -> std::optional<double> {
+        return v ? convertUnit(*v, from, to, a) : std::nullopt;
+    };
+    const auto lo = conv(r->low), hi = conv(r->high);
+    if ((r->low && !lo) || (r->high && !hi)) return QString();
+    if (lo && hi) return numberText(*lo) + u'-' + numberText(*hi);
+    if (hi) return (r->highInclusive ? QStringLiteral("<=") : QStringLiteral("<")) + numberText(*hi);
+    return (r->lowInclusive ? QStringLiteral(">=") : QStringLiteral(">")) + numberText(*lo);
+}
+
+}  // namespace
+
+QList<TrendSeries> extractTrendSet(const CloudTable& lab, int row) {
+    if (row < 0 || row >= lab.rows.size()) return {};
+    const LabColumns c;
+    const CloudRow& clicked = lab.rows.at(row);
+    const QString code = clicked.cell(c.code).trimmed();
+    if (code.isEmpty()) return {extractTrendSeries(lab, row)};
+    const QString item = itemOf(clicked, c);
+
+    // A panel shows several items of the code on one day.
+    QHash<QString, QSet<QString>> itemsByDay;
+    QList<int> rows;
+    for (int i = 0; i < lab.rows.size(); ++i)
+        if (lab.rows.at(i).cell(c.code).trimmed() == code) {
+            rows << i;
+            itemsByDay[lab.rows.at(i).caption.trimmed()].insert(itemKey(itemOf(lab.rows.at(i), c)));
+        }
+    const bool panel = std::any_of(itemsByDay.begin(), itemsByDay.end(),
+                                   [](const QSet<QString>& s) { return s.size() > 1; });
+    if (panel)
+        rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                  [&](int i) { return itemKey(itemOf(lab.rows.at(i), c)) != itemKey(item); }),
+                   rows.end());
+
+    const Analyte analyte = analyteOf(code, clicked.cell(c.item), clicked.cell(c.orderName));
+    // The unit of the newest dated result that names one.
+    QString target;
+    QDate newest;
+    for (int i : rows) {
+        const QString u = canonicalUnit(lab.rows.at(i).cell(c.unit));
+        QDate d = parseRecordDate(lab.rows.at(i).caption);
+        if (!d.isValid()) d = parseRecordDate(lab.rows.at(i).cell(c.reportDate));
+        if (!u.isEmpty() && d.isValid() && (!newest.isValid() || d >= newest)) {
+            newest = d;
+            target = u;
+        }
+    }
+
+    // One table per unit, every row under the clicked row's code and item, so
+    // that one series is read from each.
+    QStringList units, conversions;
+    QList<CloudTable> tables;
+    QList<QList<int>> origins;
+    for (int i : rows) {
+        CloudRow r = lab.rows.at(i);
+        if (r.values.size() < labColumns().size() - 1) r.values.resize(labColumns().size() - 1);
+        QString u = canonicalUnit(r.cell(c.unit));
+        if (!u.isEmpty() && !target.isEmpty() && u != target) {
+            QString rest = r.cell(c.result);
+            LabValue v;
+            if (const auto parsed = parseLabValue(rest)) v = *parsed;
+            const auto converted = parseLabValue(rest) ? convertUnit(v.value, u, target, analyte)
+                                                       : std::nullopt;
+            if (converted) {
+                conversions << QStringLiteral("%1 %2 %3 → %4 %5")
+                                   .arg(r.caption.trimmed(), rest.trimmed(), u, v.marker + numberText(*converted), target);
+                r.values[c.result - 1] = v.marker + numberText(*converted);
+                r.values[c.reference - 1] = convertedRange(r.cell(c.reference), u, target, analyte);
+                r.values[c.unit - 1] = target;
+                u = target;
+            }
+        }
+        if (u.isEmpty()) u = target;
+        r.values[c.code - 1] = code;
+        r.values[c.item - 1] = item;
+        qsizetype k = units.indexOf(u);
+        if (k < 0) {
+            k = units.size();
+            units << u;
+            tables << CloudTable{};
+            origins << QList<int>{};
+        }
+        tables[k].rows << r;
+        origins[k] << i;
+    }
+    QList<TrendSeries> out;
+    for (qsizetype k = 0; k < tables.size(); ++k) {
+        TrendSeries s = extractTrendSeries(tables.at(k), 0);
+        for (TrendPoint& p : s.points) p.row = origins.at(k).at(p.row);
+        for (UnplottedResult& u : s.unplotted) u.row = origins.at(k).at(u.row);
+        if (s.unit.isEmpty()) s.unit = units.at(k);
+        if (units.at(k) == target) {
+            s.conversions = conversions;
+            out.prepend(s);
+        } else
+            out << s;
+    }
+    return out;
 }
 
 }  // namespace cloud

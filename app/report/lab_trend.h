@@ -57,6 +57,7 @@ struct TrendSeries {
     std::optional<ReferenceRange> range;  // of the newest point whose range parses
     QList<TrendPoint> points;             // oldest first
     QList<UnplottedResult> unplotted;     // in table order
+    QStringList conversions;              // "113/07/12 97 µmol/L → 1.10 mg/dL", per converted result
 
     // "最新值" with date and, when there is a previous point, "較前次" and the change.
     QString headline() const;
@@ -67,5 +68,14 @@ struct TrendSeries {
 // date. A point is out of range by its own row's reference range, or by the
 // series' range when its own does not parse.
 TrendSeries extractTrendSeries(const CloudTable& lab, int row);
+
+// Every series of the test in row `row`, one per unit: the test is its order code
+// ("醫令代碼") whatever the institution or the item's text, unless the code names
+// a panel (several items on one day, as a blood count does), then the code and the
+// item. Results in another unit are converted to the newest result's unit where
+// the factor is known (creatinine µmol/L, glucose mmol/L, mass concentrations),
+// their text saying so; the rest form a series of their own unit. The first
+// series is the newest result's.
+QList<TrendSeries> extractTrendSet(const CloudTable& lab, int row);
 
 }  // namespace cloud

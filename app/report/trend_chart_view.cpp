@@ -19,8 +19,8 @@ qreal xOf(const QDate& date) { return qreal(QDateTime(date, QTime(12, 0)).toMSec
 
 // A series that draws nothing but the labels of its points: the comparison of a
 // censored result ("<0.5") beside the point the other series draws.
-QScatterSeries* labelSeries(const QString& marker) {
-    auto* s = new QScatterSeries;
+QScatterSeries* labelSeries(const QString& marker, QObject* owner) {
+    auto* s = new QScatterSeries(owner);
     s->setName(marker);
     s->setMarkerSize(1);
     s->setColor(Qt::transparent);
@@ -31,30 +31,25 @@ QScatterSeries* labelSeries(const QString& marker) {
     return s;
 }
 
-}  // namespace
+// One chart of one series; every series and axis belongs to the chart.
+QChart* makeChart(const cloud::TrendSeries& series) {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("%1  %2  (%3)").arg(series.item, series.code, series.unit));
 
-TrendChartDialog::TrendChartDialog(const cloud::TrendSeries& series, QWidget* parent)
-    : QDialog(parent),
-      chart_(new QChart),
-      headline_(new QLabel(series.headline(), this)),
-      unplotted_(new QLabel(this)) {
-    setWindowTitle(QStringLiteral("趨勢 - %1 (%2)").arg(series.item, series.code));
-    chart_->setTitle(QStringLiteral("%1  %2").arg(series.item, series.code));
-
-    auto* line = new QLineSeries;
+    auto* line = new QLineSeries(chart);
     line->setName(series.item);
     line->setColor(QColor(70, 110, 160));
-    auto* normal = new QScatterSeries;
+    auto* normal = new QScatterSeries(chart);
     normal->setName(QStringLiteral("結果"));
     normal->setMarkerSize(9);
     normal->setColor(QColor(70, 110, 160));
-    auto* outside = new QScatterSeries;
+    auto* outside = new QScatterSeries(chart);
     outside->setName(QStringLiteral("超出參考值"));
     outside->setColor(Qt::red);
     outside->setBorderColor(Qt::darkRed);
     outside->setMarkerSize(11);
-    QScatterSeries* below = labelSeries(QStringLiteral("<"));
-    QScatterSeries* above = labelSeries(QStringLiteral(">"));
+    QScatterSeries* below = labelSeries(QStringLiteral("<"), chart);
+    QScatterSeries* above = labelSeries(QStringLiteral(">"), chart);
 
     qreal lo = 0, hi = 0;
     bool any = false;
@@ -87,20 +82,20 @@ TrendChartDialog::TrendChartDialog(const cloud::TrendSeries& series, QWidget* pa
         // A one-sided range fills to the edge of the plot.
         const qreal bandLow = series.range->low.value_or(lo);
         const qreal bandHigh = series.range->high.value_or(hi);
-        auto* upper = new QLineSeries;
-        auto* lower = new QLineSeries;
+        auto* upper = new QLineSeries(chart);
+        auto* lower = new QLineSeries(chart);
         *upper << QPointF(x0, bandHigh) << QPointF(x1, bandHigh);
         *lower << QPointF(x0, bandLow) << QPointF(x1, bandLow);
         auto* band = new QAreaSeries(upper, lower);
         band->setName(QStringLiteral("參考值"));
         band->setColor(QColor(120, 200, 120, 70));
         band->setBorderColor(QColor(120, 200, 120));
-        chart_->addSeries(band);
+        chart->addSeries(band);
     }
     for (QXYSeries* s : {static_cast<QXYSeries*>(line), static_cast<QXYSeries*>(normal),
                          static_cast<QXYSeries*>(outside), static_cast<QXYSeries*>(below),
                          static_cast<QXYSeries*>(above)})
-        chart_->addSeries(s);
+        chart->addSeries(s);
 
     auto* xAxis = new QDateTimeAxis;
     xAxis->setFormat(QStringLiteral("yyyy/MM/dd"));
@@ -111,25 +106,48 @@ TrendChartDialog::TrendChartDialog(const cloud::TrendSeries& series, QWidget* pa
     yAxis->setRange(lo, hi);
     yAxis->applyNiceNumbers();
     yAxis->setTitleText(series.unit);
-    chart_->addAxis(xAxis, Qt::AlignBottom);
-    chart_->addAxis(yAxis, Qt::AlignLeft);
-    for (QAbstractSeries* s : chart_->series()) {
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+    for (QAbstractSeries* s : chart->series()) {
         s->attachAxis(xAxis);
         s->attachAxis(yAxis);
     }
     for (QScatterSeries* s : {below, above})
-        for (QLegendMarker* m : chart_->legend()->markers(s)) m->setVisible(false);
+        for (QLegendMarker* m : chart->legend()->markers(s)) m->setVisible(false);
+    return chart;
+}
+
+}  // namespace
+
+TrendChartDialog::TrendChartDialog(const cloud::TrendSeries& series, QWidget* parent)
+    : TrendChartDialog(QList<cloud::TrendSeries>{series}, parent) {}
+
+TrendChartDialog::TrendChartDialog(const QList<cloud::TrendSeries>& set, QWidget* parent)
+    : QDialog(parent), headline_(new QLabel(this)), unplotted_(new QLabel(this)) {
+    const cloud::TrendSeries first = set.value(0);
+    setWindowTitle(QStringLiteral("趨勢 - %1 (%2)").arg(first.item, first.code));
+    QStringList headlines;
+    for (const cloud::TrendSeries& s : set)
+        if (!s.headline().isEmpty()) headlines << s.headline();
+    headline_->setText(headlines.join(u'\n'));
 
     QStringList texts;
-    for (const cloud::UnplottedResult& u : series.unplotted)
-        texts << QStringLiteral("%1  %2").arg(u.dateText, u.resultText);
-    unplotted_->setText(QStringLiteral("未繪製的結果:\n") + texts.join(u'\n'));
+    for (const cloud::TrendSeries& s : set)
+        for (const QString& c : s.conversions) texts << QStringLiteral("已換算: ") + c;
+    for (const cloud::TrendSeries& s : set)
+        for (const cloud::UnplottedResult& u : s.unplotted)
+            texts << QStringLiteral("%1  %2").arg(u.dateText, u.resultText);
+    // The converted results are named, then the ones that could not be drawn.
+    const qsizetype converted = std::count_if(texts.begin(), texts.end(), [](const QString& t) {
+        return t.startsWith(QStringLiteral("已換算"));
+    });
+    QStringList shown = texts.mid(0, converted);
+    if (texts.size() > converted)
+        shown << QStringLiteral("未繪製的結果:") + u'\n' + texts.mid(converted).join(u'\n');
+    unplotted_->setText(shown.join(u'\n'));
     unplotted_->setVisible(!texts.isEmpty());
     unplotted_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* view = new QChartView(chart_, this);
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(640, 360);
     QFont big = headline_->font();
     big.setPointSizeF(big.pointSizeF() * 1.2);
     headline_->setFont(big);
@@ -139,7 +157,18 @@ TrendChartDialog::TrendChartDialog(const cloud::TrendSeries& series, QWidget* pa
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(headline_);
-    layout->addWidget(view, 1);
+    for (const cloud::TrendSeries& s : set.isEmpty() ? QList<cloud::TrendSeries>{first} : set) {
+        QChart* chart = makeChart(s);
+        charts_ << chart;
+        auto* view = new QChartView(chart, this);
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setMinimumSize(640, set.size() > 1 ? 260 : 360);
+        layout->addWidget(view, 1);
+    }
+    if (set.size() > 1) {
+        auto* note = new QLabel(QStringLiteral("單位無法換算的結果另以各自單位繪製。"), this);
+        layout->addWidget(note);
+    }
     layout->addWidget(unplotted_);
     layout->addWidget(buttons);
 }

@@ -16,6 +16,8 @@
 #include "common/clock.h"
 #include "common/ini_file.h"
 #include "common/prompts.h"
+#include "common/roc_date.h"
+#include "export/query_records.h"
 #include "font_fit_view.h"
 #include "list_columns.h"
 #include "report/clinical_aids_view.h"
@@ -313,7 +315,8 @@ void TFtolv::onClose() {
 void TFtolv::setUpCloudReport() {
     report_ = std::make_unique<cloud::CloudReport>(startup_.iniPath);
     report_->ownHospitalCode = [this] { return query_.patient.sHospitalCode; };
-    // The supply periods are judged on the query's day (a reopened query's stored one).
+    // The day the clinical aids judge the records on: the query's day (a reopened
+    // query's stored day), by the program's clock.
     report_->today = [this] { return queryDay(); };
     cloud::CloudPageWidgets w;
     w.window = this;
@@ -336,6 +339,11 @@ void TFtolv::setUpCloudReport() {
                                                  [this](const QString& text) { setMsg2(text); });
     clinicalView_ =
         std::make_unique<cloud::ClinicalAidsView>(*report_, *reportView_, w, startup_.iniPath);
+    clinicalView_->patient = [this] {
+        const PatientState& p = query_.patient;
+        return cloud::AidsPatient{p.ptData.sex, rocDateFromText(p.ptData.A13birthday),
+                                  summary::cardAllergies(p.ICcardInfo)};
+    };
     connect(this, &TFtolv::fieldSettingShown, reportView_.get(),
             &cloud::CloudReportView::fieldSettingShown);
     connect(this, &TFtolv::fieldSettingHidden, reportView_.get(),

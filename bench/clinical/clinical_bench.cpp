@@ -1,18 +1,22 @@
-// The duplicate-medication check and the laboratory trend extraction over large
-// generated record texts, next to the report's own fill + show of the same rows
-// (fillCloudData and showCloud with the default columns and sort keys).
+// The clinical aids over large generated record texts, next to the report's own
+// fill + show of the same rows (fillCloudData and showCloud with the default
+// columns and sort keys). The figure that matters: AllAids (duplicates,
+// interactions, kidney, allergy, age, the supply timeline and one trend over
+// 10 000 drug and 2 000 laboratory rows) against FillAndShowAll of the same rows.
 //
-//   build/bench/clinical/clinical_bench
-//   build/bench/clinical/clinical_bench --benchmark_filter=Duplicates
+//   build-release/bench/clinical/clinical_bench
+//   build-release/bench/clinical/clinical_bench --benchmark_filter='AllAids|FillAndShowAll'
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
 #include <random>
 
+#include "report/clinical_aids.h"
 #include "report/cloud_report.h"
 #include "report/cloud_tables.h"
 #include "report/duplicate_check.h"
 #include "report/lab_trend.h"
+#include "report/supply_timeline.h"
 
 namespace {
 
@@ -52,6 +56,9 @@ QString drugText(int rows) {
                        .arg(rng() % 40)
                        .arg(rng() % 40, 5, 10, QLatin1Char('0'));
         cells[3] = atc7;
+        // Every fifth a combination product sharing an ingredient with another class.
+        cells[7] = i % 5 == 0 ? QStringLiteral("Ing%1 HCl/Ing%2").arg(cls * 4 + ingredient).arg((cls + 1) % 15 * 4)
+                              : QStringLiteral("Ing%1 HCl").arg(cls * 4 + ingredient);
         cells[9] = QStringLiteral("藥品%1").arg(atc7);
         cells[10] = days.at(int(rng() % days.size()));
         cells[15] = remaining.at(int(rng() % remaining.size()));
@@ -70,14 +77,16 @@ QString labText(int rows) {
         const int item = int(rng() % 20);
         QStringList cells(cloud::labColumns().size());
         cells[0] = rocDate(kToday.addDays(-int(rng() % 2000)));
-        cells[6] = QStringLiteral("ITEM%1").arg(item);
+        cells[6] = item == 0 ? QStringLiteral("CRE") : QStringLiteral("ITEM%1").arg(item);
         const int kind = int(rng() % 10);
         cells[7] = kind == 0   ? QStringLiteral("Negative")
                    : kind == 1 ? QStringLiteral("<0.5")
                                : QString::number(50 + int(rng() % 1000) / 10.0);
         cells[8] = QStringLiteral("70-100");
-        cells[9] = QStringLiteral("0900%1C").arg(item, 2, 10, QLatin1Char('0'));
-        cells[18] = QStringLiteral("mg/dL");
+        cells[9] = item == 0 ? QStringLiteral("09015C")
+                             : QStringLiteral("0900%1C").arg(item, 2, 10, QLatin1Char('0'));
+        // Some institutions report in SI units.
+        cells[18] = item == 0 && i % 3 == 0 ? QStringLiteral("umol/L") : QStringLiteral("mg/dL");
         text += record(cloud::labColumns(), cells);
     }
     return text;
@@ -117,6 +126,55 @@ void FillAndShowLab(benchmark::State& state) {
     fillAndShow(state, QString(), labText(int(state.range(0))), QStringLiteral("labdata"));
 }
 BENCHMARK(FillAndShowLab)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The report's fill of both kinds and show of the drug rows.
+void FillAndShowAll(benchmark::State& state) {
+    fillAndShow(state, drugText(int(state.range(0))), labText(int(state.range(1))),
+                QStringLiteral("drug"));
+}
+BENCHMARK(FillAndShowAll)->Args({10000, 2000})->Unit(benchmark::kMillisecond);
+
+// Every aid over the same rows, as the cloud page computes them for one patient.
+void AllAids(benchmark::State& state) {
+    const cloud::CloudTable drugs =
+        cloud::parseRecordText(cloud::Kind::Drug, drugText(int(state.range(0))));
+    const cloud::CloudTable lab =
+        cloud::parseRecordText(cloud::Kind::Lab, labText(int(state.range(1))));
+    const cloud::AidsPatient patient{u'F', QDate(1950, 5, 1), {QStringLiteral("Ing7"), QStringLiteral("盤尼西林")}};
+    int findings = 0;
+    for (auto _ : state) {
+        // One reading of the drug rows serves every aid.
+        const cloud::DrugSupplies supplies = cloud::readDrugSupplies(drugs);
+        const auto duplicates = cloud::findDuplicates(supplies, int(drugs.rows.size()), kToday);
+        const auto aids = cloud::runClinicalAids(kToday, supplies, drugs, lab, patient);
+        const auto timeline = cloud::buildSupplyTimeline(supplies, drugs, kToday);
+        const auto trend = cloud::extractTrendSet(lab, 0);
+        findings = int(duplicates.groups.size()) + aids.interactionCount() + aids.otherCount();
+        benchmark::DoNotOptimize(timeline);
+        benchmark::DoNotOptimize(trend);
+    }
+    state.counters["findings"] = findings;
+}
+BENCHMARK(AllAids)->Args({10000, 2000})->Unit(benchmark::kMillisecond);
+
+// The parts of AllAids one at a time: 0 reading the rows, 1 duplicates, 2 the
+// other aids, 3 the timeline, 4 one trend.
+void AidPart(benchmark::State& state) {
+    const cloud::CloudTable drugs = cloud::parseRecordText(cloud::Kind::Drug, drugText(10000));
+    const cloud::CloudTable lab = cloud::parseRecordText(cloud::Kind::Lab, labText(2000));
+    const cloud::DrugSupplies supplies = cloud::readDrugSupplies(drugs);
+    const cloud::AidsPatient patient{u'F', QDate(1950, 5, 1), {QStringLiteral("Ing7")}};
+    for (auto _ : state) {
+        switch (state.range(0)) {
+            case 0: benchmark::DoNotOptimize(cloud::readDrugSupplies(drugs)); break;
+            case 1: benchmark::DoNotOptimize(cloud::findDuplicates(supplies, 10000, kToday)); break;
+            case 2: benchmark::DoNotOptimize(cloud::runClinicalAids(kToday, supplies, drugs, lab, patient)); break;
+            case 3: benchmark::DoNotOptimize(cloud::buildSupplyTimeline(supplies, drugs, kToday)); break;
+            default: benchmark::DoNotOptimize(cloud::extractTrendSet(lab, 0)); break;
+        }
+    }
+}
+BENCHMARK(AidPart)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 void TrendSeries(benchmark::State& state) {
     const cloud::CloudTable table =

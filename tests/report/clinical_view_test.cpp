@@ -13,22 +13,39 @@
 #include <QLabel>
 #include <QScatterSeries>
 #include <QTreeWidget>
+#include <QDir>
+#include <QImage>
 
 #include "qstring_printer.h"
 #include "report/duplicates_view.h"
+#include "report/supply_timeline_view.h"
 #include "report/trend_chart_view.h"
 
 using ::testing::ElementsAre;
 
 namespace {
 
+QApplication* instance = nullptr;
+
 QApplication& app() {
     static int argc = 1;
     static char name[] = "report_clinical_view_test";
     static char* argv[] = {name};
-    static QApplication instance(argc, argv);
-    return instance;
+    if (!instance) instance = new QApplication(argc, argv);
+    return *instance;
 }
+
+// The application goes before the program's statics do: fonts and images used in
+// painting have their own clean-up that must run while it exists.
+class ApplicationEnvironment : public ::testing::Environment {
+  public:
+    void TearDown() override {
+        delete instance;
+        instance = nullptr;
+    }
+};
+const ::testing::Environment* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 // The fixture lists each row's cells in the table's column order.
 cloud::CloudTable demoTable(const char* kind) {
@@ -66,8 +83,10 @@ TEST(ClinicalViews, DuplicateListShowsGroupsWithSourcesDatesAndDaysLeft) {
     QStringList groups;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         groups << list->topLevelItem(i)->text(0) + u' ' + list->topLevelItem(i)->text(1);
-    EXPECT_THAT(groups, ElementsAre("同成分 C10AA05", "同成分 C09CA01", "同成分 A02BC01",
-                                    "同成分 A10BA02", "同成分 R05DA09", "同成分 N02BE01"));
+    // The groups are named by the ingredient the rows share.
+    EXPECT_THAT(groups, ElementsAre("同成分 ATORVASTATIN", "同成分 LOSARTAN", "同成分 OMEPRAZOLE",
+                                    "同成分 METFORMIN", "同成分 DEXTROMETHORPHAN",
+                                    "同成分 PARACETAMOL"));
     const QTreeWidgetItem* losartan = list->topLevelItem(1);
     ASSERT_EQ(losartan->childCount(), 3);
     QStringList lines;
@@ -103,6 +122,43 @@ TEST(ClinicalViews, TrendChartPlotsNumbersMarksOutliersAndListsText) {
     EXPECT_EQ(pointsOf(creatinine.chart(), "超出參考值"), 1);
     EXPECT_EQ(pointsOf(creatinine.chart(), "結果"), 1);
     EXPECT_EQ(pointsOf(creatinine.chart(), "<"), 1);
+}
+
+// Pictures of the three views with the demo patient, read the day after the last
+// visit, for a person to look at: saved when TOLVANE_SCREENSHOT_DIR names a folder.
+TEST(ClinicalViews, PicturesOfTheDemoPatient) {
+    app();
+    const QString dir = qEnvironmentVariable("TOLVANE_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "TOLVANE_SCREENSHOT_DIR not set";
+    QDir().mkpath(dir);
+    const QDate day(2024, 12, 16);
+    const cloud::CloudTable drugs = demoTable("drug");
+    const cloud::CloudTable lab = demoTable("lab");
+    // The demo card: a woman born 69/08/15, allergic to penicillins and sulfonamides.
+    const cloud::AidsPatient patient{u'F', QDate(1980, 8, 15), {"盤尼西林類 (Penicillin)", "磺胺類藥物"}};
+    const auto aids = cloud::runClinicalAids(day, drugs, lab, patient);
+    auto save = [&dir](QWidget& w, const char* name) {
+        w.show();
+        QCoreApplication::processEvents();
+        QImage image(w.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        w.render(&image);
+        EXPECT_TRUE(image.save(dir + u'/' + QString::fromLatin1(name)));
+    };
+    DuplicatesDialog list(cloud::findDuplicates(drugs, day), drugs, nullptr, &aids);
+    save(list, "aids-list.png");
+    SupplyTimelineDialog timeline(cloud::buildSupplyTimeline(drugs, day));
+    EXPECT_GT(timeline.canvas()->timeline().laneCount(), 4);
+    save(timeline, "supply-timeline.png");
+    // The creatinine, one row reported again in µmol/L by another institution.
+    cloud::CloudTable mixed = lab;
+    mixed.rows[10].values[6] = QStringLiteral("97");
+    mixed.rows[10].values[7] = QStringLiteral("53-115");
+    mixed.rows[10].values[17] = QStringLiteral("umol/L");
+    TrendChartDialog trend(cloud::extractTrendSet(mixed, 4));
+    EXPECT_EQ(trend.charts().size(), 1);
+    EXPECT_TRUE(trend.unplotted()->text().contains("97 µmol/L → 1.10 mg/dL")) << trend.unplotted()->text().toStdString();
+    save(trend, "creatinine-trend.png");
 }
 
 }  // namespace

@@ -4,6 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QStyle>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -115,18 +120,46 @@ TEST_F(ReportPage, ToolBarShowsKindsAndCounts) {
     w.ToolButton2->click();
     EXPECT_EQ(msg2, "項目總量:3");
     EXPECT_EQ(w.CcloudReport->model()->headerData(0, Qt::Horizontal).toString(), "檢驗日期");
-    // The first column is as wide as its text's width and the row's check box.
-    const int boxExtent = w.CcloudReport->header()->sectionSize(0) - 32;
-    EXPECT_GT(boxExtent, 10);
-    w.CcloudReport->header()->resizeSection(0, 40 + boxExtent);
+    // The first column is as wide as its text's width and the row's check box;
+    // widths grow with the font in use and are stored as the design's.
+    auto grown = [this](int width) { return int(std::ceil(width * view->widthRatio() - 1e-9)); };
+    const int boxExtent =
+        w.CcloudReport->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w.CcloudReport) + 6;
+    EXPECT_GE(w.CcloudReport->header()->sectionSize(0), grown(32) + boxExtent);
+    w.CcloudReport->header()->resizeSection(0, grown(40) + boxExtent);
     EXPECT_EQ(report.getWidthofColumn("檢驗日期"), 40);
     w.ToolButton1->click();
     EXPECT_EQ(msg2, "項目總量:9");
-    EXPECT_EQ(w.CcloudReport->header()->sectionSize(9), 180);
+    EXPECT_EQ(w.CcloudReport->header()->sectionSize(9), grown(180));
     EXPECT_EQ(w.CcloudReport->header()->sectionSize(3), 0);
     // A dragged border goes back to the report.
-    w.CcloudReport->header()->resizeSection(9, 120);
+    w.CcloudReport->header()->resizeSection(9, grown(120));
     EXPECT_EQ(report.getWidthofColumn("藥品名稱"), 120);
+}
+
+TEST_F(ReportPage, ColumnsFitTheirValuesAndGrowWithTheFont) {
+    w.ToolButton1->click();
+    QHeaderView* header = w.CcloudReport->header();
+    auto fits = [&](const QString& text, int column, int extra) {
+        const int margins =
+            2 * (w.CcloudReport->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        return QFontMetricsF(w.CcloudReport->font()).horizontalAdvance(text) + margins + extra <=
+               header->sectionSize(column);
+    };
+    // The row's check box, as the view sizes it.
+    const int box =
+        w.CcloudReport->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w.CcloudReport) + 6;
+    // The date column (54 at design) shows a whole date beside the row's check box.
+    EXPECT_TRUE(fits("113/12/08", 0, box)) << header->sectionSize(0);
+    const int name = header->sectionSize(9);
+    // "視窗解析度" 150: the fonts grow half again, and so do the columns; the
+    // stored widths stay the design's.
+    QFont font = w.CcloudReport->font();
+    font.setPixelSize(QFontInfo(font).pixelSize() * 3 / 2);
+    w.CcloudReport->setFont(font);
+    EXPECT_GE(header->sectionSize(9), name * 14 / 10);
+    EXPECT_TRUE(fits("113/12/08", 0, box));
+    EXPECT_EQ(report.getWidthofColumn("藥品名稱"), 180);
 }
 
 TEST_F(ReportPage, RulePanelReadsAndSavesTheSettings) {
@@ -158,15 +191,16 @@ TEST_F(ReportPage, FieldPanelHandlers) {
     view->fieldSettingShown();
     ASSERT_EQ(view->CviewfieldList->count(), 24);
     ASSERT_EQ(view->CviewSortList->count(), 24);
+    auto grown = [this](int width) { return int(std::ceil(width * view->widthRatio() - 1e-9)); };
     view->CviewfieldList->item(3)->setCheckState(Qt::Checked);  // "ATC5代碼"
-    EXPECT_EQ(w.CcloudReport->header()->sectionSize(3), 50);
+    EXPECT_EQ(w.CcloudReport->header()->sectionSize(3), grown(50));
     EXPECT_TRUE(window.isEnabled());
 
     view->CviewfieldList->setCurrentRow(9);  // "藥品名稱"
     w.CPfieldSetting->findChild<QToolButton*>("CviewfieldListUp")->click();
     EXPECT_EQ(view->CviewfieldList->currentRow(), 8);
     EXPECT_EQ(w.CcloudReport->model()->headerData(8, Qt::Horizontal).toString(), "藥品名稱");
-    EXPECT_EQ(w.CcloudReport->header()->sectionSize(8), 180);
+    EXPECT_EQ(w.CcloudReport->header()->sectionSize(8), grown(180));
 
     view->CviewSortList->item(0)->setCheckState(Qt::Checked);  // "就醫日期", newest first
     EXPECT_EQ(w.CcloudReport->model()->index(0, 0).data().toString(), "113/12/08");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <vector>
 
 #include "common/ini_file.h"
 #include "qstring_printer.h"
@@ -27,6 +28,9 @@ struct Drug {
     QString atc7{};
     QString days = QStringLiteral("7");
     QString remaining{};
+    QString ingredients{};
+    QString refill{};
+    QString name{};
 };
 
 CloudRow row(const Drug& d) {
@@ -42,6 +46,9 @@ CloudRow row(const Drug& d) {
     set("ATC7代碼", d.atc7);
     set("給藥日數", d.days);
     set("餘藥日數", d.remaining);
+    set("成分名稱", d.ingredients);
+    set("連箋領藥日", d.refill);
+    set("藥品名稱", d.name);
     return r;
 }
 
@@ -115,7 +122,8 @@ TEST(DuplicateCheck, ARowCountsOnlyWhileItsSupplyLasts) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto f = findDuplicates(table({c.drug, kPartner}), kToday);
+        // Any overlap counts here: the supply period is what is tested.
+        const auto f = findDuplicates(table({c.drug, kPartner}), kToday, {.earlyRefillDays = 0});
         EXPECT_EQ(f.isDuplicated(0), c.inSupply);
         EXPECT_EQ(f.isDuplicated(1), c.inSupply);
         ASSERT_EQ(f.groups.size(), c.inSupply ? 1 : 0);
@@ -185,10 +193,13 @@ TEST(DuplicateCheck, GroupsByClassSortsByReasonThenNewestVisit) {
             {.date = "113/12/03", .source = "F", .atc5 = "A02", .atc7 = "A02", .days = "14"},
         }),
         kToday);
-    EXPECT_THAT(describe(f), ElementsAre("同成分 A02BC01 3,4", "同成分 C10AA05 2,0",
-                                         "同藥理類別 A02BC 3,6,4", "同藥理類別 C10AA 1,2,0"));
+    // The omeprazole of 12/10 came six days before the 14 of 12/02 ran out: an
+    // early refill, told but neither counted nor flagging its rows.
+    EXPECT_THAT(describe(f), ElementsAre("同成分 C10AA05 2,0", "同藥理類別 A02BC 3,6,4",
+                                         "同藥理類別 C10AA 1,2,0", "提早領藥 A02BC01 3,4"));
     EXPECT_THAT(f.rowFlags, ElementsAre(true, true, true, true, true, false, true, false));
-    EXPECT_EQ(cloud::duplicateSummary(f), QStringLiteral("重複用藥:4"));
+    EXPECT_EQ(f.rowWarning(3), "同藥理類別 提早領藥");
+    EXPECT_EQ(cloud::duplicateSummary(f), QStringLiteral("重複用藥:3"));
 }
 
 TEST(DuplicateCheck, NothingFromAnEmptyTableOrWithoutADate) {
@@ -196,6 +207,175 @@ TEST(DuplicateCheck, NothingFromAnEmptyTableOrWithoutADate) {
     const auto f = findDuplicates(table({kPartner, kPartner}), QDate());
     EXPECT_TRUE(f.groups.isEmpty());
     EXPECT_THAT(f.rowFlags, ElementsAre(false, false));
+}
+
+// Cases as a physician states them; each names the day the query was made.
+struct ClinicalCase {
+    const char* name;
+    std::vector<Drug> drugs;
+    QDate day;
+    std::vector<const char*> groups;  // reason, code, rows
+};
+
+const QString kClinicA = QStringLiteral("晴川診所\n3501200000");
+const QString kClinicB = QStringLiteral("北辰聯合醫院\n1101010012");
+
+TEST(DuplicateCheck, ClinicalCases) {
+    const ClinicalCase cases[] = {
+        {"metformin for 28 days collected again 8 days before it ran out: an early refill",
+         {{.date = "113/11/01", .source = kClinicA, .atc7 = "A10BA02", .days = "28",
+           .ingredients = "Metformin HCl"},
+          {.date = "113/11/21", .source = kClinicA, .visitNo = "0002", .atc7 = "A10BA02",
+           .days = "28", .ingredients = "METFORMIN"}},
+         QDate(2024, 11, 25),
+         {"提早領藥 METFORMIN 1,0"}},
+        {"the same, 12 days before it ran out: taken twice",
+         {{.date = "113/11/01", .source = kClinicA, .atc7 = "A10BA02", .days = "28",
+           .ingredients = "Metformin HCl"},
+          {.date = "113/11/17", .source = kClinicB, .atc7 = "A10BA02", .days = "28",
+           .ingredients = "METFORMIN"}},
+         QDate(2024, 11, 25),
+         {"同成分 METFORMIN 1,0"}},
+        {"a second 7-day course of the same antibiotic two days into the first",
+         {{.date = "113/12/01", .source = kClinicA, .atc7 = "J01CA04", .days = "7"},
+          {.date = "113/12/03", .source = kClinicB, .atc7 = "J01CA04", .days = "7"}},
+         QDate(2024, 12, 4),
+         {"同成分 J01CA04 1,0"}},
+        {"a chronic refill collected on 12/29 for a visit of 12/01 is taken in January",
+         {{.date = "113/12/01", .source = kClinicA, .atc7 = "C09CA01", .days = "28",
+           .refill = "113/12/29"},
+          {.date = "114/01/03", .source = kClinicB, .atc7 = "C09CA01", .days = "28"}},
+         QDate(2025, 1, 5),
+         {"同成分 C09CA01 1,0"}},
+        {"aspirin and clopidogrel in one prescription after a stent",
+         {{.date = "113/12/01", .source = kClinicA, .atc7 = "B01AC06", .days = "28"},
+          {.date = "113/12/01", .source = kClinicA, .atc7 = "B01AC04", .days = "28"}},
+         kToday,
+         {}},
+        {"the same two, refilled together a month later",
+         {{.date = "113/11/05", .source = kClinicA, .atc7 = "B01AC06", .days = "28"},
+          {.date = "113/11/05", .source = kClinicA, .atc7 = "B01AC04", .days = "28"},
+          {.date = "113/12/01", .source = kClinicA, .visitNo = "0002", .atc7 = "B01AC06",
+           .days = "28"},
+          {.date = "113/12/01", .source = kClinicA, .visitNo = "0002", .atc7 = "B01AC04",
+           .days = "28"}},
+         QDate(2024, 12, 2),
+         {"提早領藥 B01AC04 3,1", "提早領藥 B01AC06 2,0"}},
+        {"aspirin from one clinic, clopidogrel from another",
+         {{.date = "113/12/01", .source = kClinicA, .atc7 = "B01AC06", .days = "28"},
+          {.date = "113/12/05", .source = kClinicB, .atc7 = "B01AC04", .days = "28"}},
+         kToday,
+         {"同藥理類別 B01AC 1,0"}},
+        {"atorvastatin, then rosuvastatin while the old supply lasts",
+         {{.date = "113/11/20", .source = kClinicA, .atc7 = "C10AA05", .days = "28"},
+          {.date = "113/12/05", .source = kClinicA, .visitNo = "0002", .atc7 = "C10AA07",
+           .days = "28"}},
+         kToday,
+         {"換藥? C10AA 1,0"}},
+        {"atorvastatin collected again after rosuvastatin was started",
+         {{.date = "113/11/20", .source = kClinicA, .atc7 = "C10AA05", .days = "28"},
+          {.date = "113/12/01", .source = kClinicB, .atc7 = "C10AA07", .days = "28"},
+          {.date = "113/12/08", .source = kClinicA, .visitNo = "0003", .atc7 = "C10AA05",
+           .days = "28"}},
+         kToday,
+         {"同藥理類別 C10AA 2,1,0", "提早領藥 C10AA05 2,0"}},
+        {"losartan and losartan/hydrochlorothiazide share losartan",
+         {{.date = "113/12/01", .source = kClinicA, .atc7 = "C09CA01", .days = "28",
+           .ingredients = "Losartan potassium"},
+          {.date = "113/12/03", .source = kClinicB, .atc7 = "C09DA01", .days = "28",
+           .ingredients = "LOSARTAN POTASSIUM / HYDROCHLOROTHIAZIDE"}},
+         kToday,
+         {"同成分 LOSARTAN 1,0"}},
+        {"paracetamol and tramadol/acetaminophen share paracetamol",
+         {{.date = "113/12/08", .source = kClinicA, .atc7 = "N02BE01", .days = "7",
+           .ingredients = "Paracetamol"},
+          {.date = "113/12/09", .source = kClinicB, .atc7 = "N02AJ13", .days = "7",
+           .ingredients = "Tramadol HCl + Acetaminophen"}},
+         kToday,
+         {"同成分 PARACETAMOL 1,0"}},
+        {"an ACE inhibitor and an angiotensin receptor blocker",
+         {{.date = "113/12/01", .source = kClinicA, .atc7 = "C09AA02", .days = "28"},
+          {.date = "113/12/02", .source = kClinicB, .atc7 = "C09CA01", .days = "28"}},
+         kToday,
+         {"同療效 ACEI+ARB 1,0"}},
+        {"enalapril stopped for cough, losartan begun",
+         {{.date = "113/11/20", .source = kClinicA, .atc7 = "C09AA02", .days = "28"},
+          {.date = "113/12/05", .source = kClinicA, .visitNo = "0002", .atc7 = "C09CA01",
+           .days = "28"}},
+         kToday,
+         {"換藥? ACEI+ARB 1,0"}},
+        {"zolpidem from one clinic and alprazolam from another",
+         {{.date = "113/12/01", .source = kClinicA, .atc7 = "N05CF02", .days = "28"},
+          {.date = "113/12/03", .source = kClinicB, .atc7 = "N05BA12", .days = "28"}},
+         kToday,
+         {"同療效 BZD+Z-drug 1,0"}},
+        {"ibuprofen and celecoxib, two NSAIDs of different groups",
+         {{.date = "113/12/08", .source = kClinicA, .atc7 = "M01AE01", .days = "7"},
+          {.date = "113/12/09", .source = kClinicB, .atc7 = "M01AH01", .days = "7"}},
+         kToday,
+         {"同療效 NSAID+NSAID 1,0"}},
+        {"sitagliptin and liraglutide",
+         {{.date = "113/12/01", .source = kClinicA, .atc7 = "A10BH01", .days = "28"},
+          {.date = "113/12/03", .source = kClinicB, .atc7 = "A10BJ02", .days = "28"}},
+         kToday,
+         {"同療效 DPP-4i+GLP-1RA 1,0"}},
+        {"lithium with an antipsychotic is not two antipsychotics",
+         {{.date = "113/12/01", .source = kClinicA, .atc7 = "N05AN01", .days = "28"},
+          {.date = "113/12/03", .source = kClinicB, .atc7 = "N05AH04", .days = "28"}},
+         kToday,
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CloudTable t;
+        for (const Drug& d : c.drugs) t.rows.append(row(d));
+        const auto f = findDuplicates(t, c.day);
+        QStringList expected;
+        for (const char* g : c.groups) expected << QString::fromUtf8(g);
+        EXPECT_EQ(describe(f), expected);
+        EXPECT_EQ(f.day, c.day);
+    }
+}
+
+TEST(DuplicateCheck, AReopenedQueryIsJudgedOnItsOwnDay) {
+    // Read on 113/12/10: both metformin supplies were running. Judged today
+    // (long after), neither is.
+    const auto t = table({{.date = "113/12/01", .atc7 = "A10BA02", .days = "28"},
+                          {.date = "113/12/08", .source = "北辰聯合醫院", .atc7 = "A10BA02",
+                           .days = "28"}});
+    EXPECT_THAT(describe(findDuplicates(t, kToday)), ElementsAre("同成分 A10BA02 1,0"));
+    EXPECT_TRUE(findDuplicates(t, QDate(2026, 12, 11)).groups.isEmpty());
+}
+
+TEST(DuplicateCheck, RowsThatCannotBeReadAreCountedAndNamed) {
+    const auto f = findDuplicates(
+        table({{.date = "113/12/08", .atc7 = "A10BA02", .days = "28天"},
+               {.date = "113/12/08", .atc7 = "A10BA02", .days = "3.5"},
+               {.date = "113/13/08", .atc7 = "A10BA02"},
+               {.date = "113/12/08", .atc7 = ""},
+               {.date = "113/12/08", .atc7 = "", .ingredients = "Metformin"}}),
+        kToday);
+    ASSERT_EQ(f.skipped.size(), 4);
+    EXPECT_EQ(f.skippedText,
+              "4 筆無法判讀: 第1筆 給藥日數非整數 (28天); 第2筆 給藥日數非整數 (3.5); "
+              "第3筆 就醫日期無法辨識 (113/13/08); 第4筆 無ATC碼亦無成分名稱");
+}
+
+TEST(DrugSupply, IngredientNamesAgreeAcrossSaltsCaseAndSpelling) {
+    const std::pair<const char*, const char*> same[] = {
+        {"Losartan Potassium", "LOSARTAN"},
+        {"Tramadol HCl", "tramadol"},
+        {"Amlodipine besylate", "AMLODIPINE"},
+        {"Esomeprazole magnesium trihydrate", "Esomeprazole"},
+        {"Acetaminophen", "Paracetamol"},
+        {"Amoxicillin (as trihydrate)", "AMOXICILLIN"},
+    };
+    for (const auto& [a, b] : same)
+        EXPECT_EQ(cloud::normalizedIngredient(a), cloud::normalizedIngredient(b)) << a;
+    // The first word is the drug even when it names a salt elsewhere.
+    EXPECT_EQ(cloud::normalizedIngredient("Potassium chloride"), "POTASSIUM");
+    EXPECT_NE(cloud::normalizedIngredient("Calcium carbonate"),
+              cloud::normalizedIngredient("Calcium acetate"));
 }
 
 TEST(DuplicateCheckSetting, StoredAsYOrNAndOffByDefault) {

@@ -184,3 +184,40 @@ TEST(LabTrend, ItemFallsBackToOrderNameAndHeadlineKeepsDecimals) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LabTrend, OneTestPerOrderCodeInOneUnit) {
+    // Creatinine from three places: the item's text differs, one reports µmol/L.
+    const auto lab = table({
+        {.date = "113/12/02", .result = "1.4", .reference = "0.6-1.3", .code = "09015C",
+         .item = "CRE", .unit = "mg/dL"},
+        {.date = "113/09/08", .result = "106", .reference = "53-115", .code = "09015C",
+         .item = "Creatinine", .unit = "umol/L"},
+        {.date = "113/06/01", .result = "1.1", .reference = "0.6-1.3", .code = "09015C",
+         .item = "肌酸酐", .unit = "MG/DL"},
+        {.date = "113/03/01", .result = "9", .code = "09015C", .item = "CRE", .unit = "mmol/mol"},
+    });
+    const auto set = cloud::extractTrendSet(lab, 0);
+    ASSERT_EQ(set.size(), 2);
+    EXPECT_EQ(set.at(0).unit, "mg/dL");
+    EXPECT_THAT(points(set.at(0)), ElementsAre("2024-06-01 1.1", "2024-09-08 1.2", "2024-12-02 1.4 !"));
+    EXPECT_EQ(set.at(0).points.at(1).row, 1);  // the converted point names its own row
+    // A unit without a known factor is drawn apart, never on the same axis.
+    EXPECT_EQ(set.at(1).unit, "mmol/mol");
+    EXPECT_THAT(points(set.at(1)), ElementsAre("2024-03-01 9"));
+}
+
+TEST(LabTrend, APanelCodeKeepsItsItemsApart) {
+    // One blood count code, several items a day.
+    const auto lab = table({
+        {.date = "113/12/02", .result = "6.8", .code = "08011C", .item = "WBC", .unit = "10^3/uL"},
+        {.date = "113/12/02", .result = "13.5", .code = "08011C", .item = "Hb", .unit = "g/dL"},
+        {.date = "113/09/02", .result = "7.1", .code = "08011C", .item = "WBC", .unit = "10^3/uL"},
+    });
+    const auto set = cloud::extractTrendSet(lab, 0);
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_THAT(points(set.at(0)), ElementsAre("2024-09-02 7.1", "2024-12-02 6.8"));
+}
+
+}  // namespace

@@ -178,7 +178,7 @@ TEST_F(Archive, HandAssembledFileReopensIntoTheStateAndThePages) {
     EXPECT_EQ(patient.sRef, "轉診單");
     EXPECT_EQ(patient.sDrug, "<D><x>1</x></D>");
     EXPECT_EQ(patient.sLab, "<D><y>2</y></D>");
-    // One commit, dated the stored day.
+    // One commit, dated the stored day: the records are judged on it.
     EXPECT_THAT(view.log,
                 ElementsAre("controls off", "commit 林雅婷 符合成健 2024-12-09 report", "controls on"));
     EXPECT_EQ(view.shown.origin, QueryOrigin::Reopen);

@@ -51,10 +51,11 @@ class WindowClinical : public WindowTest {
         writeEndpoints();
         if (checkOn) ini().writeString("ICcardShow", "本區重複用藥檢查", "Y");
         TFtolv& w = start();
+        // Read the day after the demo patient's last visit.
         Query q;
         q.origin = QueryOrigin::Reopen;
         q.patientId = "B220715631";
-        q.time = clock.now();
+        q.time = QDateTime(QDate(2024, 12, 16), QTime(9, 30));
         q.patient.sDrug = demoRecords("drug");
         q.patient.sLab = demoRecords("lab");
         w.commitQuery(q, true);
@@ -78,21 +79,29 @@ int pointsOf(QChart* chart, const QString& name) {
 TEST_F(WindowClinical, DuplicatesOfTheDemoPatientAreCountedMarkedAndListed) {
     TFtolv& w = startWithDemoRecords(true);
     EXPECT_TRUE(get<QCheckBox>("CcloudCheckDup")->isChecked()) << "read at start-up";
-    // Six ingredients are still taken from two or three visits each.
-    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:26  重複用藥:6");
-    EXPECT_EQ(markedRows(), 13);
+    // Five ingredients are still taken from two or three visits each; the new
+    // atorvastatin came ten days before the old supply's end: an early refill.
+    EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:26  重複用藥:5");
+    EXPECT_EQ(markedRows(), 11);
     const QAbstractItemModel* model = get<QTreeView>("CcloudReport")->model();
-    int withMarker = 0;
-    for (int r = 0; r < model->rowCount(); ++r)
-        withMarker += model->index(r, 0).data().toString().endsWith(cloud::duplicateMarker());
-    EXPECT_EQ(withMarker, 13);
-    // A copied marked row carries the marker too.
+    int withWarning = 0;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        withWarning +=
+            model->index(r, 0).data(cloud::CloudReportModel::WarningRole).toString().contains("同成分");
+        // The date stays a date; the warning has its own place.
+        EXPECT_FALSE(model->index(r, 0).data().toString().contains("重複")) << r;
+    }
+    EXPECT_EQ(withWarning, 11);
+    // The counts stand on the bar, whole.
+    EXPECT_TRUE(get<QLabel>("CcloudAidsCount")->text().contains("重複用藥 5"));
+    // A copied marked row carries its warning as a labelled field of its own.
     int marked = 0;
     while (!model->index(marked, 0).data(cloud::CloudReportModel::DuplicateRole).toBool()) ++marked;
     get<QTreeView>("CcloudReport")
         ->model()
         ->setData(model->index(marked, 0), Qt::Checked, Qt::CheckStateRole);
-    EXPECT_TRUE(w.cloudReport().copyText(false).contains(cloud::duplicateMarker()));
+    w.findChild<QCheckBox*>("CcopyWithTagCheck")->setChecked(true);
+    EXPECT_TRUE(w.cloudReport().copyText(true).contains("警示:(同成分"));
 
     get<QToolButton>("CcloudDup")->click();
     DuplicatesDialog* list = w.findChild<DuplicatesDialog*>();
@@ -101,13 +110,18 @@ TEST_F(WindowClinical, DuplicatesOfTheDemoPatientAreCountedMarkedAndListed) {
     EXPECT_EQ(list->list()->topLevelItem(0)->text(0), "同成分");
     EXPECT_TRUE(list->isVisible());
 
-    // Unchecked: stored, and nothing is computed or shown.
+    // Unchecked: stored, and nothing is computed or shown; the doctor's tick stays.
     get<QCheckBox>("CcloudCheckDup")->click();
+    int ticked = 0;
+    for (int r = 0; r < model->rowCount(); ++r)
+        ticked += model->index(r, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    EXPECT_EQ(ticked, 1);
     EXPECT_EQ(ini().readString("ICcardShow", "本區重複用藥檢查", ""), "N");
     EXPECT_EQ(get<QLabel>("Cmsg2")->text(), "項目總量:26");
     EXPECT_EQ(markedRows(), 0);
     EXPECT_TRUE(w.cloudReport().duplicates().groups.isEmpty());
-    EXPECT_FALSE(get<QToolButton>("CcloudDup")->isEnabled());
+    // The list still opens for the other aids.
+    EXPECT_TRUE(get<QToolButton>("CcloudDup")->isEnabled());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(w.findChild<DuplicatesDialog*>(), nullptr) << "the list closes with the check";
 }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <cmath>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -264,7 +265,9 @@ TEST_F(WindowStartup, CloseAndDestroyStoreZoomSizeAndReportWidths) {
     w.resize(1000, 600);
     w.cloudReportView().showCloud("drug");
     auto* report = get<QTreeView>("CcloudReport");
-    report->header()->resizeSection(9, 200);  // "藥品名稱" dragged
+    // "藥品名稱" dragged to 200 design pixels, drawn as wide as the font in use needs.
+    const double ratio = w.cloudReportView().widthRatio();
+    report->header()->resizeSection(9, int(std::ceil(200 * ratio - 1e-9)));
     w.close();
     EXPECT_FALSE(controlSoftware->isLoaded());
     destroy();
