@@ -141,6 +141,7 @@ int WebEngineBrowser::webErrorStatus(int errorDomain, int errorCode) {
 }
 
 void WebEngineBrowser::createPage(const QUrl& reopen) {
+    loading_ = false;
     page_ = new SitePage(profile_, this, [this](const QUrl& url) { return onSite(url); });
     page_->setZoomFactor(zoom_);
     connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::onLoadingChanged);
@@ -170,6 +171,13 @@ bool WebEngineBrowser::onSite(const QUrl& url) const {
 
 void WebEngineBrowser::navigate(const QUrl& url) {
     programHost_ = url.host();
+    if (page_ && loading_ && url == navigationUrl_) {
+        // The engine takes a load of the address it is loading as that load and
+        // reports no new start, so the caller would wait for one in vain: the
+        // load under way is the one asked for, under a new number.
+        emit navigationStarting(url.toString(), ++navigationId_);
+        return;
+    }
     if (!page_) {
         pendingUrl_ = url;  // the page being recreated opens it once it is there
         return;
@@ -219,16 +227,20 @@ void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     const quint64 id = stopped && info.url() != navigationUrl_ ? 0 : navigationId_;
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
+            loading_ = true;
             navigationUrl_ = info.url();
             emit navigationStarting(info.url().toString(), ++navigationId_);
             break;
         case QWebEngineLoadingInfo::LoadSucceededStatus:
+            loading_ = false;
             emit navigationCompleted(true, 0, id);
             break;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
+            loading_ = false;
             emit navigationCompleted(false, kOperationCanceled, id);
             break;
         case QWebEngineLoadingInfo::LoadFailedStatus:
+            loading_ = false;
             emit navigationCompleted(false, webErrorStatus(info.errorDomain(), info.errorCode()),
                                      id);
             break;

@@ -15,7 +15,8 @@
 // (webErrorStatus), a lost network the disconnected status. The engine gives its
 // loads no number: each start gets the next one, and an end carries the number of
 // the latest start, except a stopped load of another address, which is the tail of
-// a navigation the latest one replaced.
+// a navigation the latest one replaced. A navigation to the address being loaded
+// is that load: it gets a new start at once and ends with it.
 
 #include <QByteArray>
 #include <QDateTime>
@@ -88,6 +89,7 @@ class WebEngineBrowser : public Browser {
     QByteArray trustedFingerprint_;  // raw 32 bytes
     quint64 navigationId_ = 0;       // the latest start's number
     QUrl navigationUrl_;             // and its address
+    bool loading_ = false;           // that load has not ended yet
     QString siteHost_;               // as set
     QString programHost_;            // of the program's latest navigate()
 };

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -293,6 +294,22 @@ TEST_F(CloudBrowser, ThePageStaysOnTheSiteHost) {
     driver->runScript("document.getElementById('away').click();");
     EXPECT_TRUE(driver->waitEdgeComplete());
     EXPECT_EQ(browser->currentAddress(), base);
+}
+
+TEST_F(CloudBrowser, ANavigationToTheAddressBeingLoadedIsConfirmed) {
+    // The window opens the start page on its own; a Read asking for the same
+    // address while it still loads must see that load end, not wait 10 s for a
+    // start the engine never reports.
+    site->switches().answerDelayMs = 1000;
+    browser->navigate(QUrl(site->startAddress()));
+    Delay(systemClock(), 200);
+    driver->navigate(QUrl(site->startAddress()));
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(driver->waitEdgeComplete());
+    EXPECT_LT(t.elapsed(), 5000);
+    EXPECT_TRUE(
+        driver->GetEdgeText(EdgeChartLoader::kPageText).contains("健保雲端系統2.0(實體健保卡)"));
 }
 
 TEST_F(CloudBrowser, ThePinnedCertificateHoldsOnlyOnTheSiteHost) {
