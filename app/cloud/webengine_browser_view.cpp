@@ -56,21 +56,29 @@ QString toJsonText(const QVariant& v) {
 // opens no windows of its own.
 class SitePage : public QWebEnginePage {
   public:
-    SitePage(QWebEngineProfile* profile, QObject* parent, std::function<bool(const QUrl&)> onSite)
-        : QWebEnginePage(profile, parent), onSite_(std::move(onSite)) {
+    // onSite: whether an address is on the site; redirectRefused: called when a
+    // redirect of the main document was refused, which ends its navigation.
+    SitePage(QWebEngineProfile* profile, QObject* parent, std::function<bool(const QUrl&)> onSite,
+             std::function<void()> redirectRefused)
+        : QWebEnginePage(profile, parent),
+          onSite_(std::move(onSite)),
+          redirectRefused_(std::move(redirectRefused)) {
         settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     }
 
   protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool) override {
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
         // The program's own loads come from its settings; everything else is the page's.
         if (type == NavigationTypeTyped) return true;
-        return onSite_(url);
+        if (onSite_(url)) return true;
+        if (type == NavigationTypeRedirect && isMainFrame) redirectRefused_();
+        return false;
     }
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
 
   private:
     std::function<bool(const QUrl&)> onSite_;
+    std::function<void()> redirectRefused_;
 };
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QString& profileFolder)
@@ -142,7 +150,20 @@ int WebEngineBrowser::webErrorStatus(int errorDomain, int errorCode) {
 
 void WebEngineBrowser::createPage(const QUrl& reopen) {
     loading_ = false;
-    page_ = new SitePage(profile_, this, [this](const QUrl& url) { return onSite(url); });
+    page_ = new SitePage(
+        profile_, this, [this](const QUrl& url) { return onSite(url); },
+        [this] {
+            // The engine reports the cut-off load as a stop of the refused address,
+            // which reads as the tail of another navigation: end this one here.
+            loading_ = false;
+            QMetaObject::invokeMethod(
+                this,
+                [this, id = navigationId_] {
+                    if (id == navigationId_)
+                        emit navigationCompleted(false, kOperationCanceled, id);
+                },
+                Qt::QueuedConnection);
+        });
     page_->setZoomFactor(zoom_);
     connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::onLoadingChanged);
     connect(page_, &QWebEnginePage::certificateError, this, &WebEngineBrowser::onCertificateError);
