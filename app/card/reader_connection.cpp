@@ -122,7 +122,6 @@ int32_t ReaderConnection::autohpcVerifyHPCPIN() {
             const std::uint32_t start = clock_.tickCount();
             for (;;) {
                 r = readHpcId(id);
-                clock_.pump();
                 if (r == 0) break;
                 if (Clock::elapsed(start, clock_.tickCount()) > kHpcIdRetryMs) break;
                 Delay(clock_, kHpcIdRetryPauseMs);
@@ -242,9 +241,11 @@ bool ReaderConnection::openICcardReader() {
         const std::uint32_t start = clock_.tickCount();
         // Only a PIN prompt that timed out is offered again: a wrong PIN entered a
         // second time locks the card, and a cancel or a locked card is the user's answer.
+        // A control software that answers the time-out at once must not keep a core
+        // busy for the ten seconds: each new prompt waits a pause first.
         while (v == kReaderTimeout && Clock::elapsed(start, clock_.tickCount()) <= kPinRetryMs) {
+            Delay(clock_, kPinRetryPauseMs);
             v = askPin();
-            clock_.pump();
         }
         if (v == 0) {
             status_.setMsg2(QStringLiteral("SAM和醫事人員卡認證成功"));

@@ -22,8 +22,10 @@ class ReaderConnection {
     // inside autohpcVerifyHPCPIN, and the pause between attempts.
     static constexpr std::uint32_t kHpcIdRetryMs = 10000;
     static constexpr std::uint32_t kHpcIdRetryPauseMs = 100;
-    // The PIN verification of openICcardReader.
+    // The PIN verification of openICcardReader, and the pause before the prompt is
+    // offered again after it timed out.
     static constexpr std::uint32_t kPinRetryMs = 10000;
+    static constexpr std::uint32_t kPinRetryPauseMs = 100;
     // Basic data: time-outs are retried this long before the one reset.
     static constexpr std::uint32_t kBasicTimeoutMs = 30000;
     static constexpr std::uint32_t kBasicRetryPauseMs = 100;

@@ -13,9 +13,9 @@ BrowserDriver::BrowserDriver(Browser& browser, Clock& clock, StatusSink& status)
     connect(&browser_, &Browser::frameNavigationCompleted, this,
             &BrowserDriver::CedgeFrameNavigationCompleted);
     connect(&browser_, &Browser::scriptCompleted, this, &BrowserDriver::CedgeExecuteScript);
-    webTimer_.setInterval(1000);
-    connect(&webTimer_, &QTimer::timeout, this, &BrowserDriver::WebTimerTimer);
 }
+
+BrowserDriver::~BrowserDriver() = default;
 
 QString BrowserDriver::GetEdgeText(const QString& sJava) {
     sEdgeText_.clear();
@@ -26,13 +26,7 @@ QString BrowserDriver::GetEdgeText(const QString& sJava) {
     browser_.runScript(sJava, awaitedRequestId_);
     if (fastWaits_) {
         // Only this request's answer ends the wait; nothing else can come for it.
-        const std::uint32_t start = clock_.tickCount();
-        clock_.pump();
-        for (;;) {
-            const std::uint32_t passed = Clock::elapsed(start, clock_.tickCount());
-            if (resultArrived_ || passed >= kScriptWindowMs) break;
-            clock_.pumpUpTo(kScriptWindowMs - passed);
-        }
+        WaitFor(clock_, kScriptWindowMs, [this] { return resultArrived_; });
     } else {
         Delay(clock_, kScriptWindowMs);
     }
@@ -54,18 +48,11 @@ void BrowserDriver::runScript(const QString& script) {
 }
 
 bool BrowserDriver::waitEdgeComplete() {
-    std::uint32_t mark = clock_.tickCount();
-    while (!bWebLoadStart_) {
-        clock_.pump();
-        if (Clock::elapsed(mark, clock_.tickCount()) > kStartWaitMs) break;
-    }
-    if (!bWebLoadStart_ || bEdgeErr_) return false;
-    mark = clock_.tickCount();
-    while (!bWebLoadComplete_) {
-        clock_.pump();
-        if (Clock::elapsed(mark, clock_.tickCount()) > kCompleteWaitMs) break;
-    }
-    return bWebLoadComplete_;
+    // Both waits sleep between the browser's events; a slow site costs no processor
+    // time. A loss of the network after the start ends neither: only a completion does.
+    if (!WaitFor(clock_, kStartWaitMs, [this] { return bWebLoadStart_; }) || bEdgeErr_)
+        return false;
+    return WaitFor(clock_, kCompleteWaitMs, [this] { return bWebLoadComplete_; });
 }
 
 void BrowserDriver::clearNavigationFlags() {
@@ -82,10 +69,10 @@ void BrowserDriver::navigate(const QUrl& url) {
 
 void BrowserDriver::startWebTimer() {
     webReadStartTime_ = clock_.tickCount();
-    webTimer_.start();
+    webTimer_ = clock_.startTimer(kWebTimerMs, [this] { WebTimerTimer(); });
 }
 
-void BrowserDriver::stopWebTimer() { webTimer_.stop(); }
+void BrowserDriver::stopWebTimer() { webTimer_.reset(); }
 
 int BrowserDriver::elapsedSeconds() {
     return roundedSeconds(Clock::elapsed(webReadStartTime_, clock_.tickCount()));

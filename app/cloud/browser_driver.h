@@ -22,13 +22,14 @@
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <QUrl>
 #include <cstdint>
+#include <memory>
 
 #include "browser.h"
 
 class Clock;
+class ClockTimer;
 class StatusSink;
 
 class BrowserDriver : public QObject {
@@ -41,8 +42,10 @@ class BrowserDriver : public QObject {
     static constexpr std::uint32_t kFastPollMs = 50;
     static constexpr std::uint32_t kStartWaitMs = 10000;
     static constexpr std::uint32_t kCompleteWaitMs = 30000;
+    static constexpr std::uint32_t kWebTimerMs = 1000;
 
     BrowserDriver(Browser& browser, Clock& clock, StatusSink& status);
+    ~BrowserDriver() override;
 
     Browser& browser() { return browser_; }
     Clock& clock() { return clock_; }
@@ -83,10 +86,10 @@ class BrowserDriver : public QObject {
     bool bDoGetEdgeText() const { return bDoGetEdgeText_; }
 
     // The elapsed-seconds display of a cloud read: startWebTimer() notes the
-    // start and ticks WebTimerTimer once a second until stopWebTimer().
+    // start and ticks WebTimerTimer once a second, on the clock, until stopWebTimer().
     void startWebTimer();
     void stopWebTimer();
-    bool webTimerActive() const { return webTimer_.isActive(); }
+    bool webTimerActive() const { return webTimer_ != nullptr; }
     void WebTimerTimer();
     std::uint32_t webReadStartTime() const { return webReadStartTime_; }
     // Seconds since the start of the cloud read, rounded halves to even.
@@ -124,6 +127,6 @@ class BrowserDriver : public QObject {
     bool fastWaits_ = false;
     quint64 textReads_ = 0;
 
-    QTimer webTimer_;
+    std::unique_ptr<ClockTimer> webTimer_;
     std::uint32_t webReadStartTime_ = 0;
 };

@@ -137,3 +137,29 @@ int getXMLitem(const QString& sXML, int begPos, const QString& sTag, QStringList
     }
     return 0;
 }
+
+namespace {
+
+// The "<" of every "<name>" and "</name>" in `text` replaced by "＜".
+QString neutralised(QString text, const QString& name) {
+    const QString open = "<" + name + ">";
+    const QString close = "</" + name + ">";
+    for (int p = 1; p <= int(text.size()); ++p)
+        if (at(text, p) == u'<' && (matchesAt(text, p, open) || matchesAt(text, p, close)))
+            text[p - 1] = QChar(u'\uFF1C');
+    return text;
+}
+
+}  // namespace
+
+QString neutraliseCell(const QString& value, const QString& name) {
+    // The row's own markers never stay: whoever counts or splits rows would see
+    // them. The column's markers stay only where the cell reads back as itself.
+    const QString cell = neutralised(value, QStringLiteral("D"));
+    QStringList children;
+    const QString row = "<D><" + name + ">" + cell + "</" + name + "></D>";
+    if (getXMLitem(row, 1, QStringLiteral("D"), children) != 0 && children.size() == 1 &&
+        children.first() == name + "=" + cell)
+        return cell;
+    return neutralised(cell, name);
+}

@@ -48,7 +48,10 @@ bool EdgeTableReader::takeRows(const QString& pageText, QString& target) {
     QString row;
     while (p != 0) {
         const QString value = getNextWord(p, pageText, i == columns - 1);
-        row += "<" + names.at(i) + ">" + value + "</" + names.at(i) + ">";
+        // A cell holding its own column's markers would cut the row and move the
+        // values after it into other columns.
+        row +=
+            "<" + names.at(i) + ">" + neutraliseCell(value, names.at(i)) + "</" + names.at(i) + ">";
         if (++i == columns) {
             target += "<D>" + row + "</D>";
             row.clear();

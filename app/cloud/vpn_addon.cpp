@@ -102,8 +102,11 @@ using FRelease = void (*)(void*);
 using FText = int (*)(void*, char*, int);
 using FSign = int (*)(void*, char*, int, const char*, const char*, char*, int);
 
-// Random texts and signatures are short; a longer result is fetched again whole.
+// Random texts and signatures are short; a longer result is fetched again whole,
+// up to a limit far above anything the component gives: a length past it (up to
+// INT_MAX, where one more byte would overflow) is taken for a fault.
 constexpr int kFirstTry = 4096;
+constexpr int kMaxText = 1 << 20;
 constexpr int kRandomBytes = 1024;
 
 class LibrarySession : public VpnAddOnSession {
@@ -130,6 +133,7 @@ class LibrarySession : public VpnAddOnSession {
         QByteArray out(kFirstTry, '\0');
         int n = sign_(object_, in.data(), kRandomBytes, typeText.constData(), codeText.constData(),
                       out.data(), int(out.size()));
+        if (n > kMaxText) return std::nullopt;
         if (n >= out.size()) {
             // Signed once more with the random as given, into a buffer that fits.
             in = random.toUtf8().left(kRandomBytes - 1);
@@ -148,6 +152,7 @@ class LibrarySession : public VpnAddOnSession {
         if (!f) return std::nullopt;
         QByteArray out(kFirstTry, '\0');
         int n = f(object_, out.data(), int(out.size()));
+        if (n > kMaxText) return std::nullopt;
         if (n >= out.size()) {
             out = QByteArray(n + 1, '\0');
             n = f(object_, out.data(), int(out.size()));

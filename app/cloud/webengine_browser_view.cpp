@@ -14,6 +14,9 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <functional>
+
+#include "cloud/pinned_certificate.h"
 
 namespace {
 // Chromium's network error codes we tell apart (net/base/net_error_list.h).
@@ -47,6 +50,36 @@ QString toJsonText(const QVariant& v) {
     return QString::fromUtf8(text.mid(1, text.size() - 2));
 }
 }  // namespace
+
+// The page keeps itself on the site: what it is asked to open elsewhere, by a link,
+// a script, a form or a redirect, is refused before a request goes out, and it
+// opens no windows of its own.
+class SitePage : public QWebEnginePage {
+  public:
+    // onSite: whether an address is on the site; redirectRefused: called when a
+    // redirect of the main document was refused, which ends its navigation.
+    SitePage(QWebEngineProfile* profile, QObject* parent, std::function<bool(const QUrl&)> onSite,
+             std::function<void()> redirectRefused)
+        : QWebEnginePage(profile, parent),
+          onSite_(std::move(onSite)),
+          redirectRefused_(std::move(redirectRefused)) {
+        settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    }
+
+  protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        // The program's own loads come from its settings; everything else is the page's.
+        if (type == NavigationTypeTyped) return true;
+        if (onSite_(url)) return true;
+        if (type == NavigationTypeRedirect && isMainFrame) redirectRefused_();
+        return false;
+    }
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+
+  private:
+    std::function<bool(const QUrl&)> onSite_;
+    std::function<void()> redirectRefused_;
+};
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent, const QString& profileFolder)
     : Browser(parent) {
@@ -116,7 +149,21 @@ int WebEngineBrowser::webErrorStatus(int errorDomain, int errorCode) {
 }
 
 void WebEngineBrowser::createPage(const QUrl& reopen) {
-    page_ = new QWebEnginePage(profile_, this);
+    loading_ = false;
+    page_ = new SitePage(
+        profile_, this, [this](const QUrl& url) { return onSite(url); },
+        [this] {
+            // The engine reports the cut-off load as a stop of the refused address,
+            // which reads as the tail of another navigation: end this one here.
+            loading_ = false;
+            QMetaObject::invokeMethod(
+                this,
+                [this, id = navigationId_] {
+                    if (id == navigationId_)
+                        emit navigationCompleted(false, kOperationCanceled, id);
+                },
+                Qt::QueuedConnection);
+        });
     page_->setZoomFactor(zoom_);
     connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::onLoadingChanged);
     connect(page_, &QWebEnginePage::certificateError, this, &WebEngineBrowser::onCertificateError);
@@ -129,7 +176,29 @@ void WebEngineBrowser::createPage(const QUrl& reopen) {
     if (target.isValid() && !target.isEmpty()) page_->load(target);
 }
 
+void WebEngineBrowser::setSiteHost(const QString& host) { siteHost_ = host; }
+
+QString WebEngineBrowser::siteHost() const {
+    return siteHost_.isEmpty() ? programHost_ : siteHost_;
+}
+
+bool WebEngineBrowser::onSite(const QUrl& url) const {
+    if (url.scheme() == QLatin1String("about") || url.scheme() == QLatin1String("data"))
+        return true;  // the page's own empty frames and inline content
+    const QString host = siteHost();
+    return url.scheme() == QLatin1String("https") && !host.isEmpty() &&
+           url.host().compare(host, Qt::CaseInsensitive) == 0;
+}
+
 void WebEngineBrowser::navigate(const QUrl& url) {
+    programHost_ = url.host();
+    if (page_ && loading_ && url == navigationUrl_) {
+        // The engine takes a load of the address it is loading as that load and
+        // reports no new start, so the caller would wait for one in vain: the
+        // load under way is the one asked for, under a new number.
+        emit navigationStarting(url.toString(), ++navigationId_);
+        return;
+    }
     if (!page_) {
         pendingUrl_ = url;  // the page being recreated opens it once it is there
         return;
@@ -169,10 +238,7 @@ QString WebEngineBrowser::currentAddress() const {
 }
 
 void WebEngineBrowser::setTrustedCertificateFingerprint(const QString& sha256Hex) {
-    QString hex = sha256Hex;
-    hex.remove(u':').remove(u' ');
-    const QByteArray raw = QByteArray::fromHex(hex.toLatin1());
-    trustedFingerprint_ = raw.size() == 32 ? raw : QByteArray();
+    trustedFingerprint_ = pinnedFingerprint(sha256Hex);
 }
 
 void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
@@ -182,16 +248,20 @@ void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     const quint64 id = stopped && info.url() != navigationUrl_ ? 0 : navigationId_;
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
+            loading_ = true;
             navigationUrl_ = info.url();
             emit navigationStarting(info.url().toString(), ++navigationId_);
             break;
         case QWebEngineLoadingInfo::LoadSucceededStatus:
+            loading_ = false;
             emit navigationCompleted(true, 0, id);
             break;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
+            loading_ = false;
             emit navigationCompleted(false, kOperationCanceled, id);
             break;
         case QWebEngineLoadingInfo::LoadFailedStatus:
+            loading_ = false;
             emit navigationCompleted(false, webErrorStatus(info.errorDomain(), info.errorCode()),
                                      id);
             break;
@@ -199,13 +269,24 @@ void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
 }
 
 void WebEngineBrowser::onCertificateError(const QWebEngineCertificateError& error) {
-    // Only the one configured certificate is let through; every other error stands.
     QWebEngineCertificateError e = error;
-    const QList<QSslCertificate> chain = e.certificateChain();
-    if (!trustedFingerprint_.isEmpty() && e.isOverridable() && !chain.isEmpty() &&
-        chain.first().digest(QCryptographicHash::Sha256) == trustedFingerprint_) {
+    if (e.isOverridable() &&
+        pinnedCertificateAccepted(e.type(), e.url(), e.certificateChain(), siteHost(),
+                                  trustedFingerprint_, QDateTime::currentDateTimeUtc()))
         e.acceptCertificate();
-        return;
-    }
-    e.rejectCertificate();
+    else
+        e.rejectCertificate();
+}
+
+bool WebEngineBrowser::pinnedCertificateAccepted(int errorType, const QUrl& url,
+                                                 const QList<QSslCertificate>& chain,
+                                                 const QString& siteHost, const QByteArray& pinned,
+                                                 const QDateTime& now) {
+    // The pin stands in for the missing authority only, and on the site's host only:
+    // the engine names that error first even when the dates or the name are wrong
+    // too, so those are checked here.
+    return errorType == QWebEngineCertificateError::CertificateAuthorityInvalid &&
+           !chain.isEmpty() && !siteHost.isEmpty() &&
+           url.host().compare(siteHost, Qt::CaseInsensitive) == 0 &&
+           pinnedCertificateAcceptable(chain.first(), url.host(), pinned, now);
 }

@@ -2,10 +2,13 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <atomic>
 
 #include "codepage.h"
 
 namespace {
+
+std::atomic<std::uint64_t> writesDone{0};
 
 bool fail(QString* errorText, const QString& what) {
     if (errorText) *errorText = what;
@@ -38,8 +41,11 @@ bool writeFileAtomically(const QString& path, QByteArrayView data, QString* erro
         return fail(errorText,
                     QStringLiteral("cannot replace %1: %2").arg(path, file.errorString()));
     if (errorText) errorText->clear();
+    ++writesDone;
     return true;
 }
+
+std::uint64_t atomicFileWrites() { return writesDone; }
 
 bool writeTextFileAtomically(const QString& path, const QString& text, QString* errorText) {
     return writeFileAtomically(path, toAnsi(text), errorText);

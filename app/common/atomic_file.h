@@ -6,6 +6,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <cstdint>
 
 // Replaces (or creates) `path` with `data`. On failure returns false, leaves the old
 // file as it was, removes the temporary file and, when `errorText` is given, says
@@ -16,3 +17,7 @@ bool writeFileAtomically(const QString& path, QByteArrayView data, QString* erro
 // ends are the caller's).
 bool writeTextFileAtomically(const QString& path, const QString& text,
                              QString* errorText = nullptr);
+
+// How many files this process has replaced so far. Each replacement syncs the disk,
+// so the tests and benchmarks count them.
+std::uint64_t atomicFileWrites();

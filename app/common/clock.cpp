@@ -10,6 +10,18 @@
 
 namespace {
 
+class QtClockTimer final : public ClockTimer {
+  public:
+    QtClockTimer(std::uint32_t intervalMs, std::function<void()> tick) {
+        timer_.setInterval(static_cast<int>(std::min<std::uint32_t>(intervalMs, 1u << 30)));
+        QObject::connect(&timer_, &QTimer::timeout, std::move(tick));
+        timer_.start();
+    }
+
+  private:
+    QTimer timer_;
+};
+
 class SystemClock final : public Clock {
   public:
     std::uint32_t tickCount() override {
@@ -30,9 +42,12 @@ class SystemClock final : public Clock {
             std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
             return;
         }
-        QCoreApplication::processEvents();
-        if (maxMs == 0) return;
-        // A timer guarantees the wait for more events ends by maxMs at the latest.
+        if (maxMs == 0) {
+            QCoreApplication::processEvents();
+            return;
+        }
+        // Pending events are processed at once; otherwise the thread sleeps until
+        // one arrives. The timer makes sure the sleep ends by maxMs at the latest.
         QTimer wake;
         wake.setSingleShot(true);
         wake.setTimerType(Qt::PreciseTimer);
@@ -41,6 +56,11 @@ class SystemClock final : public Clock {
     }
 
     QDateTime now() override { return QDateTime::currentDateTime(); }
+
+    std::unique_ptr<ClockTimer> startTimer(std::uint32_t intervalMs,
+                                           std::function<void()> tick) override {
+        return std::make_unique<QtClockTimer>(intervalMs, std::move(tick));
+    }
 };
 
 }  // namespace
@@ -51,11 +71,16 @@ Clock& systemClock() {
 }
 
 void Delay(Clock& clock, std::uint32_t ms) {
+    WaitFor(clock, ms, [] { return false; });
+}
+
+bool WaitFor(Clock& clock, std::uint32_t limitMs, const std::function<bool()>& done) {
     const std::uint32_t start = clock.tickCount();
     clock.pump();
     for (;;) {
+        if (done()) return true;
         const std::uint32_t passed = Clock::elapsed(start, clock.tickCount());
-        if (passed >= ms) return;
-        clock.pumpUpTo(ms - passed);
+        if (passed >= limitMs) return false;
+        clock.pumpUpTo(limitMs - passed);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -280,18 +281,26 @@ bool IniFile::hasKey(const QString& section, const QString& key) const {
 }
 
 bool IniFile::writeString(const QString& section, const QString& key, const QString& value) {
-    if (!validSection(section) || !validKey(key)) return false;
+    return writeStrings(section, {{key, value}});
+}
+
+bool IniFile::writeStrings(const QString& section, const Pairs& values) {
+    if (!validSection(section)) return false;
+    for (const auto& [key, value] : values)
+        if (!validKey(key)) return false;
     Document doc = Document::load(path_);
     if (doc.state() == Document::State::Unreadable) return false;  // never overwrite blind
-    const qsizetype at = doc.findKey(section, key);
-    if (at >= 0) {
-        // In place, keeping the key as the file spells it.
-        doc.replace(at, doc.makeLine(pairText(doc.line(at).name, value)));
-    } else if (qsizetype header = doc.findSection(section); header >= 0) {
-        doc.insert(doc.contentEnd(header), doc.makeLine(pairText(key, value)));
-    } else {
-        doc.insert(doc.size(), doc.makeLine(u'[' + section + u']'));
-        doc.insert(doc.size(), doc.makeLine(pairText(key, value)));
+    for (const auto& [key, value] : values) {
+        const qsizetype at = doc.findKey(section, key);
+        if (at >= 0) {
+            // In place, keeping the key as the file spells it.
+            doc.replace(at, doc.makeLine(pairText(doc.line(at).name, value)));
+        } else if (qsizetype header = doc.findSection(section); header >= 0) {
+            doc.insert(doc.contentEnd(header), doc.makeLine(pairText(key, value)));
+        } else {
+            doc.insert(doc.size(), doc.makeLine(u'[' + section + u']'));
+            doc.insert(doc.size(), doc.makeLine(pairText(key, value)));
+        }
     }
     return doc.save(path_);
 }
@@ -328,13 +337,25 @@ bool IniFile::writeSection(const QString& section, const Pairs& pairs) {
         if (!validKey(key)) return false;
     Document doc = Document::load(path_);
     if (doc.state() == Document::State::Unreadable) return false;
-    qsizetype at = doc.findSection(section);
-    if (at < 0) {
-        at = doc.size();
-        doc.insert(at, doc.makeLine(u'[' + section + u']'));
-    } else {
-        doc.remove(at + 1, doc.contentEnd(at));
+    const qsizetype header = doc.findSection(section);
+    if (header < 0) {
+        doc.insert(doc.size(), doc.makeLine(u'[' + section + u']'));
+        for (const auto& [key, value] : pairs)
+            doc.insert(doc.size(), doc.makeLine(pairText(key, value)));
+        return doc.save(path_);
     }
-    for (const auto& [key, value] : pairs) doc.insert(++at, doc.makeLine(pairText(key, value)));
+    // The new pairs take the places of the old ones in order; comments and other
+    // lines stay where they are. Extra pairs follow the last old one; extra old
+    // ones go.
+    QList<qsizetype> places;
+    for (qsizetype i = header + 1, end = doc.sectionEnd(header); i < end; ++i)
+        if (doc.line(i).kind == Line::Kind::Pair) places.append(i);
+    const qsizetype reused = std::min(places.size(), pairs.size());
+    for (qsizetype k = 0; k < reused; ++k)
+        doc.replace(places[k], doc.makeLine(pairText(pairs[k].first, pairs[k].second)));
+    for (qsizetype k = places.size() - 1; k >= reused; --k) doc.remove(places[k], places[k] + 1);
+    qsizetype at = reused > 0 ? places[reused - 1] + 1 : doc.contentEnd(header);
+    for (qsizetype k = reused; k < pairs.size(); ++k)
+        doc.insert(at++, doc.makeLine(pairText(pairs[k].first, pairs[k].second)));
     return doc.save(path_);
 }

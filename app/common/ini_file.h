@@ -47,13 +47,18 @@ class IniFile {
     // that cannot be stored (empty, holding a line break, a key holding "=", a
     // section holding "]") make the write fail without touching the file.
     bool writeString(const QString& section, const QString& key, const QString& value);
+    // Several keys of one section in one write, each as writeString would put it;
+    // a crash leaves either the old values or all the new ones.
+    bool writeStrings(const QString& section, const Pairs& values);
     bool writeInteger(const QString& section, const QString& key, int value);
     bool writeBool(const QString& section, const QString& key, bool value);
     // Deleting what is not there succeeds and leaves the file alone.
     bool deleteKey(const QString& section, const QString& key);
     bool eraseSection(const QString& section);
-    // Replaces the whole section's content in one write (a new section goes to the
-    // end of the file).
+    // Replaces the section's pairs in one write: the new pairs take the old ones'
+    // lines in order, more follow the last of them, fewer drop the rest; comments
+    // and lines without "=" stay as they are (a new section goes to the end of
+    // the file).
     bool writeSection(const QString& section, const Pairs& pairs);
 
   private:

@@ -3,7 +3,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <cerrno>
 #include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "cloud/edge_scrape.h"
 #include "common/codepage.h"
@@ -129,19 +136,34 @@ std::optional<ArchivedQuery> decodeArchive(QByteArrayView bytes) {
 
 ReadResult readArchiveFile(const QString& path) {
     ReadResult r;
-    // Only a plain file: opening a pipe or a device named like one would wait for ever.
+    auto openFailed = [&r](const QString& why) {
+        r.status = ReadResult::Status::OpenFailed;
+        r.reason = why;
+        return r;
+    };
+    // Only a plain file: reading a pipe or a device named like one would wait for
+    // ever. What is checked is what was opened, so nothing can be swapped in between;
+    // the open itself does not wait, even on a pipe.
+    QFile file;
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return openFailed(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return openFailed(QStringLiteral("not a regular file"));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return openFailed(file.errorString());
+    }
+#else
     const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        r.status = ReadResult::Status::OpenFailed;
-        r.reason = QStringLiteral("not a regular file");
-        return r;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        r.status = ReadResult::Status::OpenFailed;
-        r.reason = file.errorString();
-        return r;
-    }
+    if (info.exists() && !info.isFile()) return openFailed(QStringLiteral("not a regular file"));
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) return openFailed(file.errorString());
+#endif
     QByteArray bytes = file.read(kTextOffset);
     if (bytes.size() < kTextOffset) return r;
     const qint64 n = qFromLittleEndian<qint32>(bytes.constData() + kTextLengthOffset);

@@ -57,23 +57,26 @@ const QStringList& savedKeys() {
 }
 
 void saveSystemSettings(IniFile& ini, const SystemSettings& s, int currentPpi) {
-    // A failed write is not reported: the working values stay in the controls.
-    ini.writeBool(kSystem, kGetTreatment, s.card.getTreatment);
-    ini.writeBool(kSystem, kReadPrescription, s.card.readPrescription);
-    ini.writeBool(kSystem, kRegisterPrevent, s.card.registerPrevent);
-    ini.writeBool(kSystem, kRegisterPregnant, s.card.registerPregnant);
-    ini.writeBool(kSystem, kCumulativeData, s.card.cumulativeData);
-    ini.writeBool(kSystem, kInoculateData, s.card.inoculateData);
-    ini.writeBool(kSystem, kOrganDonate, s.card.organDonate);
-    ini.writeBool(kSystem, kCloudLabData, s.cloudLabData);
-    ini.writeBool(kSystem, kCloudRefCheck, s.cloudRefCheck);
-    ini.writeString(kSystem, kCom, s.com);
-    ini.writeString(kSystem, kCardDrPIN, s.cardDrPIN);
-    ini.writeBool(kSystem, kSaveData, s.saveData);
-    ini.writeBool(kSystem, kDateSortType, s.dateSortType);
-    ini.writeString(kSystem, kZoomKey, s.edgeZoom);
-    ini.writeBool(kSystem, kCopyWithTag, s.copyWithTag);
-    ini.writeInteger(kSystem, kScaleKey, parseScale(s.scale).value_or(currentPpi));
+    // One write for the whole set, so a crash leaves the old set or the new one. A
+    // failed write is not reported: the working values stay in the controls.
+    auto flag = [](bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); };
+    ini.writeStrings(kSystem,
+                     {{kGetTreatment, flag(s.card.getTreatment)},
+                      {kReadPrescription, flag(s.card.readPrescription)},
+                      {kRegisterPrevent, flag(s.card.registerPrevent)},
+                      {kRegisterPregnant, flag(s.card.registerPregnant)},
+                      {kCumulativeData, flag(s.card.cumulativeData)},
+                      {kInoculateData, flag(s.card.inoculateData)},
+                      {kOrganDonate, flag(s.card.organDonate)},
+                      {kCloudLabData, flag(s.cloudLabData)},
+                      {kCloudRefCheck, flag(s.cloudRefCheck)},
+                      {kCom, s.com},
+                      {kCardDrPIN, s.cardDrPIN},
+                      {kSaveData, flag(s.saveData)},
+                      {kDateSortType, flag(s.dateSortType)},
+                      {kZoomKey, s.edgeZoom},
+                      {kCopyWithTag, flag(s.copyWithTag)},
+                      {kScaleKey, QString::number(parseScale(s.scale).value_or(currentPpi))}});
 }
 
 }  // namespace settings

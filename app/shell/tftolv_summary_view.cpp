@@ -100,7 +100,10 @@ void TFtolv::setUpSummaryButton() {
         ->setObjectName(QStringLiteral("CsummaryFhir"));
     button->setMenu(menu);
     // Beside the settings button, left of the query buttons.
-    auto* bar = static_cast<QHBoxLayout*>(ui->CPtop->layout());
+    // The form gives the top bar a row layout; should it ever not, the button goes
+    // nowhere rather than into a layout of another kind.
+    auto* bar = qobject_cast<QHBoxLayout*>(ui->CPtop->layout());
+    if (bar == nullptr) return;
     bar->insertWidget(bar->indexOf(ui->Csetting), button);
 }
 

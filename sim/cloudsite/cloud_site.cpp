@@ -1,22 +1,16 @@
-#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
-#define CPPHTTPLIB_OPENSSL_SUPPORT
-#endif
 #include "cloud_site.h"
-
-#include <httplib.h>
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
-#include <chrono>
-#include <condition_variable>
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "card_state.h"
+#include "loopback_server.h"
 
 namespace cloudsite {
 
@@ -146,15 +140,13 @@ struct Site::Impl {
     Options options;
     Switches switches;
     QJsonObject fixture;
-    httplib::SSLServer* server = nullptr;
-    std::unique_ptr<httplib::SSLServer> owned;
-    std::thread thread;
+    sim::LoopbackServer loopback;
+    QString address = QStringLiteral("127.0.0.1");
     int port = 0;
     QString error;
+    std::atomic<int> requests{0};
 
     std::mutex mutex;
-    std::condition_variable stopping;
-    bool stopped = false;
     std::map<std::string, QString> sessions;  // cookie value -> patient ID
 
     std::optional<QString> sessionPatient(const httplib::Request& req) {
@@ -179,8 +171,7 @@ struct Site::Impl {
         if (switches.neverLoads) {
             // Holds the answer back until the site stops (bounded, so a forgotten
             // server still ends).
-            std::unique_lock lock(mutex);
-            stopping.wait_for(lock, std::chrono::seconds(120), [this] { return stopped; });
+            loopback.hold(120000);
             res.status = 503;
             return;
         }
@@ -228,11 +219,7 @@ struct Site::Impl {
     }
 
     // Holds an answer back for ms, or until the site stops.
-    void hold(int ms) {
-        if (ms <= 0) return;
-        std::unique_lock lock(mutex);
-        stopping.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopped; });
-    }
+    void hold(int ms) { loopback.hold(ms); }
 
     void serveChangeCard(const httplib::Request& req, httplib::Response& res) {
         const std::string cookies = req.get_header_value("Cookie");
@@ -320,7 +307,8 @@ Switches& Site::switches() { return d->switches; }
 int Site::port() const { return d->port; }
 QString Site::error() const { return d->error; }
 QString Site::startAddress() const {
-    return QStringLiteral("https://127.0.0.1:%1%2").arg(d->port).arg(kBase);
+    return QStringLiteral("https://%1:%2%3")
+        .arg(d->address, QString::number(d->port), QString::fromLatin1(kBase));
 }
 
 QJsonObject Site::loadFixture(const QString& path, QString* error) {
@@ -338,19 +326,24 @@ QJsonObject Site::loadFixture(const QString& path, QString* error) {
     return doc.object();
 }
 
-bool Site::start(int port) {
+bool Site::start(int port) { return start(QStringLiteral("127.0.0.1"), port); }
+
+bool Site::start(const QString& address, int port) {
     stop();
     d->fixture = loadFixture(d->options.fixtureFile, &d->error);
     if (d->fixture.isEmpty()) return false;
-    d->owned = std::make_unique<httplib::SSLServer>(d->options.certFile.toLocal8Bit().constData(),
-                                                    d->options.keyFile.toLocal8Bit().constData());
-    if (!d->owned->is_valid()) {
-        d->error = "certificate or key not usable";
-        d->owned.reset();
+    if (!d->loopback.create(d->options.certFile, d->options.keyFile)) {
+        d->error = d->loopback.error();
         return false;
     }
-    httplib::SSLServer& s = *d->owned;
+    httplib::SSLServer& s = d->loopback.server();
     Impl* impl = d.get();
+    // Every request is counted, and answered late when the switch says so.
+    s.set_pre_routing_handler([impl](const auto&, auto&) {
+        ++impl->requests;
+        impl->hold(impl->switches.answerDelayMs);
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     s.Get(kBase, [impl](const auto& req, auto& res) { impl->serveStart(req, res); });
     s.Get(std::string(kBase) + "login",
           [impl](const auto& req, auto& res) { impl->serveLogin(req, res); });
@@ -366,34 +359,37 @@ bool Site::start(int port) {
     });
     s.Get(std::string(kBase) + "IMUE0008",
           [impl](const auto& req, auto& res) { impl->serveRecords(req, res); });
+    // Ways off the site: a link, a link into a new window, a script and a redirect,
+    // all to the address in "to".
+    s.Get(std::string(kBase) + "away", [](const auto& req, auto& res) {
+        const std::string to = req.get_param_value("to");
+        res.set_content(
+            page("外部連結", "<a id=\"away\" href=\"" + to +
+                                 "\">away</a>"
+                                 "<a id=\"popup\" target=\"_blank\" href=\"" +
+                                 to + "\">popup</a><script>function go() { location.href = \"" +
+                                 to + "\"; }</script>"),
+            "text/html; charset=utf-8");
+    });
+    s.Get(std::string(kBase) + "redirect",
+          [impl](const auto& req, auto& res) { impl->redirect(res, req.get_param_value("to")); });
     s.Get("/", [impl](const auto&, auto& res) { impl->redirect(res, kBase); });
 
-    d->port = port == 0 ? s.bind_to_any_port("127.0.0.1")
-                        : (s.bind_to_port("127.0.0.1", port) ? port : -1);
-    if (d->port <= 0) {
-        d->error = QStringLiteral("cannot listen on 127.0.0.1:%1").arg(port);
-        d->owned.reset();
+    if (!d->loopback.listen(address, port)) {
+        d->error = d->loopback.error();
         d->port = 0;
         return false;
     }
-    {
-        std::lock_guard lock(d->mutex);
-        d->stopped = false;
-    }
-    d->thread = std::thread([&s] { s.listen_after_bind(); });
+    d->address = address;
+    d->port = d->loopback.port();
     return true;
 }
 
 void Site::stop() {
-    if (!d->owned) return;
-    {
-        std::lock_guard lock(d->mutex);
-        d->stopped = true;
-    }
-    d->stopping.notify_all();
-    d->owned->stop();
-    if (d->thread.joinable()) d->thread.join();
-    d->owned.reset();
+    d->loopback.stop();
+    d->port = 0;
 }
+
+int Site::requests() const { return d->requests; }
 
 }  // namespace cloudsite

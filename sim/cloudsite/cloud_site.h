@@ -3,7 +3,9 @@
 // the portal with its login buttons, the record page with the menu, the function
 // tabs and a paged record table drawn by the page's own script, for the patient
 // whose card is in the simulated reader. Switches make it fail the ways the
-// real site can.
+// real site can. The pages "away?to=ADDRESS" (a link, a link into a new window
+// and a script go() leading there) and "redirect?to=ADDRESS" try to take the
+// browser elsewhere.
 
 #include <QJsonObject>
 #include <QString>
@@ -30,7 +32,8 @@ struct Switches {
     // still loading when the program moves on, and its end comes after the next
     // navigation has started.
     std::atomic<int> staleLoadMs{0};
-    std::atomic<bool> noTable{false};  // an open tab with records shows no table
+    std::atomic<bool> noTable{false};   // an open tab with records shows no table
+    std::atomic<int> answerDelayMs{0};  // every answer, of any page, comes this long late
 };
 
 struct Options {
@@ -50,11 +53,16 @@ class Site {
     // Listens on 127.0.0.1; port 0 takes a free one. False (with error()) when the
     // certificate, the fixture or the port cannot be used.
     bool start(int port = 0);
+    // The same on another loopback address (a second host for the tests that the
+    // program must not follow a page to).
+    bool start(const QString& address, int port);
     void stop();
     int port() const;
     QString error() const;
-    // https://127.0.0.1:<port>/imu/IMUE1000/
+    // https://<address>:<port>/imu/IMUE1000/
     QString startAddress() const;
+    // Requests answered or being answered since the site was made.
+    int requests() const;
 
     Switches& switches();
 

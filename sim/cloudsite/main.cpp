@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
     int pageDelay = -1;
     int changeDelay = -1;
     int staleLoad = -1;
+    int answerDelay = -1;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
         bool known = false;
@@ -59,6 +60,8 @@ int main(int argc, char** argv) {
             changeDelay = value(i).toInt(&known);
         } else if (a == "--stale-load") {
             staleLoad = value(i).toInt(&known);
+        } else if (a == "--answer-delay") {
+            answerDelay = value(i).toInt(&known);
         } else {
             for (const Flag& f : flags)
                 if (a == f.name) {
@@ -81,6 +84,7 @@ int main(int argc, char** argv) {
     if (pageDelay >= 0) site.switches().pageDelayMs = pageDelay;
     if (changeDelay >= 0) site.switches().changeDelayMs = changeDelay;
     if (staleLoad >= 0) site.switches().staleLoadMs = staleLoad;
+    if (answerDelay >= 0) site.switches().answerDelayMs = answerDelay;
     if (!site.start(port)) {
         std::fprintf(stderr, "cloudsite: %s\n", qPrintable(site.error()));
         return 1;

@@ -1,9 +1,5 @@
-#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
-#define CPPHTTPLIB_OPENSSL_SUPPORT
-#endif
 #include "services_site.h"
 
-#include <httplib.h>
 #include <iconv.h>
 
 #include <QDir>
@@ -12,13 +8,11 @@
 #include <QJsonDocument>
 #include <QSet>
 #include <QXmlStreamReader>
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "card_state.h"
+#include "loopback_server.h"
 #include "signature.h"
 
 namespace services {
@@ -106,6 +100,7 @@ struct Effective {
     bool notJson = false, wrongTypes = false, soapFault = false, noResult = false;
     int slowMs = 0;
     bool noReply = false, cutBody = false, noDescription = false, httpDescription = false;
+    bool huge = false;
 };
 
 }  // namespace
@@ -114,14 +109,11 @@ struct Server::Impl {
     Options options;
     Switches switches;
     QJsonObject fixture;
-    std::unique_ptr<httplib::SSLServer> server;
-    std::thread thread;
+    sim::LoopbackServer loopback;
     int port = 0;
     QString error;
 
     mutable std::mutex mutex;
-    std::condition_variable stopping;
-    bool stopped = false;
     QList<Recorded> log;
     QSet<QString> usedTokens;
 
@@ -138,6 +130,7 @@ struct Server::Impl {
         e.cutBody = switches.cutBody;
         e.noDescription = switches.noDescription;
         e.httpDescription = switches.httpDescription;
+        e.huge = switches.huge;
         QFile file(QDir(options.simDir).filePath(QLatin1String(kSwitchFile)));
         if (!file.open(QIODevice::ReadOnly)) return e;
         for (const QByteArray& raw : file.readAll().split('\n')) {
@@ -154,15 +147,13 @@ struct Server::Impl {
             if (w == u"cut-body") e.cutBody = true;
             if (w == u"no-description") e.noDescription = true;
             if (w == u"http-description") e.httpDescription = true;
+            if (w == u"huge") e.huge = true;
         }
         return e;
     }
 
     // Waits up to `ms`; false when the server is stopping meanwhile.
-    bool hold(int ms) {
-        std::unique_lock lock(mutex);
-        return !stopping.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopped; });
-    }
+    bool hold(int ms) { return loopback.hold(ms); }
 
     void record(const httplib::Request& req, int status) {
         Recorded r;
@@ -214,6 +205,8 @@ struct Server::Impl {
         } else {
             route(e);
         }
+        // Trailing blanks keep JSON and XML valid: only the size is wrong.
+        if (e.huge && !e.cutBody) res.body.append(std::size_t(5) << 20, ' ');
         record(req, res.status);
     }
 
@@ -413,15 +406,12 @@ bool Server::start(int port) {
         return false;
     }
     d->fixture = doc.object();
-    d->server = std::make_unique<httplib::SSLServer>(d->options.certFile.toLocal8Bit().constData(),
-                                                     d->options.keyFile.toLocal8Bit().constData());
-    if (!d->server->is_valid()) {
-        d->error = "certificate or key not usable";
-        d->server.reset();
+    if (!d->loopback.create(d->options.certFile, d->options.keyFile)) {
+        d->error = d->loopback.error();
         return false;
     }
     Impl* impl = d.get();
-    httplib::SSLServer& s = *d->server;
+    httplib::SSLServer& s = d->loopback.server();
     s.Post(kApiPath, [impl](const httplib::Request& req, httplib::Response& res) {
         impl->serve(req, res, [&](const Effective& e) { impl->api(req, res, e); });
     });
@@ -437,35 +427,18 @@ bool Server::start(int port) {
         impl->serve(req, res, [&](const Effective& e) { impl->soap(req, res, e); });
     });
 
-    d->port = port == 0 ? s.bind_to_any_port("127.0.0.1")
-                        : (s.bind_to_port("127.0.0.1", port) ? port : -1);
-    if (d->port <= 0) {
-        d->error = QStringLiteral("cannot listen on 127.0.0.1:%1").arg(port);
-        d->server.reset();
+    if (!d->loopback.listen(QStringLiteral("127.0.0.1"), port)) {
+        d->error = d->loopback.error();
         d->port = 0;
         return false;
     }
-    {
-        std::lock_guard lock(d->mutex);
-        d->stopped = false;
-    }
-    d->thread = std::thread([&s] { s.listen_after_bind(); });
-    // A stop before the loop runs would be lost and leave it listening for ever.
-    for (int i = 0; i < 5000 && !s.is_running(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    d->port = d->loopback.port();
     return true;
 }
 
 void Server::stop() {
-    if (!d->server) return;
-    {
-        std::lock_guard lock(d->mutex);
-        d->stopped = true;
-    }
-    d->stopping.notify_all();
-    d->server->stop();
-    if (d->thread.joinable()) d->thread.join();
-    d->server.reset();
+    d->loopback.stop();
+    d->port = 0;
 }
 
 }  // namespace services

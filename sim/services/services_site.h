@@ -30,6 +30,7 @@ struct Switches {
     std::atomic<bool> cutBody{false};          // "cut-body": the connection ends mid-body
     std::atomic<bool> noDescription{false};    // "no-description": the description is 404
     std::atomic<bool> httpDescription{false};  // "http-description": it names an http:// endpoint
+    std::atomic<bool> huge{false};             // "huge": every answer padded with blanks past 5 MiB
 };
 
 inline constexpr const char* kSwitchFile = "services-switches.txt";

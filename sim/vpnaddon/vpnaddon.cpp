@@ -20,6 +20,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
 
 #include "card_state.h"
@@ -59,6 +60,12 @@ int copyOut(const QByteArray& text, char* out, int size) {
     return int(text.size());
 }
 
+// "huge-length <operation>": the operation copies what fits and says its text is
+// INT_MAX bytes long.
+bool hugeLength(const QStringList& on, const char* operation) {
+    return on.contains(QStringLiteral("huge-length ") + QLatin1String(operation));
+}
+
 }  // namespace
 
 VPN_EXPORT void* vpnCreate() {
@@ -78,6 +85,10 @@ VPN_EXPORT int vpnGetAllCardsInfoInCS(void* component, char* out, int size) {
     const QStringList on = switches();
     if (!valid(component) || on.contains(QStringLiteral("fail GetAllCardsInfoInCS"))) return -1;
     if (on.contains(QStringLiteral("empty-list"))) return copyOut(QByteArray(), out, size);
+    if (hugeLength(on, "GetAllCardsInfoInCS")) {
+        copyOut("{}", out, size);
+        return INT_MAX;
+    }
     if (on.contains(QStringLiteral("malformed-list")))
         return copyOut("{\"AllCardsInfoInCS\":{\"SAM\":[{\"CARD_ID\":", out, size);
     const QString dir = sim::CardState::defaultDir();
@@ -92,7 +103,12 @@ VPN_EXPORT int vpnGetAllCardsInfoInCS(void* component, char* out, int size) {
 }
 
 VPN_EXPORT int vpnGetRandomX(void* component, char* out, int size) {
-    if (!valid(component) || switches().contains(QStringLiteral("fail VPNGetRandomX"))) return -1;
+    const QStringList on = switches();
+    if (!valid(component) || on.contains(QStringLiteral("fail VPNGetRandomX"))) return -1;
+    if (hugeLength(on, "VPNGetRandomX")) {
+        copyOut("RND", out, size);
+        return INT_MAX;
+    }
     const QString random = QStringLiteral("RND%1").arg(QRandomGenerator::global()->generate64(), 16,
                                                        16, QLatin1Char('0'));
     return copyOut(random.toUtf8(), out, size);
@@ -103,6 +119,10 @@ VPN_EXPORT int vpnSignX(void* component, char* random, int randomSize, const cha
     if (!valid(component) || random == nullptr || randomSize <= 0 || type == nullptr ||
         code == nullptr || switches().contains(QStringLiteral("fail VPNH_SignX")))
         return -1;
+    if (hugeLength(switches(), "VPNH_SignX")) {
+        copyOut("SIG", out, size);
+        return INT_MAX;
+    }
     if (std::strcmp(type, "1") != 0 || std::strcmp(code, "90") != 0) return -1;
     const sim::Scene scene = sim::CardState::scene(sim::CardState::defaultDir());
     if (!scene.card) return -1;

@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSslCertificate>
 #include <QTemporaryDir>
+#include <QWebEngineCertificateError>
 #include <QWebEngineLoadingInfo>
 #include <QWidget>
 
@@ -18,6 +22,7 @@
 #include "qstring_printer.h"
 #include "recording_prompts.h"
 #include "recording_status_sink.h"
+#include "test_certificate.h"
 
 namespace {
 
@@ -252,6 +257,114 @@ TEST_F(CloudBrowser, OnlyTheConfiguredCertificateIsTrusted) {
     EXPECT_TRUE(driver->waitEdgeComplete());
     EXPECT_TRUE(
         driver->GetEdgeText(EdgeChartLoader::kPageText).contains("健保雲端系統2.0(實體健保卡)"));
+}
+
+TEST_F(CloudBrowser, ThePageStaysOnTheSiteHost) {
+    // The same site on a second loopback address stands for any other host; it
+    // must never be asked for anything.
+    cloudsite::Site foreign(cloudsite::Options{
+        QDir(kDemo).filePath("cloudsite-cert.pem"), QDir(kDemo).filePath("cloudsite-key.pem"),
+        QDir(kDemo).filePath("cloud-records.json"), dir.path()});
+    ASSERT_TRUE(foreign.start("127.0.0.2", 0)) << foreign.error().toStdString();
+    browser->setSiteHost("127.0.0.1");
+    const QString away = foreign.startAddress();
+    const QString base = site->startAddress();
+    auto onSite = [&] { return QUrl(browser->currentAddress()).host() == "127.0.0.1"; };
+
+    driver->navigate(QUrl(base + "away?to=" + QUrl::toPercentEncoding(away)));
+    ASSERT_TRUE(driver->waitEdgeComplete());
+    for (const char* script : {"document.getElementById('away').click();",
+                               "document.getElementById('popup').click();", "go();"}) {
+        SCOPED_TRACE(script);
+        driver->clearNavigationFlags();
+        driver->runScript(script);
+        Delay(systemClock(), 800);
+        EXPECT_TRUE(onSite()) << browser->currentAddress().toStdString();
+    }
+    // A refused redirect ends its navigation at once rather than at the time-out.
+    driver->navigate(QUrl(base + "redirect?to=" + QUrl::toPercentEncoding(away)));
+    QElapsedTimer redirectWait;
+    redirectWait.start();
+    EXPECT_TRUE(driver->waitEdgeComplete());
+    EXPECT_LT(redirectWait.elapsed(), 5000);
+    Delay(systemClock(), 500);
+    EXPECT_NE(QUrl(browser->currentAddress()).host(), "127.0.0.2");
+    EXPECT_EQ(foreign.requests(), 0) << "a request reached the other host";
+
+    // The same link on the site itself is followed: only other hosts are refused.
+    driver->navigate(QUrl(base + "away?to=" + QUrl::toPercentEncoding(base)));
+    ASSERT_TRUE(driver->waitEdgeComplete());
+    driver->clearNavigationFlags();
+    driver->runScript("document.getElementById('away').click();");
+    EXPECT_TRUE(driver->waitEdgeComplete());
+    EXPECT_EQ(browser->currentAddress(), base);
+}
+
+TEST_F(CloudBrowser, ANavigationToTheAddressBeingLoadedIsConfirmed) {
+    // The window opens the start page on its own; a Read asking for the same
+    // address while it still loads must see that load end, not wait 10 s for a
+    // start the engine never reports.
+    site->switches().answerDelayMs = 1000;
+    browser->navigate(QUrl(site->startAddress()));
+    Delay(systemClock(), 200);
+    driver->navigate(QUrl(site->startAddress()));
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(driver->waitEdgeComplete());
+    EXPECT_LT(t.elapsed(), 5000);
+    EXPECT_TRUE(
+        driver->GetEdgeText(EdgeChartLoader::kPageText).contains("健保雲端系統2.0(實體健保卡)"));
+}
+
+TEST_F(CloudBrowser, ThePinnedCertificateHoldsOnlyOnTheSiteHost) {
+    // The program itself sent to the other host: the pinned certificate does not
+    // name it, and it is not the site's host either.
+    cloudsite::Site foreign(cloudsite::Options{
+        QDir(kDemo).filePath("cloudsite-cert.pem"), QDir(kDemo).filePath("cloudsite-key.pem"),
+        QDir(kDemo).filePath("cloud-records.json"), dir.path()});
+    ASSERT_TRUE(foreign.start("127.0.0.2", 0)) << foreign.error().toStdString();
+    for (const char* siteHost : {"127.0.0.1", "127.0.0.2"}) {
+        SCOPED_TRACE(siteHost);
+        browser->setSiteHost(siteHost);
+        driver->navigate(QUrl(foreign.startAddress()));
+        EXPECT_TRUE(driver->waitEdgeComplete());  // a certificate error counts as completed
+        EXPECT_FALSE(driver->GetEdgeText(EdgeChartLoader::kPageText)
+                         .contains("健保雲端系統2.0(實體健保卡)"));
+    }
+}
+
+TEST(WebEnginePinnedCertificate, OnlyAMissingAuthorityOnTheSiteHostIsForgiven) {
+    const QSslCertificate good = makeTestCertificate({});
+    const QSslCertificate expired = makeTestCertificate({"127.0.0.1", "IP:127.0.0.1", -7200, -60});
+    const QUrl url("https://127.0.0.1:8443/imu/IMUE1000/");
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    struct Case {
+        const char* name;
+        int type;
+        QSslCertificate cert;
+        QString siteHost;
+        bool accepted;
+    } const cases[] = {
+        {"authority missing on the site", QWebEngineCertificateError::CertificateAuthorityInvalid,
+         good, "127.0.0.1", true},
+        {"another site host", QWebEngineCertificateError::CertificateAuthorityInvalid, good,
+         "127.0.0.2", false},
+        {"no site host yet", QWebEngineCertificateError::CertificateAuthorityInvalid, good, "",
+         false},
+        {"expired, named first as authority",
+         QWebEngineCertificateError::CertificateAuthorityInvalid, expired, "127.0.0.1", false},
+        {"wrong name", QWebEngineCertificateError::CertificateCommonNameInvalid, good, "127.0.0.1",
+         false},
+        {"dates", QWebEngineCertificateError::CertificateDateInvalid, good, "127.0.0.1", false},
+        {"revoked", QWebEngineCertificateError::CertificateRevoked, good, "127.0.0.1", false},
+    };
+    for (const Case& c : cases) {
+        const QByteArray pin = c.cert.digest(QCryptographicHash::Sha256);
+        EXPECT_EQ(WebEngineBrowser::pinnedCertificateAccepted(c.type, url, {c.cert}, c.siteHost,
+                                                              pin, now),
+                  c.accepted)
+            << c.name;
+    }
 }
 
 TEST_F(CloudBrowser, ReinitialisedPageReopensItsAddressAndLoginSurvives) {

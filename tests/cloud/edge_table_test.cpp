@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "cloud/browser_driver.h"
+#include "cloud/edge_scrape.h"
 #include "common/codepage.h"
 #include "fake_cloud_site.h"
 #include "recording_prompts.h"
@@ -75,6 +76,29 @@ TEST_F(TableFixture, LineBreaksInsideCells) {
     open({"A\tB\nA\tB\nx\ny\tz\np\tq\nr\nShowing 1 to 2 of 2"});
     reader.readEdgeTable(EdgeTableKind::Drug, target);
     EXPECT_EQ(target, "<D><A>x>y</A><B>z</B></D><D><A>p</A><B>q</B></D>");
+}
+
+TEST(TableCells, ACellHoldingItsOwnMarkersCannotCutItsRow) {
+    // What the record text's one element reader makes of the row: the cell stays
+    // in its column and the next column keeps its value.
+    const struct {
+        QString cell, stored;
+    } cases[] = {
+        {"a</A>b", "a\uFF1C/A>b"},
+        {"</a>", "\uFF1C/a>"},  // letters in any case, as the reader matches them
+        {"<A>open", "\uFF1CA>open"},
+        {"x</A><B>moved</B><A>y", "x\uFF1C/A><B>moved</B>\uFF1CA>y"},
+        {"<B>other</B>", "<B>other</B>"},      // reads back as itself: kept
+        {"x</D><d>y", "x\uFF1C/D>\uFF1Cd>y"},  // the row's markers never stay
+        {"<A>nested</A>", "<A>nested</A>"},
+    };
+    for (const auto& c : cases) {
+        QString rows;
+        ASSERT_TRUE(EdgeTableReader::takeRows("A\tB\nA\tB\n" + c.cell + "\tsecond\n", rows));
+        QStringList children;
+        EXPECT_NE(getXMLitem(rows, 1, "D", children), 0) << c.cell.toStdString();
+        EXPECT_EQ(children, QStringList({"A=" + c.stored, "B=second"})) << c.cell.toStdString();
+    }
 }
 
 TEST_F(TableFixture, PagesAreReadInOrderOnceEach) {

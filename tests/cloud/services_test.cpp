@@ -163,6 +163,7 @@ TEST_F(Services, EverySwitchEndsAsDocumentedWithoutWaitingLong) {
         {"cut-body", "cut-body", "", true, true},
         {"no-description", "no-description", ok, false, true},
         {"http-description", "http-description", ok, false, true},
+        {"huge", "huge", "", true, true},  // valid, only too long
     };
     for (const Case& c : cases) {
         write(services::kSwitchFile, c.switchText);
@@ -273,6 +274,9 @@ TEST_F(Services, ComponentSwitches) {
         {"malformed-list", true, "*", true},
         {"fail GetAllCardsInfoInCS", true, std::nullopt, true},
         {"fail VPNGetRandomX", true, "*", false},
+        // A length of INT_MAX: one byte more would overflow the buffer size.
+        {"huge-length GetAllCardsInfoInCS", true, std::nullopt, true},
+        {"huge-length VPNGetRandomX", true, "*", false},
     };
     for (const Case& c : cases) {
         write("vpnaddon-switches.txt", c.switchText);
@@ -286,6 +290,10 @@ TEST_F(Services, ComponentSwitches) {
         }
         EXPECT_EQ(s->VPNGetRandomX().has_value(), c.randomWorks) << c.switchText.constData();
     }
+    write("vpnaddon-switches.txt", "huge-length VPNH_SignX");
+    QString random = QStringLiteral("RND1");
+    EXPECT_EQ(vpn.create()->VPNH_SignX(random, "1", "90"), std::nullopt);
+
     write("vpnaddon-switches.txt", "empty-array");
     const auto list = vpn.create()->GetAllCardsInfoInCS();
     ASSERT_TRUE(list.has_value());

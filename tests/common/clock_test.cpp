@@ -59,8 +59,8 @@ TEST(Delay, EventsArriveDuringTheWaitAndDoNotEndItEarly) {
     clock.after(120, [&] { seen.push_back(clock.elapsedMs()); });
     clock.at(0x00000010u, [&] { seen.push_back(clock.elapsedMs()); });  // 528 ms, past the wrap
     Delay(clock, 1000);
-    // Each runs at the first 10 ms pump at or after its time.
-    EXPECT_EQ(seen, (std::vector<std::uint64_t>{120, 530}));
+    // The wait sleeps until each is due, so each runs at its own time.
+    EXPECT_EQ(seen, (std::vector<std::uint64_t>{120, 528}));
     EXPECT_EQ(clock.elapsedMs(), 1000u);
 }
 
@@ -85,6 +85,57 @@ TEST(Delay, ABrokenWaitFailsInsteadOfHanging) {
     clock.setPumpLimit(1000);
     EXPECT_NONFATAL_FAILURE(EXPECT_THROW(Delay(clock, 1), VirtualClock::PumpLimitExceeded), "pump");
     EXPECT_EQ(clock.pumps(), 1001u);
+}
+
+TEST(Delay, LongWaitsSleepInsteadOfSpinning) {
+    // A 30 s wait with one event in it takes a handful of pumps, however fine the
+    // clock's step.
+    VirtualClock clock;
+    clock.setStep(1);
+    bool arrived = false;
+    clock.after(12000, [&] { arrived = true; });
+    EXPECT_TRUE(WaitFor(clock, 30000, [&] { return arrived; }));
+    EXPECT_EQ(clock.elapsedMs(), 12000u);
+    EXPECT_LT(clock.pumps(), 5u);
+    Delay(clock, 30000);
+    EXPECT_LT(clock.pumps(), 10u);
+    EXPECT_EQ(clock.elapsedMs(), 42000u);
+}
+
+TEST(VirtualClock, AWaitThatSpinsFailsTheTest) {
+    // Pumping without sleeping while nothing arrives is what a spinning wait does;
+    // the virtual clock's step would otherwise hide it.
+    VirtualClock clock;
+    clock.setSpinLimit(50);
+    EXPECT_NONFATAL_FAILURE(EXPECT_THROW(
+                                {
+                                    const std::uint32_t start = clock.tickCount();
+                                    while (Clock::elapsed(start, clock.tickCount()) < 10000)
+                                        clock.pump();
+                                },
+                                VirtualClock::PumpLimitExceeded),
+                            "spins");
+    // Events arriving, or a sleep between the pumps, is no spinning.
+    VirtualClock fine;
+    fine.setSpinLimit(50);
+    for (int i = 0; i < 200; ++i) {
+        fine.after(10, [] {});
+        fine.pump();
+    }
+    for (int i = 0; i < 200; ++i) {
+        fine.pump();
+        fine.pumpUpTo(0);
+    }
+}
+
+TEST(VirtualClock, TimersTickInsideTheWaitsUntilTheirHandleGoes) {
+    VirtualClock clock;
+    std::vector<std::uint64_t> ticks;
+    auto timer = clock.startTimer(1000, [&] { ticks.push_back(clock.elapsedMs()); });
+    Delay(clock, 3500);
+    timer.reset();
+    Delay(clock, 3000);
+    EXPECT_EQ(ticks, (std::vector<std::uint64_t>{1000, 2000, 3000}));
 }
 
 }  // namespace

@@ -163,8 +163,20 @@ TEST_F(IniFileTest, SectionsInFileOrderAndWholeSectionReplace) {
     const IniFile::Pairs after{{"C", "1"}, {"C", "2"}, {"藥品名稱", "200"}};
     ASSERT_TRUE(ini.writeSection("drugfield", after));
     EXPECT_EQ(ini.readSection("drugfield"), after);
-    EXPECT_EQ(bytes(), "[drugfield]\r\nC=1\r\nC=2\r\n" + QByteArray::fromHex("c3c4ab7ea657bad9") +
+    // The comment keeps its line; the pairs take the old pairs' lines.
+    EXPECT_EQ(bytes(), "[drugfield]\r\nC=1\r\nC=2\r\n;note\r\n" +
+                           QByteArray::fromHex("c3c4ab7ea657bad9") +
                            "=200\r\n\r\n[labfield]\r\nX=1\r\n");
+
+    // Fewer pairs than before: the rest go, the comment and the unknown line stay.
+    put("[f]\r\n;a\r\nA=1\r\nodd line\r\nB=2\r\nC=3\r\n\r\n[g]\r\n");
+    ASSERT_TRUE(ini.writeSection("f", {{"Z", "9"}}));
+    EXPECT_EQ(bytes(), "[f]\r\n;a\r\nZ=9\r\nodd line\r\n\r\n[g]\r\n");
+    // More pairs than a section with only a comment had: after its content.
+    put("[f]\r\n;only\r\n\r\n[g]\r\n");
+    ASSERT_TRUE(ini.writeSection("f", {{"A", "1"}, {"B", "2"}}));
+    EXPECT_EQ(bytes(), "[f]\r\n;only\r\nA=1\r\nB=2\r\n\r\n[g]\r\n");
+    put("[drugfield]\r\nB=10\r\n\r\n[labfield]\r\nX=1\r\n");
 
     ASSERT_TRUE(ini.writeSection("labsort", {}));
     EXPECT_TRUE(bytes().endsWith("X=1\r\n[labsort]\r\n"));

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "common/atomic_file.h"
 #include "common/ini_file.h"
 #include "shell/system_settings.h"
 
@@ -90,7 +91,9 @@ TEST_F(SystemSettingsFile, SavesTheSixteenValuesInOrder) {
     s.edgeZoom = "1.2";
     s.scale = "abc";                     // not a scale: the current pixels per inch is stored
     s.virtualCardProgram = "C:\\x.exe";  // not part of the set
+    const std::uint64_t writes = atomicFileWrites();
     saveSystemSettings(ini, s, 96);
+    EXPECT_EQ(atomicFileWrites() - writes, 1u) << "the set is written once, whole";
 
     QStringList keys, values;
     for (const auto& [k, v] : ini.readSection(kSystem)) {
