@@ -33,9 +33,13 @@ namespace {
 // that no second handler starts meanwhile.
 class WindowDisabled {
   public:
-    explicit WindowDisabled(QWidget* window) : window_(window) {
+    WindowDisabled(QWidget* window, const std::function<void()>& letMessagesRun)
+        : window_(window) {
         if (window_) window_->setEnabled(false);
-        QCoreApplication::processEvents();
+        if (letMessagesRun)
+            letMessagesRun();
+        else
+            QCoreApplication::processEvents();
     }
     ~WindowDisabled() {
         if (window_) window_->setEnabled(true);
@@ -294,7 +298,7 @@ void CloudReportView::fieldSettingHidden() { report_.saveFieldDef(); }
 
 void CloudReportView::CviewfieldListClickCheck(QListWidgetItem* item) {
     if (syncing_ || item == nullptr) return;
-    WindowDisabled disabled(w_.window);
+    WindowDisabled disabled(w_.window, letMessagesRun);
     report_.checkField(CviewfieldList->row(item), item->checkState() == Qt::Checked);
     syncWidths();
 }
@@ -302,7 +306,7 @@ void CloudReportView::CviewfieldListClickCheck(QListWidgetItem* item) {
 void CloudReportView::moveField(int delta) {
     const int row = rowOf(CviewfieldList);
     if (row < 0) return;
-    WindowDisabled disabled(w_.window);
+    WindowDisabled disabled(w_.window, letMessagesRun);
     const std::optional<int> moved = report_.moveField(row, delta);
     if (!moved) return;
     syncPanel();
@@ -314,14 +318,14 @@ void CloudReportView::CviewfieldListDnClick() { moveField(+1); }
 
 void CloudReportView::CviewSortListClickCheck(QListWidgetItem* item) {
     if (syncing_ || item == nullptr) return;
-    WindowDisabled disabled(w_.window);
+    WindowDisabled disabled(w_.window, letMessagesRun);
     report_.checkSortKey(CviewSortList->row(item), item->checkState() == Qt::Checked);
 }
 
 void CloudReportView::moveSortKey(int delta) {
     const int row = rowOf(CviewSortList);
     if (row < 0) return;
-    WindowDisabled disabled(w_.window);
+    WindowDisabled disabled(w_.window, letMessagesRun);
     const std::optional<int> moved = report_.moveSortKey(row, delta);
     if (!moved) return;
     syncPanel();

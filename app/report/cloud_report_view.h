@@ -62,6 +62,8 @@ class CloudReportView : public QObject {
     // and show their counts after.
     std::function<void()> aboutToShow;
     std::function<void()> shown;
+    // Lets pending messages run once (the program's clock); unset: the event loop's.
+    std::function<void()> letMessagesRun;
     // How much wider than the design the report's columns are drawn: the font in
     // use against the design font at the design size (a wider fallback font, a
     // larger "視窗解析度"); never below 1.

@@ -1,6 +1,7 @@
 #include "installation_view.h"
 
 #include <QLayout>
+#include <QUrl>
 
 #include "cloud/webengine_browser_view.h"
 
@@ -21,6 +22,8 @@ TFtolv::Deps Installation::deps(Pinger& pinger, Prompts& prompts, Clock& clock,
         auto* browser = new WebEngineBrowser(host, profileFolder);
         if (browser->parent() == nullptr) browser->setParent(host);
         browser->setTrustedCertificateFingerprint(endpoints.testCertSha256);
+        // The page stays on the configured cloud host (the port is not part of it).
+        browser->setSiteHost(QUrl(QStringLiteral("https://") + endpoints.cloudHost).host());
         host->layout()->addWidget(browser->view());
         return browser;
     };

@@ -337,6 +337,7 @@ void TFtolv::setUpCloudReport() {
     reportView_ =
         std::make_unique<cloud::CloudReportView>(*report_, w, *deps_.prompts, startup_.appPath,
                                                  [this](const QString& text) { setMsg2(text); });
+    reportView_->letMessagesRun = [this] { deps_.clock->pump(); };
     clinicalView_ =
         std::make_unique<cloud::ClinicalAidsView>(*report_, *reportView_, w, startup_.iniPath);
     clinicalView_->patient = [this] {

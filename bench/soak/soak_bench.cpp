@@ -31,9 +31,6 @@
 #include <memory>
 #include <vector>
 
-#include "card/health_promotion_library.h"
-#include "card/loaded_control_software.h"
-#include "cloud/vpn_addon.h"
 #include "cloud/webengine_browser_view.h"
 #include "cloud_site.h"
 #include "common/clock.h"
@@ -41,6 +38,7 @@
 #include "e2e_support.h"
 #include "recording_prompts.h"
 #include "services_site.h"
+#include "shell/installation_view.h"
 #include "shell/tftolv_view.h"
 
 namespace {
@@ -138,20 +136,8 @@ class Day {
                           {"testCertSha256", QString::fromLatin1(fp.readAll()).trimmed()},
                           {"preventApiHost", services_->host()},
                           {"referralHost", services_->host()}});
-        TFtolv::Deps deps;
-        deps.appPath = dir_.path();
-        deps.controlSoftware = &cs_;
-        deps.pinger = &pinger_;
-        deps.prompts = &prompts_;
-        deps.clock = &systemClock();
-        deps.healthPromotion = &hpa_;
-        deps.vpnAddOn = &vpn_;
-        deps.browserFactory = [this](QWidget* host, const Endpoints& endpoints) -> Browser* {
-            auto* browser = new WebEngineBrowser(host, path("profile"));
-            browser->setTrustedCertificateFingerprint(endpoints.testCertSha256);
-            host->layout()->addWidget(browser->view());
-            return browser;
-        };
+        const TFtolv::Deps deps =
+            installation_.deps(pinger_, prompts_, systemClock(), path("profile"));
         window_ = std::make_unique<TFtolv>(deps);
         window_->show();
         if (auto* fast = window_->findChild<QAbstractButton*>("CfastCloudRead"))
@@ -197,7 +183,7 @@ class Day {
         // Failed: nothing of another patient, but not all of this one (a message
         // was shown). Wrong: anything of the other patient on screen.
         const Card& other = kCards[(n + 1) % 2];
-        const int drug = e2e::records(window_->patient.sDrug);
+        const int drug = e2e::records(window_->query().patient.sDrug);
         const QString shownId = get<QLineEdit>("CptID")->text();
         Outcome outcome = Outcome::Own;
         if ((mode != Mode::Cloud && shownId != card.id) ||
@@ -209,7 +195,7 @@ class Day {
         if (outcome != Outcome::Own)
             std::fprintf(stderr, "read %d (%s): ID box %s, %d drug records, messages: %s\n", n,
                          card.id, qPrintable(get<QLineEdit>("CptID")->text()),
-                         e2e::records(window_->patient.sDrug),
+                         e2e::records(window_->query().patient.sDrug),
                          qPrintable(prompts_.messages().join(" | ")));
         if (f == "site-unreachable" || f == "login-refused") startSite(false);
         if (f == "service-500") services_->switches().httpStatus = 0;
@@ -269,9 +255,7 @@ class Day {
     int sitePort_ = 0;
     std::unique_ptr<cloudsite::Site> site_;
     std::unique_ptr<services::Server> services_;
-    LoadedControlSoftware cs_{dir_.path()};
-    HpaBhpLibrary hpa_{dir_.path()};
-    CsHisXAddOn vpn_{dir_.path()};
+    Installation installation_{dir_.path() + "/"};
     e2e::AnswersAlways pinger_;
     RecordingPrompts prompts_;
     std::unique_ptr<TFtolv> window_;
