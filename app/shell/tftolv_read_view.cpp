@@ -48,7 +48,6 @@ struct TFtolv::ReadParts {
           reader(*d.controlSoftware, *d.clock, *d.prompts, w),
           driver(browser, *d.clock, w),
           loader(driver, *d.clock, *d.prompts, w, cloudSettings),
-          http(*d.clock, w.startup_.endpoints.serviceTimeoutSeconds * 1000),
           archive(QueryArchiveContext{w.startup_.appPath, *d.clock, *d.prompts, w, w}),
           flow(ReadFlowContext{*d.controlSoftware, reader, loader, names, *d.clock, *d.prompts, w,
                                w, w.startup_},

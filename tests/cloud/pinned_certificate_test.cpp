@@ -12,7 +12,7 @@ namespace {
 TEST(PinnedCertificate, OnlyThePinnedOneWithinItsDatesForItsOwnHost) {
     struct Case {
         const char* name;
-        TestCertificateSpec spec;
+        TestCertificateSpec wanted;
         const char* host;
         bool pinIt;  // the fingerprint configured is this certificate's
         bool accepted;
@@ -35,7 +35,7 @@ TEST(PinnedCertificate, OnlyThePinnedOneWithinItsDatesForItsOwnHost) {
     };
     const QByteArray other = QByteArray(32, 'x');
     for (const Case& c : cases) {
-        const QSslCertificate cert = makeTestCertificate(c.spec);
+        const QSslCertificate cert = makeTestCertificate(c.wanted);
         ASSERT_FALSE(cert.isNull()) << c.name;
         const QByteArray pin = c.pinIt ? cert.digest(QCryptographicHash::Sha256) : other;
         EXPECT_EQ(pinnedCertificateAcceptable(cert, c.host, pin, QDateTime::currentDateTimeUtc()),

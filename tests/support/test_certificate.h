@@ -18,25 +18,25 @@ struct TestCertificateSpec {
     long validUntilSeconds = 86400;
 };
 
-inline QSslCertificate makeTestCertificate(const TestCertificateSpec& spec) {
+inline QSslCertificate makeTestCertificate(const TestCertificateSpec& wanted) {
     EVP_PKEY* key = EVP_RSA_gen(2048);
     X509* x = X509_new();
     X509_set_version(x, 2);
     ASN1_INTEGER_set(X509_get_serialNumber(x), 1);
-    X509_gmtime_adj(X509_getm_notBefore(x), spec.validFromSeconds);
-    X509_gmtime_adj(X509_getm_notAfter(x), spec.validUntilSeconds);
+    X509_gmtime_adj(X509_getm_notBefore(x), wanted.validFromSeconds);
+    X509_gmtime_adj(X509_getm_notAfter(x), wanted.validUntilSeconds);
     X509_set_pubkey(x, key);
     X509_NAME* name = X509_get_subject_name(x);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                               reinterpret_cast<const unsigned char*>(spec.commonName.c_str()), -1,
+                               reinterpret_cast<const unsigned char*>(wanted.commonName.c_str()), -1,
                                -1, 0);
     X509_set_issuer_name(x, name);
-    if (!spec.altNames.empty()) {
+    if (!wanted.altNames.empty()) {
         X509V3_CTX ctx;
         X509V3_set_ctx_nodb(&ctx);
         X509V3_set_ctx(&ctx, x, x, nullptr, nullptr, 0);
         X509_EXTENSION* ext =
-            X509V3_EXT_conf_nid(nullptr, &ctx, NID_subject_alt_name, spec.altNames.c_str());
+            X509V3_EXT_conf_nid(nullptr, &ctx, NID_subject_alt_name, wanted.altNames.c_str());
         X509_add_ext(x, ext, -1);
         X509_EXTENSION_free(ext);
     }
