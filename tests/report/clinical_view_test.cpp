@@ -22,12 +22,15 @@ using ::testing::ElementsAre;
 
 namespace {
 
-QApplication& app() {
+// Made once and kept for the whole run, as in the other widget tests: a static
+// application object would be destroyed at exit after the main thread's font
+// cache had lost its storage, which the leak check then reports.
+void app() {
+    if (QApplication::instance() != nullptr) return;
     static int argc = 1;
     static char name[] = "report_clinical_view_test";
-    static char* argv[] = {name};
-    static QApplication instance(argc, argv);
-    return instance;
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
 }
 
 // The fixture lists each row's cells in the table's column order.
