@@ -82,11 +82,15 @@ QChart* makeChart(const cloud::TrendSeries& series) {
         // A one-sided range fills to the edge of the plot.
         const qreal bandLow = series.range->low.value_or(lo);
         const qreal bandHigh = series.range->high.value_or(hi);
-        auto* upper = new QLineSeries(chart);
-        auto* lower = new QLineSeries(chart);
+        // An area series does not own its boundary lines: they are its children,
+        // so they go with it when the chart deletes it.
+        auto* band = new QAreaSeries;
+        auto* upper = new QLineSeries(band);
+        auto* lower = new QLineSeries(band);
         *upper << QPointF(x0, bandHigh) << QPointF(x1, bandHigh);
         *lower << QPointF(x0, bandLow) << QPointF(x1, bandLow);
-        auto* band = new QAreaSeries(upper, lower);
+        band->setUpperSeries(upper);
+        band->setLowerSeries(lower);
         band->setName(QStringLiteral("參考值"));
         band->setColor(QColor(120, 200, 120, 70));
         band->setBorderColor(QColor(120, 200, 120));

@@ -25,27 +25,16 @@ using ::testing::ElementsAre;
 
 namespace {
 
-QApplication* instance = nullptr;
-
-QApplication& app() {
+// Made once and kept for the whole run, as in the other widget tests: a static
+// application object would be destroyed at exit after the main thread's font
+// cache had lost its storage, which the leak check then reports.
+void app() {
+    if (QApplication::instance() != nullptr) return;
     static int argc = 1;
     static char name[] = "report_clinical_view_test";
-    static char* argv[] = {name};
-    if (!instance) instance = new QApplication(argc, argv);
-    return *instance;
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
 }
-
-// The application goes before the program's statics do: fonts and images used in
-// painting have their own clean-up that must run while it exists.
-class ApplicationEnvironment : public ::testing::Environment {
-  public:
-    void TearDown() override {
-        delete instance;
-        instance = nullptr;
-    }
-};
-const ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 // The fixture lists each row's cells in the table's column order.
 cloud::CloudTable demoTable(const char* kind) {
