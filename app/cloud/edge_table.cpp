@@ -43,6 +43,12 @@ bool EdgeTableReader::takeRows(const QString& pageText, QString& target) {
     const qsizetype again = pageText.indexOf(last, lf + 1);
     if (again < 0) return false;
     int p = int(again) + 1 + int(last.size());
+    // A caption holding the row's own markers would cut the row as a cell would.
+    QStringList captions = names;
+    for (QString& c : captions) {
+        c.replace(QStringLiteral("<D>"), QStringLiteral("\uFF1CD>"), Qt::CaseInsensitive);
+        c.replace(QStringLiteral("</D>"), QStringLiteral("\uFF1C/D>"), Qt::CaseInsensitive);
+    }
     const int columns = int(names.size());
     int i = 0;
     QString row;
@@ -50,8 +56,8 @@ bool EdgeTableReader::takeRows(const QString& pageText, QString& target) {
         const QString value = getNextWord(p, pageText, i == columns - 1);
         // A cell holding its own column's markers would cut the row and move the
         // values after it into other columns.
-        row +=
-            "<" + names.at(i) + ">" + neutraliseCell(value, names.at(i)) + "</" + names.at(i) + ">";
+        const QString& name = captions.at(i);
+        row += "<" + name + ">" + neutraliseCell(value, name) + "</" + name + ">";
         if (++i == columns) {
             target += "<D>" + row + "</D>";
             row.clear();
