@@ -15,54 +15,23 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "card/health_promotion_library.h"
-#include "cloud/vpn_addon.h"
 #include "common/roc_date.h"
 #include "fake_cloud_site.h"
 #include "report/cloud_report.h"
-#include "services_site.h"
 #include "shell/archive_file.h"
-#include "window_fixture.h"
+#include "window_services_fixture.h"
 
 namespace {
 
-const QString kDemo = QStringLiteral(SERVICES_DEMO_DIR);
 // The fixture's two patients: the demo card and the male card.
 const QString kFirst = QStringLiteral("B220715631");
 const QString kSecond = QStringLiteral("F129048179");
 
-class WindowOneQuery : public WindowTest {
+class WindowOneQuery : public WindowServices {
   protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        // Every stand-in reads the card from this test's folder.
-        qputenv("TOLVANE_SIM_DIR", dir.path().toLocal8Bit());
-        installControlSoftware();
-        for (const char* name : {"hospbsc.txt", "MX.sqlite", "ICD10CM.sqlite"})
-            ASSERT_TRUE(QFile::copy(kDemo + "/" + name, path(name))) << name;
-        server = std::make_unique<services::Server>(
-            services::Options{kDemo + "/cloudsite-cert.pem", kDemo + "/cloudsite-key.pem",
-                              kDemo + "/" + services::kFixtureFile, dir.path()});
-        ASSERT_TRUE(server->start(0)) << server->error().toStdString();
-        QFile fp(kDemo + "/cloudsite-cert.sha256");
-        ASSERT_TRUE(fp.open(QIODevice::ReadOnly));
-        writeEndpoints();
-        ini().writeString("endpoints", "preventApiHost", server->host());
-        ini().writeString("endpoints", "testCertSha256",
-                          QString::fromLatin1(fp.readAll()).trimmed());
-        healthPromotion = &hpa;
-        vpnAddOn = &vpn;
+        WindowServices::SetUp();
         insertCard("demo");
-    }
-    void TearDown() override {
-        WindowTest::TearDown();
-        server->stop();
-        qunsetenv("TOLVANE_SIM_DIR");
-    }
-    void insertCard(const char* key) {
-        QFile f(path("sim-card.txt"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(QByteArray(key) + '\n');
     }
     // The stand-in control software the window loaded.
     template <class F>
@@ -181,9 +150,6 @@ class WindowOneQuery : public WindowTest {
         }
     }
 
-    HpaBhpLibrary hpa{kDemo};
-    CsHisXAddOn vpn{kDemo};
-    std::unique_ptr<services::Server> server;
     std::unique_ptr<FakeCloudSite> site;
 };
 
