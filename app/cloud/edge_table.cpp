@@ -43,11 +43,13 @@ bool EdgeTableReader::takeRows(const QString& pageText, QString& target) {
     const qsizetype again = pageText.indexOf(last, lf + 1);
     if (again < 0) return false;
     int p = int(again) + 1 + int(last.size());
-    // A caption holding the row's own markers would cut the row as a cell would.
+    // A caption is an element name in the row: one holding "<" or ">", or starting
+    // with "/", would make its own tags into other markers ("/D" opens the cell
+    // with the row's end) and cut the row as a cell would.
     QStringList captions = names;
     for (QString& c : captions) {
-        c.replace(QStringLiteral("<D>"), QStringLiteral("\uFF1CD>"), Qt::CaseInsensitive);
-        c.replace(QStringLiteral("</D>"), QStringLiteral("\uFF1C/D>"), Qt::CaseInsensitive);
+        c.replace(u'<', u'\uFF1C').replace(u'>', u'\uFF1E');
+        if (c.startsWith(u'/')) c[0] = u'\uFF0F';
     }
     const int columns = int(names.size());
     int i = 0;

@@ -101,6 +101,30 @@ TEST(TableCells, ACellHoldingItsOwnMarkersCannotCutItsRow) {
     }
 }
 
+TEST(TableCells, ACaptionCannotMakeItsTagsIntoTheRowsMarkers) {
+    // Each caption in turn as the first column's: the page's one row still reads
+    // back as one record whose second column keeps its value.
+    const struct {
+        QString caption, element;
+    } cases[] = {
+        {"/D", "\uFF0FD"},          // its start tag would be the row's end
+        {"x</D", "x\uFF1C/D"},      // both its tags would end the row
+        {"a<D", "a\uFF1CD"},        // both its tags would open one
+        {"<D>", "\uFF1CD\uFF1E"},
+        {"x>y", "x\uFF1Ey"},
+        {"就醫日期", "就醫日期"},     // the site's own captions stay as they are
+    };
+    for (const auto& c : cases) {
+        QString rows;
+        ASSERT_TRUE(EdgeTableReader::takeRows(
+            c.caption + "\tB\n" + c.caption + "\tB\nv\tsecond\n", rows));
+        EXPECT_EQ(rows.count("<D>"), rows.count("</D>")) << c.caption.toStdString();
+        QStringList children;
+        EXPECT_NE(getXMLitem(rows, 1, "D", children), 0) << c.caption.toStdString();
+        EXPECT_EQ(children, QStringList({c.element + "=v", "B=second"})) << c.caption.toStdString();
+    }
+}
+
 TEST_F(TableFixture, PagesAreReadInOrderOnceEach) {
     // Repaints at once, within one poll of either pacing, and well past it.
     for (bool fast : {false, true}) {
