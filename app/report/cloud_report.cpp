@@ -99,9 +99,11 @@ void CloudReport::loadFieldDef(bool bForceReload) {
     sFieldDefType_ = cloudReportType_;
     lists_ = loaded.lists;
     applyColumns();
+    // A section that was missing is written whole; a present one is updated in
+    // place, keeping the keys that name no column of the kind.
     if (loaded.writeBack) {
-        ini.writeSection(sortSectionOf(*kind), sortSectionPairs(lists_.sort));
-        ini.writeSection(fieldSectionOf(*kind), fieldSectionPairs(lists_.fields));
+        ini.writeStrings(sortSectionOf(*kind), sortSectionPairs(lists_.sort));
+        ini.writeStrings(fieldSectionOf(*kind), fieldSectionPairs(lists_.fields));
     }
 }
 

@@ -165,10 +165,30 @@ TEST_F(Report, StoredFieldSections) {
             EXPECT_EQ(r.fields()[i].width, c.firstWidths[i]) << c.name << " " << i;
             EXPECT_EQ(r.fields()[i].checked, c.firstChecked[i]) << c.name << " " << i;
         }
-        // The sort section was missing: both are written, each caption once.
-        EXPECT_EQ(f.ini().readSection("drugfield").size(), 24) << c.name;
+        // The sort section was missing: both are written, every caption of the
+        // kind in the field section beside what it held.
+        const QStringList keys = keysOf(f.ini().readSection("drugfield"));
+        for (const QString& caption : captionsOf(drugColumns()))
+            EXPECT_TRUE(keys.contains(caption)) << c.name << " " << caption.toStdString();
         EXPECT_EQ(f.ini().readSection("drugsort").size(), 24) << c.name;
     }
+}
+
+TEST_F(Report, FirstUseUpdatesAPresentSectionInPlace) {
+    // The field section is there, the sort section is not: the field section keeps
+    // its lines where they are, a key naming no column and a comment included.
+    folder.writeIni("[drugfield]\n;kept\n舊欄位=80\n給藥日數=70\n[other]\nk=v\n");
+    CloudReport r(folder.iniPath());
+    r.showCloud("drug");
+    const IniFile::Pairs field = folder.ini().readSection("drugfield");
+    ASSERT_GE(field.size(), 2);
+    EXPECT_EQ(field.at(0), qMakePair(QString("舊欄位"), QString("80")));
+    EXPECT_EQ(field.at(1), qMakePair(QString("給藥日數"), QString("70")));
+    EXPECT_EQ(field.size(), 25);  // and every column of the kind
+    QFile file(folder.iniPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains(";kept"));
+    EXPECT_EQ(folder.ini().readString("other", "k", ""), "v");
 }
 
 TEST_F(Report, StoredSortSectionAndComparison) {
