@@ -7,7 +7,7 @@
 #include "cloud/webengine_browser_view.h"
 #include "common/clock.h"
 #include "shell/installation_view.h"
-#include "shell/pinger.h"
+#include "flow/pinger.h"
 #include "shell/qt_prompts_view.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "shell/archive_file.h"
+#include "query/archive_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));

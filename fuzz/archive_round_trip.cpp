@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "common/codepage.h"
-#include "shell/archive_file.h"
+#include "query/archive_file.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "cloud/edge_scrape.h"
+#include "common/record_text.h"
 #include "fuzz_input.h"
 #include "report/cloud_tables.h"
 

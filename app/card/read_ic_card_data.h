@@ -12,7 +12,7 @@ class Prompts;
 class StatusSink;
 
 // The card categories to read: the check boxes of the settings page named in
-// the comments. Part of the program's settings value (app/shell/system_settings.h).
+// the comments. It belongs to the program's settings value (app/flow/system_settings.h).
 struct CardReadSettings {
     bool getTreatment = true;      // CGetTreatment
     bool readPrescription = true;  // CReadPrescription

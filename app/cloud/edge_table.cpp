@@ -6,6 +6,7 @@
 #include "common/atomic_file.h"
 #include "common/clock.h"
 #include "common/prompts.h"
+#include "common/record_text.h"
 #include "edge_scrape.h"
 
 namespace {

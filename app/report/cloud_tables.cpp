@@ -1,6 +1,6 @@
 #include "report/cloud_tables.h"
 
-#include "cloud/edge_scrape.h"
+#include "common/record_text.h"
 
 namespace cloud {
 

@@ -8,7 +8,7 @@
 #include "common/clock.h"
 #include "common/ini_file.h"
 #include "common/prompts.h"
-#include "settings_rules.h"
+#include "flow/settings_rules.h"
 #include "tftolv_view.h"
 #include "ui_tftolv.h"
 

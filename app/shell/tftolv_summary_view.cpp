@@ -11,6 +11,7 @@
 #include "card/drug_database.h"
 #include "card/patient_pages.h"
 #include "common/prompts.h"
+#include "common/version.h"
 #include "export/export_files.h"
 #include "export/export_lookups.h"
 #include "export/summary_aside.h"

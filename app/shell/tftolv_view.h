@@ -13,13 +13,13 @@
 #include <functional>
 #include <memory>
 
-#include "query.h"
+#include "query/query.h"
 #include "common/status_sink.h"
 #include "export/summary_model.h"
-#include "query_archive.h"
-#include "read_flow.h"
-#include "startup_flow.h"
-#include "system_settings.h"
+#include "query/query_archive.h"
+#include "flow/read_flow.h"
+#include "flow/startup_flow.h"
+#include "flow/system_settings.h"
 
 class Browser;
 class Clock;

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <random>
 
-#include "cloud/edge_scrape.h"
+#include "common/record_text.h"
 #include "common/ini_file.h"
 #include "report/cloud_report.h"
 #include "report/duplicate_check.h"

@@ -25,7 +25,7 @@
 #include "cloud/edge_table.h"
 #include "common/atomic_file.h"
 #include "encoder.h"
-#include "shell/archive_file.h"
+#include "query/archive_file.h"
 
 namespace {
 

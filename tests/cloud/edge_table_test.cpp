@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 
 #include "cloud/browser_driver.h"
-#include "cloud/edge_scrape.h"
 #include "common/codepage.h"
+#include "common/record_text.h"
 #include "fake_cloud_site.h"
 #include "recording_prompts.h"
 #include "recording_status_sink.h"

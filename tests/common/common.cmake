@@ -1,5 +1,5 @@
 # The common helpers: code page, card text, ROC dates, clock and Delay, atomic
-# writes, the INI store, and the shared test doubles themselves.
+# writes, the INI store, the record text, and the shared test doubles themselves.
 tolvane_test(common_test LABEL unit
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/codepage_test.cpp
@@ -7,5 +7,6 @@ tolvane_test(common_test LABEL unit
     ${CMAKE_CURRENT_LIST_DIR}/clock_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/atomic_file_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ini_file_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/record_text_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/support_test.cpp
   LIBS tolvane_common tolvane_test_support Qt6::Core)

@@ -23,7 +23,7 @@
 #include "e2e_support.h"
 #include "qstring_printer.h"
 #include "recording_prompts.h"
-#include "shell/pinger.h"
+#include "flow/pinger.h"
 #include "shell/installation_view.h"
 #include "shell/tftolv_view.h"
 

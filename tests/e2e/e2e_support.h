@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "cloud/webengine_browser_view.h"
-#include "shell/pinger.h"
+#include "flow/pinger.h"
 
 namespace e2e {
 

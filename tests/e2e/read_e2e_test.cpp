@@ -26,7 +26,7 @@
 #include "qstring_printer.h"
 #include "recording_prompts.h"
 #include "services_site.h"
-#include "shell/pinger.h"
+#include "flow/pinger.h"
 #include "shell/installation_view.h"
 #include "shell/tftolv_view.h"
 

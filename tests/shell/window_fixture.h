@@ -20,7 +20,7 @@
 #include "fake_browser.h"
 #include "qstring_printer.h"
 #include "recording_prompts.h"
-#include "shell/pinger.h"
+#include "flow/pinger.h"
 #include "shell/tftolv_view.h"
 #include "virtual_clock.h"
 

@@ -18,7 +18,7 @@
 #include "common/roc_date.h"
 #include "fake_cloud_site.h"
 #include "report/cloud_report.h"
-#include "shell/archive_file.h"
+#include "query/archive_file.h"
 #include "window_services_fixture.h"
 
 namespace {

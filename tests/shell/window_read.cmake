@@ -1,13 +1,2 @@
 # "Read" from the window's buttons, on a program folder with the demo data.
-tolvane_test(shell_read_test LABEL widget
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/window_read_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/window_fixture.h
-  LIBS tolvane_shell_view tolvane_test_support tolvane_test_browser Qt6::Test)
-target_compile_definitions(shell_read_test PRIVATE
-  SHELL_CSHIS_LIBRARY="$<TARGET_FILE:cshis>"
-  SHELL_CSHIS_FIXTURE="${CMAKE_SOURCE_DIR}/sim/cshis/fixtures/cards.json"
-  SHELL_DEMO_DIR="${TOLVANE_DEMO_DIR}")
-add_dependencies(shell_read_test cshis)
-if(TARGET tolvane_code_tables)
-  add_dependencies(shell_read_test tolvane_code_tables)
-endif()
+tolvane_window_test(shell_read_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/window_read_test.cpp)

@@ -1,12 +1,5 @@
 # "Read" from the window with both web services on loopback.
-tolvane_test(shell_services_test LABEL widget
+tolvane_window_test(shell_services_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/window_services_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/window_fixture.h
-  LIBS tolvane_shell_view tolvane_test_support tolvane_test_browser sim_services Qt6::Test)
-target_compile_definitions(shell_services_test PRIVATE
-  SHELL_CSHIS_LIBRARY="$<TARGET_FILE:cshis>"
-  SHELL_CSHIS_FIXTURE="${CMAKE_SOURCE_DIR}/sim/cshis/fixtures/cards.json")
-add_dependencies(shell_services_test cshis hpabhp vpnaddon services_files)
-if(TARGET tolvane_code_tables)
-  add_dependencies(shell_services_test tolvane_code_tables)
-endif()
+  LIBS sim_services
+  DEPENDS hpabhp vpnaddon services_files)

@@ -9,7 +9,7 @@
 #include <QToolButton>
 
 #include "common/clock.h"
-#include "shell/system_settings.h"
+#include "flow/system_settings.h"
 #include "window_fixture.h"
 
 using ::testing::ElementsAre;

@@ -13,6 +13,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include "common/version.h"
 #include "report/cloud_report.h"
 #include "report/cloud_report_view.h"
 #include "window_fixture.h"

@@ -1,6 +1,6 @@
 // The rules of the settings values and the stored set of section "system".
 
-#include "shell/settings_rules.h"
+#include "flow/settings_rules.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 
 #include "common/atomic_file.h"
 #include "common/ini_file.h"
-#include "shell/system_settings.h"
+#include "flow/system_settings.h"
 
 using namespace settings;
 using ::testing::ElementsAre;

@@ -1,7 +1,7 @@
 // The start-up sequence without a window: what it decides from the control
 // software, the VPN check and the stored settings.
 
-#include "shell/startup_flow.h"
+#include "flow/startup_flow.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,8 +16,8 @@
 #include "fake_control_software.h"
 #include "qstring_printer.h"
 #include "recording_prompts.h"
-#include "shell/pinger.h"
-#include "shell/startup_rules.h"
+#include "flow/pinger.h"
+#include "flow/startup_rules.h"
 
 namespace {
 

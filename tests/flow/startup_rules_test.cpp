@@ -1,6 +1,6 @@
 // Version check, caption, file version, visit grid and the endpoints section.
 
-#include "shell/startup_rules.h"
+#include "flow/startup_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,8 @@
 #include <QTemporaryDir>
 
 #include "common/ini_file.h"
-#include "shell/endpoints.h"
+#include "common/version.h"
+#include "flow/endpoints.h"
 
 using namespace startup;
 

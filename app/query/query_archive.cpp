@@ -1,4 +1,4 @@
-#include "shell/query_archive.h"
+#include "query/query_archive.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 #include "common/prompts.h"
 #include "common/roc_date.h"
 #include "common/status_sink.h"
-#include "shell/archive_file.h"
+#include "query/archive_file.h"
 
 namespace {
 

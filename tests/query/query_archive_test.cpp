@@ -1,4 +1,4 @@
-#include "shell/query_archive.h"
+#include "query/query_archive.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 #include "common/codepage.h"
 #include "recording_prompts.h"
 #include "recording_status_sink.h"
-#include "shell/archive_file.h"
+#include "query/archive_file.h"
 #include "virtual_clock.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/read_flow.h"
+#include "flow/read_flow.h"
 
 #include <cstring>
 #include <exception>
@@ -12,7 +12,7 @@
 #include "common/codepage.h"
 #include "common/prompts.h"
 #include "common/status_sink.h"
-#include "shell/archive_file.h"
+#include "query/archive_file.h"
 
 namespace {
 

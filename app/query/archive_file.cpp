@@ -1,4 +1,4 @@
-#include "shell/archive_file.h"
+#include "query/archive_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-#include "cloud/edge_scrape.h"
+#include "common/record_text.h"
 #include "common/codepage.h"
 
 namespace archive {

@@ -2,4 +2,4 @@
 # program folder of its own, in virtual time.
 tolvane_test(query_archive_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/query_archive_test.cpp
-  LIBS tolvane_shell tolvane_test_support)
+  LIBS tolvane_query tolvane_test_support)

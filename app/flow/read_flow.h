@@ -12,7 +12,7 @@
 
 #include "card/patient_state.h"
 #include "card/read_ic_card_data.h"
-#include "query.h"
+#include "query/query.h"
 #include "startup_flow.h"
 #include "system_settings.h"
 

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "common/version.h"
+
 namespace startup {
 
 bool isSupportedVersion(std::int32_t xHISversion) {

@@ -3,7 +3,7 @@
 tolvane_test(read_flow_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/read_flow_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/startup_flow_test.cpp
-  LIBS tolvane_shell tolvane_test_browser tolvane_test_cshis tolvane_test_core_app
+  LIBS tolvane_flow tolvane_test_browser tolvane_test_cshis tolvane_test_core_app
        tolvane_test_support)
 target_compile_definitions(read_flow_test PRIVATE
   CARD_FIXTURE_DIR="${CMAKE_SOURCE_DIR}/tests/card/fixtures")

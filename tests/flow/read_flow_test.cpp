@@ -1,4 +1,4 @@
-#include "shell/read_flow.h"
+#include "flow/read_flow.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

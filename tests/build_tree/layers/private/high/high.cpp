@@ -1,0 +1,2 @@
+#include "low/low.h"
+#include "low/own.h"
