@@ -3,7 +3,7 @@
 # list before the first "Read". A day the demo user archived is left alone.
 add_executable(tolvane_archive_seed ${CMAKE_CURRENT_LIST_DIR}/tools/archive_seed.cpp)
 tolvane_warnings(tolvane_archive_seed)
-target_link_libraries(tolvane_archive_seed PRIVATE tolvane_query sim_cshis_encoder sim_cardstate)
+target_link_libraries(tolvane_archive_seed PRIVATE tolvane_query tolvane_cloud sim_cshis_encoder sim_cardstate)
 
 set(seed_cards ${CMAKE_SOURCE_DIR}/sim/cshis/fixtures/cards.json)
 set(seed_records ${CMAKE_SOURCE_DIR}/sim/cloudsite/fixtures/cloud-records.json)

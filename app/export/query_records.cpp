@@ -271,8 +271,8 @@ QList<Drug> cloudDrugs(const cloud::CloudTable& table) {
         d.source = DrugSource::Cloud;
         d.dateText = r.caption;
         // A refill of a long-term prescription supplies from the day it was collected.
-        const QDate collected = rocDateFromText(r.cell(refill));
-        d.start = collected.isValid() ? collected : rocDateFromText(r.caption);
+        const QDate collected = recordDateFromText(r.cell(refill));
+        d.start = collected.isValid() ? collected : recordDateFromText(r.caption);
         d.days = dayCount(r.cell(days));
         d.code = r.cell(code).trimmed();
         d.atc = r.cell(atc7).trimmed();
@@ -300,7 +300,7 @@ QList<LabResult> cloudLabResults(const cloud::CloudTable& table) {
     for (const cloud::CloudRow& r : table.rows) {
         LabResult l;
         l.dateText = r.caption;
-        l.date = rocDateFromText(r.caption);
+        l.date = recordDateFromText(r.caption);
         l.orderCode = r.cell(orderCode).trimmed();
         l.orderName = r.cell(orderName).trimmed();
         l.item = r.cell(item).trimmed();

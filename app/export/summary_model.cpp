@@ -28,8 +28,8 @@ QString bothCalendars(const QString& written) {
     return QStringLiteral("%1 (%2)").arg(rocText(d), d.toString(Qt::ISODate));
 }
 
-QString shownDate(const QString& written) {
-    const QDate d = rocDateFromText(written);
+// The date as read; the text as written when it is no date.
+QString shownDate(const QDate& d, const QString& written) {
     return d.isValid() ? rocText(d) : written;
 }
 
@@ -109,8 +109,8 @@ class Builder {
     void criticalIllnesses() {
         QList<QStringList> rows;
         for (const CriticalIllness& c : cardCriticalIllnesses(state_.ICcardInfo, lookups_))
-            rows << QStringList{c.diagnosis.code, c.diagnosis.name, shownDate(c.startText),
-                                shownDate(c.endText)};
+            rows << QStringList{c.diagnosis.code, c.diagnosis.name, shownDate(c.start, c.startText),
+                                shownDate(c.end, c.endText)};
         addTable(titles::criticalIllnesses,
                  {QStringLiteral("代碼"), QStringLiteral("名稱"), QStringLiteral("起日"),
                   QStringLiteral("迄日")},
@@ -203,8 +203,12 @@ class Builder {
                          [](const LabResult& a, const LabResult& b) { return a.date > b.date; });
         QList<QStringList> rows;
         for (const LabResult& l : latest)
-            rows << QStringList{shownDate(l.dateText), l.label(),         l.value, l.unit,
-                                l.referenceRange,      l.outOfRangeMark()};
+            rows << QStringList{shownDate(l.date, l.dateText),
+                                l.label(),
+                                l.value,
+                                l.unit,
+                                l.referenceRange,
+                                l.outOfRangeMark()};
         addTable(titles::labs,
                  {QStringLiteral("檢驗日期"), QStringLiteral("檢驗項目"), QStringLiteral("結果"),
                   QStringLiteral("單位"), QStringLiteral("參考值"), QStringLiteral("異常")},

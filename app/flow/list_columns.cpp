@@ -42,46 +42,11 @@ const QList<ListColumn>& pregnant() {
     return c;
 }
 
-const QList<ListColumn>& cloudDrug() {
-    static const QList<ListColumn> c = {
-        {"就醫日期", 54},
-        {"來源", 150},
-        {"主診斷", 150},
-        {"ATC5代碼", 0},
-        {"ATC3名稱", 50},
-        {"ATC5名稱", 0},
-        {"複方註記", 0},
-        {"成分名稱", 0},
-        {"藥品代碼", 100},
-        {"藥品名稱", 180},
-        {"給藥日數", 70},
-        {"藥品用量", 70},
-        {"藥品規格量", 50},
-        {"用法用量", 80},
-        {"連箋領藥日", 80},
-        {"餘藥日數", 50},
-        {"就醫序號", 65},
-        {"藥品療效不等", 0},
-        {"連箋原處方醫事機構", 0},
-        {"費用年月", 0},
-        {"新增過敏資料", 50},
-        {"項次", 0},
-        {"65歲以上病人宜注意用藥品項", 50},
-        {"ATC7代碼", 50},
-    };
-    return c;
-}
-
-const QList<ListColumn>& cloudLabData() {
-    static const QList<ListColumn> c = {
-        {"檢驗日期", 32},     {"來源", 50},     {"主診斷", 50},   {"就醫科別", 0},
-        {"檢驗類別", 50},     {"醫令名稱", 0},  {"檢驗項目", 0},  {"檢驗結果", 0},
-        {"參考值", 50},       {"醫令代碼", 50}, {"檢驗方法", 50}, {"檢體採檢方法", 50},
-        {"開立醫令日期", 50}, {"報告日期", 50}, {"診療部位", 50}, {"報告結果", 65},
-        {"影像查詢", 0},      {"品質通報", 0},  {"單位", 50},     {"費用年月", 0},
-        {"項次", 0},          {"註記", 50},     {"備註", 50},
-    };
-    return c;
+QList<ListColumn> cloudRecords(cloud::Kind kind) {
+    QList<ListColumn> list;
+    for (const cloud::CloudColumn& c : cloud::columnsOf(kind))
+        list.append({c.caption, c.defaultWidth});
+    return list;
 }
 
 }  // namespace columns

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include "report/cloud_tables.h"
+
 struct ListColumn {
     QString caption;
     int width;
@@ -18,7 +20,7 @@ const QList<ListColumn>& criticalIllness();
 const QList<ListColumn>& importantMx();
 const QList<ListColumn>& prevent();
 const QList<ListColumn>& pregnant();
-// Hidden record lists of the cloud page (drug: 24 columns, laboratory: 23).
-const QList<ListColumn>& cloudDrug();
-const QList<ListColumn>& cloudLabData();
+// The hidden record lists of the cloud page: the report's source columns of the
+// kind, with their default widths.
+QList<ListColumn> cloudRecords(cloud::Kind kind);
 }  // namespace columns

@@ -6,8 +6,8 @@
 #include "card/control_software.h"
 #include "common/ini_file.h"
 #include "common/prompts.h"
-#include "list_columns.h"
 #include "pinger.h"
+#include "report/cloud_tables.h"
 #include "settings_rules.h"
 #include "startup_rules.h"
 
@@ -71,5 +71,5 @@ void StartupFlow::readSettings(StartupResult& r, int currentPpi) {
                settings::ruleListFromValue(ini.readString(kICcardShow, "ATC3含字", QString()))};
     r.cloudLabDataWidths =
         settings::cloudLabDataWidths(ini.readString(kICcardShow, "CloudLabData", QString()),
-                                     static_cast<int>(columns::cloudLabData().size()));
+                                     static_cast<int>(cloud::labColumns().size()));
 }

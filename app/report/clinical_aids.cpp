@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/roc_date.h"
 #include "report/clinical_tables.h"
 #include "report/drug_supply.h"
 #include "report/lab_trend.h"
 #include "report/lab_units.h"
-#include "report/record_dates.h"
 
 namespace cloud {
 
@@ -341,8 +341,8 @@ std::optional<KidneyFunction> latestKidneyFunction(const CloudTable& lab,
             known = isCreatinine.insert(key, analyteOf(r.cell(c.code), r.cell(c.item), r.cell(c.orderName)) ==
                                                  Analyte::Creatinine);
         if (!*known) continue;
-        QDate date = parseRecordDate(r.caption);
-        if (!date.isValid()) date = parseRecordDate(r.cell(c.reportDate));
+        QDate date = recordDateFromText(r.caption);
+        if (!date.isValid()) date = recordDateFromText(r.cell(c.reportDate));
         const auto value = parseLabValue(r.cell(c.result));
         if (!date.isValid() || !value || !value->marker.isEmpty() || !(value->value > 0)) continue;
         if (best && date <= best->date) continue;

@@ -31,7 +31,9 @@ struct CloudTable {
     QList<CloudRow> rows;
 };
 
-// The fixed columns of each kind (24 for drugs, 23 for laboratory data).
+// The fixed columns of each kind (24 for drugs, 23 for laboratory data). The one
+// table of them: the window's hidden record lists and the count of the stored
+// laboratory widths read it too, and stored settings name columns by these captions.
 const QList<CloudColumn>& drugColumns();
 const QList<CloudColumn>& labColumns();
 const QList<CloudColumn>& columnsOf(Kind kind);

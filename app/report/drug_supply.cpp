@@ -7,7 +7,7 @@
 #include <climits>
 #include <optional>
 
-#include "report/record_dates.h"
+#include "common/roc_date.h"
 
 namespace cloud {
 
@@ -147,7 +147,7 @@ DrugSupplies readDrugSupplies(const CloudTable& drugs) {
         auto skip = [&](const QString& reason) { out.skipped.append({i, reason}); };
         DrugSupply s;
         s.row = i;
-        s.visit = parseRecordDate(r.caption);
+        s.visit = recordDateFromText(r.caption);
         if (!s.visit.isValid()) {
             skip(QStringLiteral("就醫日期無法辨識 (%1)").arg(r.caption.trimmed()));
             continue;
@@ -203,7 +203,7 @@ DrugSupplies readDrugSupplies(const CloudTable& drugs) {
             continue;
         }
         // A chronic refill's supply starts on the day it was collected.
-        const QDate refill = parseRecordDate(cellOf(r, c.refill));
+        const QDate refill = recordDateFromText(cellOf(r, c.refill));
         s.start = refill.isValid() && refill >= s.visit ? refill : s.visit;
         s.days = *days;
         s.end = addDaysClamped(s.start, qint64(s.days) - 1);

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "common/roc_date.h"
 #include "report/lab_units.h"
-#include "report/record_dates.h"
 
 namespace cloud {
 
@@ -145,8 +145,8 @@ TrendSeries extractTrendSeries(const CloudTable& lab, int row) {
         const CloudRow& r = lab.rows.at(i);
         if (r.cell(c.code).trimmed() != s.code || itemOf(r, c) != s.item) continue;
         const QString result = r.cell(c.result).trimmed();
-        QDate date = parseRecordDate(r.caption);
-        if (!date.isValid()) date = parseRecordDate(r.cell(c.reportDate));
+        QDate date = recordDateFromText(r.caption);
+        if (!date.isValid()) date = recordDateFromText(r.cell(c.reportDate));
         const auto value = parseLabValue(result);
         if (!value || !date.isValid()) {
             s.unplotted.append({i, r.caption, result});
@@ -251,8 +251,8 @@ QList<TrendSeries> extractTrendSet(const CloudTable& lab, int row) {
     QDate newest;
     for (int i : rows) {
         const QString u = canonicalUnit(lab.rows.at(i).cell(c.unit));
-        QDate d = parseRecordDate(lab.rows.at(i).caption);
-        if (!d.isValid()) d = parseRecordDate(lab.rows.at(i).cell(c.reportDate));
+        QDate d = recordDateFromText(lab.rows.at(i).caption);
+        if (!d.isValid()) d = recordDateFromText(lab.rows.at(i).cell(c.reportDate));
         if (!u.isEmpty() && d.isValid() && (!newest.isValid() || d >= newest)) {
             newest = d;
             target = u;

@@ -2,8 +2,8 @@
 
 #include <QDate>
 
+#include "common/roc_date.h"
 #include "report/filter_rules.h"
-#include "report/record_dates.h"
 
 namespace cloud {
 
@@ -33,7 +33,7 @@ bool parseNumber(QStringView s, double* out) {
 }  // namespace
 
 bool parseReportDate(const QString& value, double* day) {
-    const QDate date = parseRecordDate(value);
+    const QDate date = recordDateFromText(value);
     if (!date.isValid()) return false;
     *day = static_cast<double>(date.toJulianDay());
     return true;

@@ -119,8 +119,8 @@ void TFtolv::setUpWidgets() {
     setColumns(ui->CimportantMx, columns::importantMx(), true);
     setColumns(ui->Cprevent, columns::prevent(), true);
     setColumns(ui->Cpregnant, columns::pregnant(), true);
-    setColumns(ui->CcloudDrug, columns::cloudDrug(), false);
-    setColumns(ui->CcloudLabData, columns::cloudLabData(), false);
+    setColumns(ui->CcloudDrug, columns::cloudRecords(cloud::Kind::Drug), false);
+    setColumns(ui->CcloudLabData, columns::cloudRecords(cloud::Kind::Lab), false);
     // Grid lines between the cells of every record list. A rule for the items takes
     // their drawing from the style, selection included: selected rows are given the
     // highlight colours explicitly, and keep them when the window is not active.

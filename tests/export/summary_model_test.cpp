@@ -9,6 +9,8 @@
 #include "export/query_records.h"
 #include "export_fixtures.h"
 #include "qstring_printer.h"
+#include "report/drug_supply.h"
+#include "report/lab_trend.h"
 
 using ::testing::ElementsAre;
 using namespace summary;
@@ -208,6 +210,48 @@ TEST(QueryRecords, CardOrdersAreToldApartByTheirCode) {
     EXPECT_EQ(orderKindOf(QStringLiteral("FHZ0345678")), OrderKind::Supply);
     EXPECT_EQ(orderKindOf(QStringLiteral("FBZ0123456")), OrderKind::Supply);
     EXPECT_EQ(orderKindOf(QStringLiteral("CBP02005S1KY")), OrderKind::Supply);
+}
+
+// The report (supplies, trend points) and the summary and exchange file read a
+// record's date as the same day, or all find it undated.
+TEST(QueryRecords, RecordDatesAreTheDaysTheReportReads) {
+    struct Case {
+        const char* text;
+        QDate day;  // invalid: undated
+    };
+    const Case cases[] = {
+        {"113/12/01", QDate(2024, 12, 1)},
+        {"99/1/5", QDate(2010, 1, 5)},
+        {"099/01/05", QDate(2010, 1, 5)},
+        {"0990105", QDate(2010, 1, 5)},
+        {" 113/12/01 ", QDate(2024, 12, 1)},
+        {"2024/12/01", QDate(2024, 12, 1)},  // a four-digit year is the common era's
+        {"", {}},
+        {"   ", {}},
+        {"113/02/30", {}},
+        {"113-12-01", {}},
+        {"11312011", {}},  // a card date-time's digits, not a record date
+        {"113/012/001", {}},
+        {"日期", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString date = QString::fromUtf8(c.text);
+        cloud::CloudTable drugs, labs;
+        drugs.rows << fixtures::row(
+            cloud::Kind::Drug,
+            {{"就醫日期", date}, {"給藥日數", "28"}, {"餘藥日數", "0"}, {"ATC7代碼", "C09CA01"}});
+        labs.rows << fixtures::row(
+            cloud::Kind::Lab, {{"檢驗日期", date}, {"醫令代碼", "09005C"}, {"檢驗結果", "98"}});
+
+        const cloud::DrugSupplies supplies = cloud::readDrugSupplies(drugs);
+        EXPECT_EQ(supplies.rows.isEmpty() ? QDate() : supplies.rows.first().visit, c.day);
+        EXPECT_EQ(cloudDrugs(drugs).value(0).start, c.day);
+
+        const cloud::TrendSeries trend = cloud::extractTrendSeries(labs, 0);
+        EXPECT_EQ(trend.points.isEmpty() ? QDate() : trend.points.first().date, c.day);
+        EXPECT_EQ(cloudLabResults(labs).value(0).date, c.day);
+    }
 }
 
 TEST(SummaryModel, AgeCountsWholeYearsUpToTheQueryDay) {

@@ -18,6 +18,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include "report/cloud_tables.h"
 #include "shell/font_fit.h"
 #include "shell/font_fit_view.h"
 #include "window_fixture.h"
@@ -248,6 +249,16 @@ TEST_F(WindowLayout, HiddenRecordListsAndReport) {
     EXPECT_EQ(lab->headerItem()->text(22), "備註");
     EXPECT_EQ(lab->columnWidth(0), 32);
     EXPECT_EQ(lab->columnWidth(15), 65);
+    // The lists are the report's source tables: its captions and default widths, in order.
+    for (const auto& [list, kind] :
+         {std::pair{drug, cloud::Kind::Drug}, std::pair{lab, cloud::Kind::Lab}}) {
+        const auto& columns = cloud::columnsOf(kind);
+        ASSERT_EQ(list->columnCount(), columns.size());
+        for (int i = 0; i < list->columnCount(); ++i) {
+            EXPECT_EQ(list->headerItem()->text(i), columns[i].caption) << i;
+            EXPECT_EQ(list->columnWidth(i), columns[i].defaultWidth) << i;
+        }
+    }
 
     auto* report = get<QTreeView>("CcloudReport");
     EXPECT_EQ(report->model()->columnCount(), 0);

@@ -1,6 +1,7 @@
 #pragma once
-// Lets GoogleTest show QString and QStringList values as text in failures.
+// Lets GoogleTest show QString, QStringList and QDate values as text in failures.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -12,4 +13,8 @@ inline void PrintTo(const QStringList& l, std::ostream* os) {
     for (qsizetype i = 0; i < l.size(); ++i)
         *os << (i ? ", \"" : "\"") << l.at(i).toStdString() << '"';
     *os << '}';
+}
+
+inline void PrintTo(const QDate& d, std::ostream* os) {
+    *os << (d.isValid() ? d.toString(Qt::ISODate).toStdString() : std::string("(no date)"));
 }

@@ -1,4 +1,4 @@
-#include "report/record_dates.h"
+#include "common/roc_date.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ TEST(RecordDates, ReadsTheTableFormsAndRejectsTheRest) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(cloud::parseRecordDate(QString::fromUtf8(c.text)), c.expected);
+        EXPECT_EQ(recordDateFromText(QString::fromUtf8(c.text)), c.expected);
     }
 }
 
