@@ -1,6 +1,6 @@
 // The VPN check. The only real echo goes to 127.0.0.1; failures come from a fake.
 
-#include "shell/pinger.h"
+#include "shell/icmp_pinger.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
