@@ -6,8 +6,8 @@
 
 #include "cloud/webengine_browser_view.h"
 #include "common/clock.h"
+#include "flow/icmp_pinger.h"
 #include "shell/installation_view.h"
-#include "flow/pinger.h"
 #include "shell/qt_prompts_view.h"
 
 int main(int argc, char** argv) {

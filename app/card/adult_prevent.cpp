@@ -77,7 +77,7 @@ QString AdultPreventQuery::getAdultPrevent(const std::function<bool()>& readBasi
         sayOnce(kNoHost);
         return QString();
     }
-    if (!library_.available()) {
+    if (!library_.load()) {
         sayOnce(kNoLibrary);
         return QString();
     }
@@ -125,8 +125,8 @@ bool AdultPreventQuery::GetHcData(const std::function<bool()>& readBasicData) {
 
 std::optional<TApiResponse> AdultPreventQuery::post(const QString& action,
                                                     std::optional<bool> agree) {
-    const char* tokenText = library_.GetBhpApiToken();
-    const QString token = tokenText ? fromAnsi(QByteArrayView(tokenText)) : QString();
+    const std::optional<QByteArray> tokenText = library_.GetBhpApiToken();
+    const QString token = tokenText ? fromAnsi(*tokenText) : QString();
 
     HttpRequest request;
     request.method = "POST";

@@ -28,14 +28,6 @@ QByteArray ansiOf(const QString& text, int maxBytes) { return toAnsiCut(text, ma
 
 QString textOfAnsi(QByteArrayView bytes) { return fromAnsi(bytes); }
 
-void storeReferralNote(tICcardInfo& card, const QString& text) {
-    constexpr int kMaxChars = 500;
-    constexpr int kMaxBytes = int(sizeof card.ReferralNote) - 1;
-    const QByteArray b = toAnsiCut(text.left(kMaxChars), kMaxBytes);
-    std::memset(card.ReferralNote, 0, sizeof card.ReferralNote);
-    std::memcpy(card.ReferralNote, b.constData(), std::size_t(b.size()));
-}
-
 QString referralNote(const tICcardInfo& card) {
     const char* p = card.ReferralNote;
     const void* end = std::memchr(p, 0, sizeof card.ReferralNote);

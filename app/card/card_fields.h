@@ -44,11 +44,8 @@ void setText(LpText<N>& field, const QString& text);
 template <int N>
 QString text(const LpText<N>& field);
 
-// The referral text in the card record: at most 500 characters, stored as ANSI text of
-// at most 500 bytes cut at a whole character, zero-terminated, the rest zeros.
-void storeReferralNote(tICcardInfo& card, const QString& text);
-// The stored referral text, up to its terminator; a damaged record without one ends at
-// the field's end.
+// The referral text in the card record, as the read's referral step stored it: up to
+// its terminator; a damaged record without one ends at the field's end.
 QString referralNote(const tICcardInfo& card);
 
 // --- implementation of the templates that need the code page ------------------------

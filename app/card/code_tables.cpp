@@ -11,6 +11,7 @@
 
 #include "card/drug_database.h"
 #include "common/codepage.h"
+#include "common/unknown_hospital.h"
 
 namespace {
 
@@ -144,7 +145,7 @@ void CHospitalSet::CreateHospitalSet(const QString& appPath) {
 QString CHospitalSet::HosCodeToName(const QString& code) const {
     if (code.trimmed().isEmpty()) return {};
     const auto it = checkIndex_.constFind(code);
-    if (it == checkIndex_.constEnd()) return QStringLiteral("(不明院所)");
+    if (it == checkIndex_.constEnd()) return unknownHospitalName();
     return rows_.at(*it).CNAME.trimmed();
 }
 

@@ -11,6 +11,15 @@
 #include <cstdint>
 #include <optional>
 
+#include "card/control_software_entries.h"
+
+// Declares one entry point of the list as a member: pure here, overridden by every
+// implementation (TOLVANE_CS_OVERRIDE inside its class).
+#define TOLVANE_CS_PURE(result, name, exportName, params, args) \
+    virtual std::optional<result> name params = 0;
+#define TOLVANE_CS_OVERRIDE(result, name, exportName, params, args) \
+    std::optional<result> name params override;
+
 class ControlSoftware {
   public:
     ControlSoftware() = default;
@@ -29,32 +38,11 @@ class ControlSoftware {
     // Why the last load failed (empty after a successful one).
     virtual QString loadError() const = 0;
 
-    // One typed call per entry point. std::nullopt: the export is missing (or the
-    // library is not loaded) and nothing was called. Buffers are caller-owned.
-    virtual std::optional<int32_t> csOpenCom(int32_t comPort) = 0;
-    virtual std::optional<int32_t> csCloseCom() = 0;
-    virtual std::optional<int32_t> csSoftwareReset(int32_t resetType) = 0;
-    virtual std::optional<int32_t> csGetVersionEx(char* hisPath) = 0;
-    virtual std::optional<int32_t> csVerifySAMDC() = 0;
-    virtual std::optional<int32_t> hisGetCardStatus(int32_t cardType) = 0;
-    virtual std::optional<int32_t> hpcGetHPCSSN(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hpcVerifyHPCPIN() = 0;
-    virtual std::optional<int32_t> hisGetRegisterBasic(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hisGetCriticalIllness(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hisGetTreatmentNoNeedHPC(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hisGetTreatmentNeedHPC(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hisReadPrescription(
-        char* outPatientPrescription, int32_t* bufLenOutPatient, char* longTermPrescriptions,
-        int32_t* bufLenLongTerm, char* importantTreatmentCode, int32_t* bufLenImportant,
-        char* irritationDrug, int32_t* bufLenIrritation) = 0;
-    virtual std::optional<int32_t> hisGetRegisterPrevent(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hisGetRegisterPregnant(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hisGetCumulativeData(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hisGetCumulativeFee(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hisGetInoculateData(char* buffer, int32_t* bufLen) = 0;
-    virtual std::optional<int32_t> hisGetOrganDonate(char* buffer, int32_t* bufLen) = 0;
-    // Binds the export "csGetHospID".
-    virtual std::optional<int32_t> hiscsGetHospID(char* buffer, int32_t* bufLen) = 0;
+    // One typed call per entry point of the list (control_software_entries.h), e.g.
+    //   std::optional<int32_t> hisGetRegisterBasic(char* buffer, int32_t* bufLen);
+    // std::nullopt: the export is missing (or the library is not loaded) and nothing was
+    // called. Buffers are caller-owned.
+    TOLVANE_CONTROL_SOFTWARE_ENTRIES(TOLVANE_CS_PURE)
 
     // The text for an operation that found its entry point missing.
     static QString missingEntryMessage(const char* exportName);

@@ -1,57 +1,25 @@
 #include "card/loaded_control_software.h"
 
-#include <QDir>
 #include <array>
 #include <cstring>
 
+#include "common/library_loader.h"
+
 namespace {
 
-// One slot per entry point; the export names are those of the library.
+// One slot per entry point of the list, in its order.
 enum Entry {
-    eCsOpenCom,
-    eCsCloseCom,
-    eCsSoftwareReset,
-    eCsGetVersionEx,
-    eCsVerifySAMDC,
-    eHisGetCardStatus,
-    eHpcGetHPCSSN,
-    eHpcVerifyHPCPIN,
-    eHisGetRegisterBasic,
-    eHisGetCriticalIllness,
-    eHisGetTreatmentNoNeedHPC,
-    eHisGetTreatmentNeedHPC,
-    eHisReadPrescription,
-    eHisGetRegisterPrevent,
-    eHisGetRegisterPregnant,
-    eHisGetCumulativeData,
-    eHisGetCumulativeFee,
-    eHisGetInoculateData,
-    eHisGetOrganDonate,
-    eHiscsGetHospID,
-    eEntryCount
+#define TOLVANE_CS_SLOT(result, name, exportName, params, args) e_##name,
+    TOLVANE_CONTROL_SOFTWARE_ENTRIES(TOLVANE_CS_SLOT)
+#undef TOLVANE_CS_SLOT
+        eEntryCount
 };
 
+// The export names of the slots, as the library spells them.
 constexpr std::array<const char*, eEntryCount> kExportNames = {
-    "csOpenCom",
-    "csCloseCom",
-    "csSoftwareReset",
-    "csGetVersionEx",
-    "csVerifySAMDC",
-    "hisGetCardStatus",
-    "hpcGetHPCSSN",
-    "hpcVerifyHPCPIN",
-    "hisGetRegisterBasic",
-    "hisGetCriticalIllness",
-    "hisGetTreatmentNoNeedHPC",
-    "hisGetTreatmentNeedHPC",
-    "hisReadPrescription",
-    "hisGetRegisterPrevent",
-    "hisGetRegisterPregnant",
-    "hisGetCumulativeData",
-    "hisGetCumulativeFee",
-    "hisGetInoculateData",
-    "hisGetOrganDonate",
-    "csGetHospID",  // bound as hiscsGetHospID
+#define TOLVANE_CS_EXPORT_NAME(result, name, exportName, params, args) #exportName,
+    TOLVANE_CONTROL_SOFTWARE_ENTRIES(TOLVANE_CS_EXPORT_NAME)
+#undef TOLVANE_CS_EXPORT_NAME
 };
 
 int entryIndex(const char* exportName) {
@@ -67,12 +35,10 @@ int entryIndex(const char* exportName) {
 struct LoadedControlSoftware::Entries {
     std::array<QFunctionPointer, eEntryCount> fn{};
 
-    // Calls a bound entry point; std::nullopt when it is not bound.
-    template <typename F, typename... Args>
-    std::optional<int32_t> call(Entry id, Args... args) const {
-        const QFunctionPointer p = fn[id];
-        if (p == nullptr) return std::nullopt;
-        return reinterpret_cast<F>(p)(args...);
+    // The bound entry point as its procedure type; null when it is not bound.
+    template <typename F>
+    F entry(Entry id) const {
+        return reinterpret_cast<F>(fn[id]);
     }
 };
 
@@ -85,24 +51,10 @@ LoadedControlSoftware::~LoadedControlSoftware() { unload(); }
 
 bool LoadedControlSoftware::LoadLibraryCshis() {
     if (isLoaded()) return true;
-
-    // The program's own folder first, as the Windows loader searches it before the
-    // system folders; then the plain name through the platform's search order.
-    QStringList errors;
-    const QStringList candidates = {QDir(programDir_).filePath(baseName_), baseName_};
-    for (const QString& name : candidates) {
-        if (name.isEmpty() || (name != baseName_ && programDir_.isEmpty())) continue;
-        auto lib = std::make_unique<QLibrary>(name);
-        if (lib->load()) {
-            lib_ = std::move(lib);
-            loadError_.clear();
-            bind();
-            return true;
-        }
-        errors << lib->errorString();
-    }
-    loadError_ = errors.join(QStringLiteral("; "));
-    return false;
+    lib_ = loadBesideProgram(programDir_, baseName_, &loadError_);
+    if (!lib_) return false;
+    bind();
+    return true;
 }
 
 bool LoadedControlSoftware::isLoaded() const { return lib_ != nullptr && lib_->isLoaded(); }
@@ -129,71 +81,12 @@ bool LoadedControlSoftware::has(const char* exportName) const {
 
 QString LoadedControlSoftware::loadError() const { return loadError_; }
 
-std::optional<int32_t> LoadedControlSoftware::csOpenCom(int32_t comPort) {
-    return entries_->call<FcsOpenCom>(eCsOpenCom, comPort);
-}
-std::optional<int32_t> LoadedControlSoftware::csCloseCom() {
-    return entries_->call<FcsCloseCom>(eCsCloseCom);
-}
-std::optional<int32_t> LoadedControlSoftware::csSoftwareReset(int32_t resetType) {
-    return entries_->call<FcsSoftwareReset>(eCsSoftwareReset, resetType);
-}
-std::optional<int32_t> LoadedControlSoftware::csGetVersionEx(char* hisPath) {
-    return entries_->call<FcsGetVersionEx>(eCsGetVersionEx, hisPath);
-}
-std::optional<int32_t> LoadedControlSoftware::csVerifySAMDC() {
-    return entries_->call<FcsVerifySAMDC>(eCsVerifySAMDC);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetCardStatus(int32_t cardType) {
-    return entries_->call<FhisGetCardStatus>(eHisGetCardStatus, cardType);
-}
-std::optional<int32_t> LoadedControlSoftware::hpcGetHPCSSN(char* buffer, int32_t* bufLen) {
-    return entries_->call<FhpcGetHPCSSN>(eHpcGetHPCSSN, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hpcVerifyHPCPIN() {
-    return entries_->call<FhpcVerifyHPCPIN>(eHpcVerifyHPCPIN);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetRegisterBasic(char* buffer, int32_t* bufLen) {
-    return entries_->call<FhisGetRegisterBasic>(eHisGetRegisterBasic, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetCriticalIllness(char* buffer, int32_t* bufLen) {
-    return entries_->call<FhisGetCriticalIllness>(eHisGetCriticalIllness, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetTreatmentNoNeedHPC(char* buffer,
-                                                                       int32_t* bufLen) {
-    return entries_->call<FhisGetTreatmentNoNeedHPC>(eHisGetTreatmentNoNeedHPC, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetTreatmentNeedHPC(char* buffer,
-                                                                     int32_t* bufLen) {
-    return entries_->call<FhisGetTreatmentNeedHPC>(eHisGetTreatmentNeedHPC, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hisReadPrescription(
-    char* outPatientPrescription, int32_t* bufLenOutPatient, char* longTermPrescriptions,
-    int32_t* bufLenLongTerm, char* importantTreatmentCode, int32_t* bufLenImportant,
-    char* irritationDrug, int32_t* bufLenIrritation) {
-    return entries_->call<FhisReadPrescription>(
-        eHisReadPrescription, outPatientPrescription, bufLenOutPatient, longTermPrescriptions,
-        bufLenLongTerm, importantTreatmentCode, bufLenImportant, irritationDrug, bufLenIrritation);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetRegisterPrevent(char* buffer, int32_t* bufLen) {
-    return entries_->call<FhisGetRegisterPrevent>(eHisGetRegisterPrevent, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetRegisterPregnant(char* buffer,
-                                                                     int32_t* bufLen) {
-    return entries_->call<FhisGetRegisterPregnant>(eHisGetRegisterPregnant, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetCumulativeData(char* buffer, int32_t* bufLen) {
-    return entries_->call<FhisGetCumulativeData>(eHisGetCumulativeData, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetCumulativeFee(char* buffer, int32_t* bufLen) {
-    return entries_->call<FhisGetCumulativeFee>(eHisGetCumulativeFee, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetInoculateData(char* buffer, int32_t* bufLen) {
-    return entries_->call<FhisGetInoculateData>(eHisGetInoculateData, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hisGetOrganDonate(char* buffer, int32_t* bufLen) {
-    return entries_->call<FhisGetOrganDonate>(eHisGetOrganDonate, buffer, bufLen);
-}
-std::optional<int32_t> LoadedControlSoftware::hiscsGetHospID(char* buffer, int32_t* bufLen) {
-    return entries_->call<FcsGetHospID>(eHiscsGetHospID, buffer, bufLen);
-}
+// Every entry point calls its slot when it is bound and answers std::nullopt otherwise.
+#define TOLVANE_CS_CALL(result, name, exportName, params, args)               \
+    std::optional<result> LoadedControlSoftware::name params {                \
+        const auto bound = entries_->entry<F##exportName>(e_##name);          \
+        if (bound == nullptr) return std::nullopt;                            \
+        return bound args;                                                    \
+    }
+TOLVANE_CONTROL_SOFTWARE_ENTRIES(TOLVANE_CS_CALL)
+#undef TOLVANE_CS_CALL

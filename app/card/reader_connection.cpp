@@ -17,18 +17,6 @@ constexpr int32_t kVersionThreshold = 5000;
 constexpr int32_t kPinWrong = 5102;
 constexpr int32_t kPinCancelled = 5109;
 constexpr int32_t kPinLocked = 5122;
-
-// The hourglass while the reader works; normal again on every way out.
-class BusyCursor {
-  public:
-    explicit BusyCursor(StatusSink& s) : s_(s) { s_.setBusyCursor(true); }
-    ~BusyCursor() { s_.setBusyCursor(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-  private:
-    StatusSink& s_;
-};
 }  // namespace
 
 ReaderConnection::ReaderConnection(ControlSoftware& cs, Clock& clock, Prompts& prompts,

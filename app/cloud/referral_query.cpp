@@ -7,22 +7,6 @@
 #include "common/prompts.h"
 #include "common/status_sink.h"
 
-namespace {
-
-// The hourglass for the length of the service call, on every way out.
-class BusyCursor {
-  public:
-    explicit BusyCursor(StatusSink& status) : status_(status) { status_.setBusyCursor(true); }
-    ~BusyCursor() { status_.setBusyCursor(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-  private:
-    StatusSink& status_;
-};
-
-}  // namespace
-
 ReferralQuery::ReferralQuery(VpnAddOn& addOn, HttpTransport& http, Prompts& prompts,
                              StatusSink& status, Clock& clock)
     : addOn_(addOn), http_(http), prompts_(prompts), status_(status), clock_(clock) {}

@@ -2,34 +2,21 @@
 
 #include <algorithm>
 
+#include "ascii_text.h"
 #include "codepage.h"
 
-namespace {
-
-constexpr bool isPad(unsigned code) { return code <= 32; }
-
-QString trimmed(QString text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isPad(text[begin].unicode())) ++begin;
-    while (end > begin && isPad(text[end - 1].unicode())) --end;
-    return text.mid(begin, end - begin);
-}
-
-}  // namespace
-
-QString GetFromBuffer(QByteArrayView bytes) { return trimmed(fromAnsi(bytes)); }
+QString GetFromBuffer(QByteArrayView bytes) { return trimControls(fromAnsi(bytes)); }
 
 QByteArray GetAnsiFromBuffer(QByteArrayView bytes) {
     qsizetype begin = 0;
     qsizetype end = bytes.size();
-    while (begin < end && isPad(static_cast<unsigned char>(bytes[begin]))) ++begin;
-    while (end > begin && isPad(static_cast<unsigned char>(bytes[end - 1]))) --end;
+    while (begin < end && isBlankOrControl(QLatin1Char(bytes[begin]))) ++begin;
+    while (end > begin && isBlankOrControl(QLatin1Char(bytes[end - 1]))) --end;
     return bytes.sliced(begin, end - begin).toByteArray();
 }
 
 QString BytesToString(QByteArrayView bytes, qsizetype start, qsizetype count) {
     if (start < 0 || count <= 0 || start >= bytes.size()) return {};
     count = std::min(count, bytes.size() - start);
-    return trimmed(QString::fromLatin1(bytes.sliced(start, count)));
+    return trimControls(QString::fromLatin1(bytes.sliced(start, count)));
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "ascii_text.h"
 #include "atomic_file.h"
 #include "codepage.h"
 
@@ -23,16 +24,6 @@ struct Line {
     QString value;  // pairs only: blanks and one pair of quotes removed
     bool blank = false;
 };
-
-bool isBlank(QChar c) { return c.unicode() <= 32; }
-
-QString trimBlanks(const QString& s) {
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && isBlank(s[b])) ++b;
-    while (e > b && isBlank(s[e - 1])) --e;
-    return s.mid(b, e - b);
-}
 
 QString unquote(const QString& v) {
     if (v.size() >= 2 && v.front() == v.back() && (v.front() == u'"' || v.front() == u'\''))
@@ -157,20 +148,20 @@ class Document {
     QByteArray newLineEnd() const { return eol_.isEmpty() ? QByteArray("\r\n") : eol_; }
 
     void parse(Line& line) const {
-        const QString text = trimBlanks(utf8_ ? QString::fromUtf8(line.raw) : fromAnsi(line.raw));
+        const QString text = trimControls(utf8_ ? QString::fromUtf8(line.raw) : fromAnsi(line.raw));
         line.blank = text.isEmpty();
         if (line.blank || text.startsWith(u';')) return;
         if (text.startsWith(u'[')) {
             qsizetype close = text.indexOf(u']');
             line.kind = Line::Kind::Section;
-            line.name = trimBlanks(text.mid(1, close < 0 ? -1 : close - 1));
+            line.name = trimControls(text.mid(1, close < 0 ? -1 : close - 1));
             return;
         }
         qsizetype eq = text.indexOf(u'=');
         if (eq < 0) return;
         line.kind = Line::Kind::Pair;
-        line.name = trimBlanks(text.left(eq));
-        line.value = unquote(trimBlanks(text.mid(eq + 1)));
+        line.name = trimControls(text.left(eq));
+        line.value = unquote(trimControls(text.mid(eq + 1)));
     }
 
     State state_ = State::Missing;
@@ -182,12 +173,12 @@ class Document {
 bool hasLineBreak(const QString& s) { return s.contains(u'\r') || s.contains(u'\n'); }
 
 bool validSection(const QString& s) {
-    return !trimBlanks(s).isEmpty() && !hasLineBreak(s) && !s.contains(u']');
+    return !trimControls(s).isEmpty() && !hasLineBreak(s) && !s.contains(u']');
 }
 
 bool validKey(const QString& k) {
-    return !trimBlanks(k).isEmpty() && !hasLineBreak(k) && !k.contains(u'=') &&
-           !trimBlanks(k).startsWith(u'[') && !trimBlanks(k).startsWith(u';');
+    return !trimControls(k).isEmpty() && !hasLineBreak(k) && !k.contains(u'=') &&
+           !trimControls(k).startsWith(u'[') && !trimControls(k).startsWith(u';');
 }
 
 QString pairText(const QString& key, QString value) {

@@ -1,38 +1,15 @@
 #include "record_text.h"
 
+#include "ascii_text.h"
+
 namespace {
 
 // 1-based character access; callers keep p within 1..size.
 QChar at(const QString& s, int p) { return s.at(p - 1); }
 
 // Letters A-Z compare without regard to case, everything else exactly.
-bool sameAsciiNoCase(QChar a, QChar b) {
-    auto fold = [](QChar c) {
-        return (c >= u'a' && c <= u'z') ? QChar(c.unicode() - u'a' + u'A') : c;
-    };
-    return fold(a) == fold(b);
-}
-
-bool sameAsciiNoCase(const QString& a, const QString& b) {
-    if (a.size() != b.size()) return false;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        if (!sameAsciiNoCase(a.at(i), b.at(i))) return false;
-    return true;
-}
-
 bool matchesAt(const QString& s, int p, const QString& what) {
-    if (p < 1 || p - 1 + what.size() > s.size()) return false;
-    for (qsizetype i = 0; i < what.size(); ++i)
-        if (!sameAsciiNoCase(s.at(p - 1 + i), what.at(i))) return false;
-    return true;
-}
-
-// Blanks and control characters off both ends.
-QString trimControls(const QString& s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s.at(b).unicode() <= 0x20) ++b;
-    while (e > b && s.at(e - 1).unicode() <= 0x20) --e;
-    return s.mid(b, e - b);
+    return p >= 1 && sameAsciiNoCaseAt(s, p - 1, what);
 }
 
 }  // namespace

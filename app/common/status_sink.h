@@ -12,3 +12,15 @@ class StatusSink {
     virtual void setMsg3(const QString& text) = 0;  // patient name and eligibility
     virtual void setBusyCursor(bool busy) = 0;      // hourglass while the reader works
 };
+
+// The hourglass for as long as it lives: normal again on every way out.
+class BusyCursor {
+  public:
+    explicit BusyCursor(StatusSink& status) : status_(status) { status_.setBusyCursor(true); }
+    ~BusyCursor() { status_.setBusyCursor(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+  private:
+    StatusSink& status_;
+};

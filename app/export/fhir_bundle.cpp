@@ -6,6 +6,7 @@
 #include <QUuid>
 
 #include "card/patient_pages.h"
+#include "common/unknown_hospital.h"
 #include "export/export_lookups.h"
 #include "export/fhir_names.h"
 #include "export/query_records.h"
@@ -175,7 +176,7 @@ class Builder {
     void note(const Institution& i) {
         if (i.code.isEmpty()) return;
         QString& name = institutions_[i.code];
-        if (name.isEmpty() && i.name != QStringLiteral("(不明院所)")) name = i.name;
+        if (name.isEmpty() && i.name != unknownHospitalName()) name = i.name;
     }
     QJsonObject institutionRef(const Institution& i) const {
         return i.code.isEmpty() ? QJsonObject()

@@ -5,6 +5,7 @@
 
 #include "card/patient_pages.h"
 #include "common/roc_date.h"
+#include "common/unknown_hospital.h"
 #include "export/export_lookups.h"
 #include "export/query_records.h"
 
@@ -61,7 +62,7 @@ class Builder {
     QString institutionText(const Institution& i) {
         QString name = i.code.isEmpty() ? QString() : lookups_.hospitalName(i.code);
         if (name == i.code) name.clear();
-        if (name.isEmpty() && i.name != QStringLiteral("(不明院所)")) name = i.name;
+        if (name.isEmpty() && i.name != unknownHospitalName()) name = i.name;
         if (i.code.isEmpty()) return name;
         return name.isEmpty() ? i.code : name + QLatin1Char(' ') + i.code;
     }

@@ -1,10 +1,9 @@
 #pragma once
-// Reachability of the insurer's VPN: one ICMP echo request.
+// Reachability of the insurer's VPN: one ICMP echo request. Production is IcmpPinger
+// (icmp_pinger.h); the tests inject a fake.
 
 #include <QString>
 #include <cstdint>
-
-class Clock;
 
 class Pinger {
   public:
@@ -12,18 +11,6 @@ class Pinger {
     // One echo request with a payload of payloadSize bytes; true when a matching
     // reply arrived within timeoutMs. Blocks; shows nothing.
     virtual bool echo(const QString& address, int payloadSize, std::uint32_t timeoutMs) = 0;
-};
-
-// ICMP echo to a numeric IPv4 address over an unprivileged datagram socket where
-// the system allows it, else over a raw socket (root). The deadline is measured on the clock; every
-// wait for the reply is bounded by what is left of it.
-class IcmpPinger : public Pinger {
-  public:
-    explicit IcmpPinger(Clock& clock) : clock_(clock) {}
-    bool echo(const QString& address, int payloadSize, std::uint32_t timeoutMs) override;
-
-  private:
-    Clock& clock_;
 };
 
 inline constexpr int kVpnPingPayload = 32;

@@ -12,8 +12,9 @@
 #include <unistd.h>
 #endif
 
-#include "common/record_text.h"
+#include "common/ascii_text.h"
 #include "common/codepage.h"
+#include "common/record_text.h"
 
 namespace archive {
 
@@ -33,18 +34,6 @@ bool isAsciiAlnum(QChar c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
 }
 
-// Letters compare without regard to case, ASCII only, as the element reader does.
-bool sameNoCaseAt(const QString& s, qsizetype at, const QString& what) {
-    if (at + what.size() > s.size()) return false;
-    for (qsizetype i = 0; i < what.size(); ++i) {
-        QChar a = s.at(at + i), b = what.at(i);
-        if (a >= u'a' && a <= u'z') a = QChar(a.unicode() - 32);
-        if (b >= u'a' && b <= u'z') b = QChar(b.unicode() - 32);
-        if (a != b) return false;
-    }
-    return true;
-}
-
 QString element(const QString& name, const QString& value) {
     return u'<' + name + u'>' + value + QStringLiteral("</") + name + u'>';
 }
@@ -55,7 +44,7 @@ struct Children {
     QString value(const QString& name) const {
         for (const QString& entry : list) {
             const qsizetype eq = entry.indexOf(u'=');
-            if (eq == name.size() && sameNoCaseAt(entry, 0, name)) return entry.mid(eq + 1);
+            if (eq == name.size() && sameAsciiNoCaseAt(entry, 0, name)) return entry.mid(eq + 1);
         }
         return {};
     }
@@ -94,7 +83,8 @@ QString neutraliseMarkers(const QString& value, const QString& name) {
     const QString close = QStringLiteral("</") + name + u'>';
     QString out = value;
     for (qsizetype i = 0; i < out.size(); ++i)
-        if (out.at(i) == u'<' && (sameNoCaseAt(out, i, open) || sameNoCaseAt(out, i, close)))
+        if (out.at(i) == u'<' &&
+            (sameAsciiNoCaseAt(out, i, open) || sameAsciiNoCaseAt(out, i, close)))
             out[i] = QChar(kNeutralLessThan);
     return out;
 }

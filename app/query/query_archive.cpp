@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "card/card_decoding.h"
+#include "common/ascii_text.h"
 #include "common/atomic_file.h"
 #include "common/clock.h"
 #include "common/prompts.h"
@@ -20,18 +21,6 @@ constexpr int kMonthDigits = 5;
 
 bool allDigits(const QString& s) {
     return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-// File names compare without regard to case, ASCII letters only: an ID is letters
-// and digits, and no other character may stand in for one of them.
-bool sameNameNoCase(const QString& a, const QString& b) {
-    if (a.size() != b.size()) return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        const char16_t x = a.at(i).unicode(), y = b.at(i).unicode();
-        const auto up = [](char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; };
-        if (up(x) != up(y)) return false;
-    }
-    return true;
 }
 
 // Opening a stored query lets window messages run: the controls that could start
@@ -97,7 +86,7 @@ QStringList QueryArchive::storedDates(const QString& typedId) const {
         for (const QString& name : QDir(root.filePath(month)).entryList(QDir::Files)) {
             const QString date = name.left(7);
             if (archive::isArchiveDate(date) && date.startsWith(month) &&
-                sameNameNoCase(name.mid(7), tail))
+                sameAsciiNoCase(name.mid(7), tail))
                 dates.append(date);
         }
     }
@@ -119,7 +108,7 @@ QString QueryArchive::findStoredFile(const QString& date, const QString& id) con
     const QString folder = archive::kFolder + u'/' + date.left(kMonthDigits);
     const QString wanted = date + id + QStringLiteral(".dat");
     for (const QString& name : QDir(absolute(folder)).entryList(QDir::Files, QDir::Name))
-        if (sameNameNoCase(name, wanted)) return folder + u'/' + name;
+        if (sameAsciiNoCase(name, wanted)) return folder + u'/' + name;
     return exact;  // opening it gives the system's reason
 }
 

@@ -1,5 +1,7 @@
 #include "report/filter_rules.h"
 
+#include "common/ascii_text.h"
+
 namespace cloud {
 
 QStringList parseRuleList(const QString& text) {
@@ -55,11 +57,10 @@ QString storedFromMemoText(const QString& memoText) {
     s.replace(QLatin1Char('\r'), QStringLiteral("||"));
     s.replace(QLatin1Char('\n'), QStringLiteral("||"));
     if (s.isEmpty()) return s;
-    const auto blank = [](QChar c) { return c.unicode() <= 32; };
     const QChar first = s.front();
     const QChar last = s.back();
     const bool quoted = s.size() >= 2 && first == last && (first == u'"' || first == u'\'');
-    if (blank(first) || blank(last) || quoted) return u'"' + s + u'"';
+    if (isBlankOrControl(first) || isBlankOrControl(last) || quoted) return u'"' + s + u'"';
     return s;
 }
 

@@ -7,9 +7,9 @@
 
 #include <QString>
 
-#include "card/health_promotion_library.h"
+#include "card/hpabhp_library.h"
 #include "card/loaded_control_software.h"
-#include "cloud/vpn_addon.h"
+#include "cloud/cshisx_addon.h"
 #include "tftolv_view.h"
 
 class Installation {

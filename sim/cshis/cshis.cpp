@@ -17,8 +17,10 @@
 #endif
 #if defined(_WIN32)
 #define CSHIS_EXPORT extern "C" __declspec(dllexport)
+#define CSHIS_HIDDEN extern "C"
 #else
 #define CSHIS_EXPORT extern "C" __attribute__((visibility("default")))
+#define CSHIS_HIDDEN extern "C" __attribute__((visibility("hidden")))
 #endif
 
 namespace {
@@ -30,86 +32,24 @@ simcshis::Simulator& sim() {
 
 }  // namespace
 
-CSHIS_EXPORT int32_t CSHIS_API csOpenCom(int32_t comPort) { return sim().csOpenCom(comPort); }
-
-CSHIS_EXPORT int32_t CSHIS_API csCloseCom() { return sim().csCloseCom(); }
-
-CSHIS_EXPORT int32_t CSHIS_API csSoftwareReset(int32_t resetType) {
-    return sim().csSoftwareReset(resetType);
-}
-
-#ifndef SIMCSHIS_PARTIAL
-CSHIS_EXPORT int32_t CSHIS_API csGetVersionEx(char* hisPath) {
-    return sim().csGetVersionEx(hisPath);
-}
+// The partial variant (SIMCSHIS_PARTIAL) lacks two exports, for the paths that find an
+// entry point missing: their functions are compiled but not exported. CSHIS_LINKAGE(name)
+// picks CSHIS_HIDDEN for a name with a CSHIS_LEFT_OUT_ line below, CSHIS_EXPORT otherwise.
+#define CSHIS_LEFT_OUT_csGetVersionEx ~, CSHIS_HIDDEN
+#define CSHIS_LEFT_OUT_hisReadPrescription ~, CSHIS_HIDDEN
+#define CSHIS_SECOND(first, second, ...) second
+#define CSHIS_PICK(...) CSHIS_SECOND(__VA_ARGS__)
+#ifdef SIMCSHIS_PARTIAL
+#define CSHIS_LINKAGE(name) CSHIS_PICK(CSHIS_LEFT_OUT_##name, CSHIS_EXPORT, ~)
+#else
+#define CSHIS_LINKAGE(name) CSHIS_EXPORT
 #endif
 
-CSHIS_EXPORT int32_t CSHIS_API csVerifySAMDC() { return sim().csVerifySAMDC(); }
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetCardStatus(int32_t cardType) {
-    return sim().hisGetCardStatus(cardType);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hpcGetHPCSSN(char* buffer, int32_t* bufLen) {
-    return sim().hpcGetHPCSSN(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hpcVerifyHPCPIN() { return sim().hpcVerifyHPCPIN(); }
-
-CSHIS_EXPORT int32_t CSHIS_API csGetHospID(char* buffer, int32_t* bufLen) {
-    return sim().csGetHospID(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetRegisterBasic(char* buffer, int32_t* bufLen) {
-    return sim().hisGetRegisterBasic(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetCriticalIllness(char* buffer, int32_t* bufLen) {
-    return sim().hisGetCriticalIllness(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetTreatmentNoNeedHPC(char* buffer, int32_t* bufLen) {
-    return sim().hisGetTreatmentNoNeedHPC(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetTreatmentNeedHPC(char* buffer, int32_t* bufLen) {
-    return sim().hisGetTreatmentNeedHPC(buffer, bufLen);
-}
-
-#ifndef SIMCSHIS_PARTIAL
-CSHIS_EXPORT int32_t CSHIS_API hisReadPrescription(
-    char* outPatientPrescription, int32_t* bufLenOutPatient, char* longTermPrescriptions,
-    int32_t* bufLenLongTerm, char* importantTreatmentCode, int32_t* bufLenImportant,
-    char* irritationDrug, int32_t* bufLenIrritation) {
-    return sim().hisReadPrescription(outPatientPrescription, bufLenOutPatient,
-                                     longTermPrescriptions, bufLenLongTerm, importantTreatmentCode,
-                                     bufLenImportant, irritationDrug, bufLenIrritation);
-}
-#endif
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetRegisterPrevent(char* buffer, int32_t* bufLen) {
-    return sim().hisGetRegisterPrevent(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetRegisterPregnant(char* buffer, int32_t* bufLen) {
-    return sim().hisGetRegisterPregnant(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetCumulativeData(char* buffer, int32_t* bufLen) {
-    return sim().hisGetCumulativeData(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetCumulativeFee(char* buffer, int32_t* bufLen) {
-    return sim().hisGetCumulativeFee(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetInoculateData(char* buffer, int32_t* bufLen) {
-    return sim().hisGetInoculateData(buffer, bufLen);
-}
-
-CSHIS_EXPORT int32_t CSHIS_API hisGetOrganDonate(char* buffer, int32_t* bufLen) {
-    return sim().hisGetOrganDonate(buffer, bufLen);
-}
+// Every entry point of the list under its export name, answered by the simulator.
+#define CSHIS_ENTRY(result, name, exportName, params, args) \
+    CSHIS_LINKAGE(exportName) result CSHIS_API exportName params { return sim().exportName args; }
+TOLVANE_CONTROL_SOFTWARE_ENTRIES(CSHIS_ENTRY)
+#undef CSHIS_ENTRY
 
 // ---- Controls for tests in the same process (reached with dlsym on the same handle) ----
 

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "card/control_software_entries.h"
+
 namespace simcshis {
 
 class Simulator {
@@ -26,29 +28,11 @@ class Simulator {
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
-    int32_t csOpenCom(int32_t comPort);
-    int32_t csCloseCom();
-    int32_t csSoftwareReset(int32_t resetType);
-    int32_t csGetVersionEx(char* hisPath);
-    int32_t csVerifySAMDC();
-    int32_t hisGetCardStatus(int32_t cardType);
-    int32_t hpcGetHPCSSN(char* buffer, int32_t* bufLen);
-    int32_t hpcVerifyHPCPIN();
-    int32_t csGetHospID(char* buffer, int32_t* bufLen);
-    int32_t hisGetRegisterBasic(char* buffer, int32_t* bufLen);
-    int32_t hisGetCriticalIllness(char* buffer, int32_t* bufLen);
-    int32_t hisGetTreatmentNoNeedHPC(char* buffer, int32_t* bufLen);
-    int32_t hisGetTreatmentNeedHPC(char* buffer, int32_t* bufLen);
-    int32_t hisReadPrescription(char* outPatientPrescription, int32_t* bufLenOutPatient,
-                                char* longTermPrescriptions, int32_t* bufLenLongTerm,
-                                char* importantTreatmentCode, int32_t* bufLenImportant,
-                                char* irritationDrug, int32_t* bufLenIrritation);
-    int32_t hisGetRegisterPrevent(char* buffer, int32_t* bufLen);
-    int32_t hisGetRegisterPregnant(char* buffer, int32_t* bufLen);
-    int32_t hisGetCumulativeData(char* buffer, int32_t* bufLen);
-    int32_t hisGetCumulativeFee(char* buffer, int32_t* bufLen);
-    int32_t hisGetInoculateData(char* buffer, int32_t* bufLen);
-    int32_t hisGetOrganDonate(char* buffer, int32_t* bufLen);
+    // Every entry point of the list under its export name, e.g.
+    //   int32_t csGetHospID(char* buffer, int32_t* bufLen);
+#define SIMCSHIS_DECLARE(result, name, exportName, params, args) result exportName params;
+    TOLVANE_CONTROL_SOFTWARE_ENTRIES(SIMCSHIS_DECLARE)
+#undef SIMCSHIS_DECLARE
 
     // Test controls.
     // Forgets the calls, the forced results and the reader's session.

@@ -263,27 +263,6 @@ TEST_F(Diagnoses, UnusableDatabaseGivesTheUnknownTextAndIsSaidOnce) {
 
 namespace {
 
-TEST(ReferralNote, StoredCutAtWholeCharactersWithinFiveHundredBytes) {
-    struct Case {
-        QString in;
-        int expectedChars;
-    };
-    const Case cases[] = {
-        {QString(600, QLatin1Char('a')), 500},  // 500 characters at most
-        {QString(300, QChar(0x8F49)), 250},     // "轉": two bytes each, 500 bytes at most
-        {QStringLiteral("a") + QString(300, QChar(0x8F49)), 250},  // the 501st byte is a half
-        {QString(), 0},
-    };
-    for (const Case& c : cases) {
-        tICcardInfo card;
-        std::memset(static_cast<void*>(&card), 0xAB, sizeof card);
-        storeReferralNote(card, c.in);
-        EXPECT_EQ(referralNote(card), c.in.left(c.expectedChars));
-        EXPECT_EQ(card.ReferralNote[500], '\0');
-        EXPECT_EQ(static_cast<unsigned char>(card.A11CardID.len), 0xAB);  // neighbour untouched
-    }
-}
-
 TEST(ReferralNote, DamagedRecordWithoutTerminatorEndsAtTheField) {
     tICcardInfo card;
     std::memset(static_cast<void*>(&card), 'x', sizeof card);

@@ -14,11 +14,11 @@
 #include <QTemporaryDir>
 
 #include "card/adult_prevent.h"
-#include "card/health_promotion_library.h"
+#include "card/hpabhp_library.h"
 #include "cloud/qt_http_transport.h"
 #include "cloud/referral_documents.h"
 #include "cloud/referral_query.h"
-#include "cloud/vpn_addon.h"
+#include "cloud/cshisx_addon.h"
 #include "qstring_printer.h"
 #include "recording_prompts.h"
 #include "recording_status_sink.h"
@@ -216,7 +216,7 @@ TEST_F(Services, CertificateMustBeThePinnedOne) {
 TEST_F(Services, StandInRejectsValuesNotOfTheInsertedCard) {
     // Values read for one card, the card swapped before the request goes out.
     readBasic();
-    ASSERT_TRUE(hpa.available());
+    ASSERT_TRUE(hpa.load());
     ASSERT_TRUE(prevent.GetHcData([] { return true; }));
     insert("male");
     EXPECT_EQ(prevent.RequestApiX("/All/Valid")->Description, QString());
@@ -238,13 +238,13 @@ TEST_F(Services, StandInRejectsValuesNotOfTheInsertedCard) {
 }
 
 TEST_F(Services, HelperLibrarySwitches) {
-    ASSERT_TRUE(hpa.available()) << hpa.loadError().toStdString();
+    ASSERT_TRUE(hpa.load()) << hpa.loadError().toStdString();
     char area[256];
     int32_t length = 126;
 
     write("hpabhp-switches.txt", "open-fails\nnull-token\nlong-prevent\nfail csGetHospID");
     EXPECT_EQ(hpa.csOpenCom(0), 9205);
-    EXPECT_EQ(hpa.GetBhpApiToken(), nullptr);
+    EXPECT_EQ(hpa.GetBhpApiToken(), std::nullopt);
     std::memset(area, 'Z', sizeof area);
     EXPECT_NE(hpa.csGetHospID(area, &length), 0);
     EXPECT_EQ(area[0], 'Z') << "a failing call leaves its buffer";
@@ -254,9 +254,9 @@ TEST_F(Services, HelperLibrarySwitches) {
 
     write("hpabhp-switches.txt", "");
     EXPECT_EQ(hpa.csOpenCom(0), 0);
-    const char* token = hpa.GetBhpApiToken();
-    ASSERT_NE(token, nullptr);
-    EXPECT_TRUE(QByteArray(token).startsWith("BHP-"));
+    const std::optional<QByteArray> token = hpa.GetBhpApiToken();
+    ASSERT_TRUE(token.has_value());
+    EXPECT_TRUE(token->startsWith("BHP-"));
     length = 72;
     EXPECT_EQ(hpa.hisGetBasicData(area, &length), 0);
     EXPECT_EQ(QByteArray(area + 32, 10), "B220715631");

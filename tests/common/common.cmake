@@ -4,6 +4,7 @@ tolvane_test(common_test LABEL unit
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/codepage_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/card_text_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ascii_text_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/record_dates_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/clock_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/atomic_file_test.cpp

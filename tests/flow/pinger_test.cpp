@@ -1,6 +1,6 @@
 // The VPN check. The only real echo goes to 127.0.0.1; failures come from a fake.
 
-#include "flow/pinger.h"
+#include "flow/icmp_pinger.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>

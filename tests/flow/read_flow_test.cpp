@@ -3,9 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "card/card_decoding.h"
+#include "card/card_fields.h"
 #include "card/reader_connection.h"
 #include "cloud/browser_driver.h"
 #include "cloud/edge_chart.h"
@@ -133,6 +135,36 @@ TEST_F(FlowFixture, CardOnlyReadFillsThePagesAndArchivesWithoutTheCloud) {
     const QByteArray stored(patient.ICcardInfo.ReferralNote);
     EXPECT_EQ(stored.size(), 500);
     EXPECT_EQ(fromAnsi(stored), QString(250, QChar(0x8f49)));
+}
+
+TEST_F(FlowFixture, ReferralNoteIsStoredCutAtWholeCharactersWithinFiveHundredBytes) {
+    ASSERT_TRUE(card.ok);
+    view.readMode = ReadMode::IcCard;
+    flow.Read();  // without a referral text, for the fields beside the note
+    const QByteArray neighbour(reinterpret_cast<const char*>(&patient.ICcardInfo.A11CardID),
+                               sizeof patient.ICcardInfo.A11CardID);
+    struct Case {
+        QString in;
+        int expectedChars;
+    };
+    const Case cases[] = {
+        {QString(600, QLatin1Char('a')), 500},  // 500 characters at most
+        {QString(300, QChar(0x8F49)), 250},     // "轉": two bytes each, 500 bytes at most
+        {QStringLiteral("a") + QString(300, QChar(0x8F49)), 250},  // the 501st byte is a half
+        {QString(), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in.size());
+        referralText = c.in;
+        flow.Read();
+        EXPECT_EQ(referralNote(patient.ICcardInfo), c.in.left(c.expectedChars));
+        // Zero-terminated, and nothing of a longer earlier note after the terminator.
+        const char* note = patient.ICcardInfo.ReferralNote;
+        EXPECT_TRUE(std::all_of(note + std::strlen(note), note + 501, [](char b) { return !b; }));
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&patient.ICcardInfo.A11CardID),
+                             sizeof patient.ICcardInfo.A11CardID),
+                  neighbour);
+    }
 }
 
 TEST_F(FlowFixture, FailuresShowTheirMessageAndEnableTheWindow) {

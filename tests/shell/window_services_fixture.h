@@ -4,8 +4,8 @@
 // stand-in reads the card from the test's own folder.
 #include <QFile>
 
-#include "card/health_promotion_library.h"
-#include "cloud/vpn_addon.h"
+#include "card/hpabhp_library.h"
+#include "cloud/cshisx_addon.h"
 #include "services_site.h"
 #include "window_fixture.h"
 

@@ -28,31 +28,7 @@ class FakeControlSoftware final : public ControlSoftware {
     bool has(const char* exportName) const override;
     QString loadError() const override;
 
-    std::optional<int32_t> csOpenCom(int32_t comPort) override;
-    std::optional<int32_t> csCloseCom() override;
-    std::optional<int32_t> csSoftwareReset(int32_t resetType) override;
-    std::optional<int32_t> csGetVersionEx(char* hisPath) override;
-    std::optional<int32_t> csVerifySAMDC() override;
-    std::optional<int32_t> hisGetCardStatus(int32_t cardType) override;
-    std::optional<int32_t> hpcGetHPCSSN(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hpcVerifyHPCPIN() override;
-    std::optional<int32_t> hisGetRegisterBasic(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hisGetCriticalIllness(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hisGetTreatmentNoNeedHPC(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hisGetTreatmentNeedHPC(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hisReadPrescription(char* outPatientPrescription,
-                                               int32_t* bufLenOutPatient,
-                                               char* longTermPrescriptions, int32_t* bufLenLongTerm,
-                                               char* importantTreatmentCode,
-                                               int32_t* bufLenImportant, char* irritationDrug,
-                                               int32_t* bufLenIrritation) override;
-    std::optional<int32_t> hisGetRegisterPrevent(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hisGetRegisterPregnant(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hisGetCumulativeData(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hisGetCumulativeFee(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hisGetInoculateData(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hisGetOrganDonate(char* buffer, int32_t* bufLen) override;
-    std::optional<int32_t> hiscsGetHospID(char* buffer, int32_t* bufLen) override;
+    TOLVANE_CONTROL_SOFTWARE_ENTRIES(TOLVANE_CS_OVERRIDE)
 
   private:
     // Runs `call` on the simulator when the export is there; std::nullopt otherwise.

@@ -22,43 +22,41 @@ int32_t FakeHealthPromotionLibrary::fill(const char* name, const QByteArray& byt
     return 0;
 }
 
-int32_t FakeHealthPromotionLibrary::csOpenCom(int32_t port) {
+std::optional<int32_t> FakeHealthPromotionLibrary::csOpenCom(int32_t port) {
     calls.append(QStringLiteral("csOpenCom(%1)").arg(port));
     return openResult;
 }
 
-int32_t FakeHealthPromotionLibrary::csCloseCom() {
+std::optional<int32_t> FakeHealthPromotionLibrary::csCloseCom() {
     calls.append(QStringLiteral("csCloseCom()"));
     return 0;
 }
 
-int32_t FakeHealthPromotionLibrary::csGetHospID(char* buffer, int32_t* length) {
+std::optional<int32_t> FakeHealthPromotionLibrary::csGetHospID(char* buffer, int32_t* length) {
     return fill("csGetHospID", hospId, buffer, length);
 }
 
-int32_t FakeHealthPromotionLibrary::csGetCardNo(int32_t cardType, char* buffer, int32_t* length) {
+std::optional<int32_t> FakeHealthPromotionLibrary::csGetCardNo(int32_t cardType, char* buffer, int32_t* length) {
     calls.append(QStringLiteral("csGetCardNo type %1").arg(cardType));
     return fill("csGetCardNo", samNo, buffer, length);
 }
 
-int32_t FakeHealthPromotionLibrary::hisGetBasicData(char* buffer, int32_t* length) {
+std::optional<int32_t> FakeHealthPromotionLibrary::hisGetBasicData(char* buffer, int32_t* length) {
     return fill("hisGetBasicData", basic, buffer, length);
 }
 
-int32_t FakeHealthPromotionLibrary::hisGetRegisterPrevent(char* buffer, int32_t* length) {
+std::optional<int32_t> FakeHealthPromotionLibrary::hisGetRegisterPrevent(char* buffer, int32_t* length) {
     const int32_t result = fill("hisGetRegisterPrevent", prevent, buffer, length);
     if (result == 0 && reportedPreventLength) *length = *reportedPreventLength;
     return result;
 }
 
-const char* FakeHealthPromotionLibrary::GetBhpApiToken() {
+std::optional<QByteArray> FakeHealthPromotionLibrary::GetBhpApiToken() {
     calls.append(QStringLiteral("GetBhpApiToken()"));
-    if (tokens.empty()) return nullptr;
-    const std::optional<QByteArray>& t = tokens[std::min(tokenIndex_, tokens.size() - 1)];
+    if (tokens.empty()) return std::nullopt;
+    const std::optional<QByteArray> t = tokens[std::min(tokenIndex_, tokens.size() - 1)];
     ++tokenIndex_;
-    if (!t) return nullptr;
-    token_ = *t;
-    return token_.constData();
+    return t;
 }
 
 namespace {

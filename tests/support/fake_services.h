@@ -26,14 +26,14 @@ class FakeHealthPromotionLibrary : public HealthPromotionLibrary {
     static QByteArray basicData(const QByteArray& cardNo, const QByteArray& id,
                                 const QByteArray& birth);
 
-    bool available() override { return loads; }
-    int32_t csOpenCom(int32_t port) override;
-    int32_t csCloseCom() override;
-    int32_t csGetHospID(char* buffer, int32_t* length) override;
-    int32_t csGetCardNo(int32_t cardType, char* buffer, int32_t* length) override;
-    int32_t hisGetBasicData(char* buffer, int32_t* length) override;
-    int32_t hisGetRegisterPrevent(char* buffer, int32_t* length) override;
-    const char* GetBhpApiToken() override;
+    bool load() override { return loads; }
+    std::optional<int32_t> csOpenCom(int32_t port) override;
+    std::optional<int32_t> csCloseCom() override;
+    std::optional<int32_t> csGetHospID(char* buffer, int32_t* length) override;
+    std::optional<int32_t> csGetCardNo(int32_t cardType, char* buffer, int32_t* length) override;
+    std::optional<int32_t> hisGetBasicData(char* buffer, int32_t* length) override;
+    std::optional<int32_t> hisGetRegisterPrevent(char* buffer, int32_t* length) override;
+    std::optional<QByteArray> GetBhpApiToken() override;
 
     bool loads = true;
     int32_t openResult = 0;
@@ -43,7 +43,7 @@ class FakeHealthPromotionLibrary : public HealthPromotionLibrary {
     QByteArray prevent = "03 1151021";
     // What hisGetRegisterPrevent reports as written; unset: the bytes' count.
     std::optional<int32_t> reportedPreventLength;
-    // Tokens handed out in turn (the last repeats); nullopt is a null pointer.
+    // Tokens handed out in turn (the last repeats); nullopt: the library gives none.
     std::vector<std::optional<QByteArray>> tokens{QByteArray("TOKEN-1"), QByteArray("TOKEN-2")};
     // Export names whose calls fail with 1 and leave their buffer as it was.
     QSet<QString> failing;
@@ -52,7 +52,6 @@ class FakeHealthPromotionLibrary : public HealthPromotionLibrary {
 
   private:
     int32_t fill(const char* name, const QByteArray& bytes, char* buffer, int32_t* length);
-    QByteArray token_;
     std::size_t tokenIndex_ = 0;
 };
 

@@ -1,9 +1,9 @@
-#include "cloud/vpn_addon.h"
+#include "cloud/cshisx_addon.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QLibrary>
-#include <QStringList>
+
+#include "common/library_loader.h"
 
 #if defined(_WIN32)
 #include <objbase.h>
@@ -177,17 +177,8 @@ CsHisXAddOn::~CsHisXAddOn() = default;
 
 std::unique_ptr<VpnAddOnSession> CsHisXAddOn::create() {
     // The library stays loaded once found; the component itself is made per use.
-    if (!lib_) {
-        const QStringList candidates = {QDir(programDir_).filePath(baseName_), baseName_};
-        for (const QString& name : candidates) {
-            if (name != baseName_ && programDir_.isEmpty()) continue;
-            auto lib = std::make_unique<QLibrary>(name);
-            if (!lib->load()) continue;
-            lib_ = std::move(lib);
-            break;
-        }
-        if (!lib_) return nullptr;
-    }
+    if (!lib_) lib_ = loadBesideProgram(programDir_, baseName_);
+    if (!lib_) return nullptr;
     const auto create = reinterpret_cast<FCreate>(lib_->resolve("vpnCreate"));
     void* object = create ? create() : nullptr;
     if (object == nullptr) return nullptr;
