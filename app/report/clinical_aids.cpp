@@ -50,7 +50,6 @@ struct LabColumns {
     int unit = columnIndex(Kind::Lab, QStringLiteral("單位"));
 };
 
-
 QList<const DrugSupply*> newestOfEach(const QList<const DrugSupply*>& rows);
 
 QString drugLine(const DrugSupply& s) {
@@ -313,7 +312,8 @@ AidSection ageSection(const Supplied& supplied, const QDate& day, const AidsPati
     for (const DrugSupply* s : supplied.rows)
         if (!s->elderlyNote.trimmed().isEmpty()) marked << s;
     for (const DrugSupply* s : marked)
-        section.findings.append({QStringLiteral("注意"), s->name.trimmed(),
+        section.findings.append({QStringLiteral("注意"),
+                                 s->name.trimmed(),
                                  QStringLiteral("雲端標示: %1").arg(s->elderlyNote.simplified()),
                                  QStringLiteral("雲端藥歷「65歲以上病人宜注意用藥品項」"),
                                  {s->row}});
@@ -410,7 +410,8 @@ ClinicalAids runClinicalAids(const QDate& day, const DrugSupplies& all, const Cl
     out.skippedText = all.skippedText();
     out.kidney = latestKidneyFunction(lab, patient);
     out.sections << interactions(supplied, day) << kidneySection(supplied, day, out.kidney, patient)
-                 << allergySection(all, supplied, day, patient) << ageSection(supplied, day, patient);
+                 << allergySection(all, supplied, day, patient)
+                 << ageSection(supplied, day, patient);
     return out;
 }
 

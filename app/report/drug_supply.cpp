@@ -177,7 +177,8 @@ DrugSupplies readDrugSupplies(const CloudTable& drugs) {
         DrugSupply s;
         s.row = i;
         auto date = visitDates.constFind(r.caption);
-        if (date == visitDates.constEnd()) date = visitDates.insert(r.caption, parseRecordDate(r.caption));
+        if (date == visitDates.constEnd())
+            date = visitDates.insert(r.caption, parseRecordDate(r.caption));
         s.visit = *date;
         if (!s.visit.isValid()) {
             skip(QStringLiteral("就醫日期無法辨識 (%1)").arg(r.caption.trimmed()));

@@ -197,7 +197,8 @@ class Checker {
                 ++to;
             for (qsizetype a = from; a < to; ++a)
                 for (qsizetype b = from; b < to; ++b)
-                    together[prescriptionDrugs_.at(a).second * n + prescriptionDrugs_.at(b).second] = true;
+                    together[prescriptionDrugs_.at(a).second * n +
+                             prescriptionDrugs_.at(b).second] = true;
         }
         combined_.fill(false, n * n);
         for (qsizetype p = 0; p < n; ++p)

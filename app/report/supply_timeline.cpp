@@ -59,7 +59,8 @@ SupplyTimeline buildSupplyTimeline(const DrugSupplies& all, const CloudTable& dr
         if (g.name.isEmpty()) {
             const CloudRow& r = drugs.rows.at(s.row);
             // Read in place: a blank cell needs no copy.
-            if (className > 0 && className <= r.values.size() && !r.values.at(className - 1).isEmpty())
+            if (className > 0 && className <= r.values.size() &&
+                !r.values.at(className - 1).isEmpty())
                 g.name = r.values.at(className - 1).simplified();
         }
         const QString name = s.name.trimmed();
@@ -72,8 +73,9 @@ SupplyTimeline buildSupplyTimeline(const DrugSupplies& all, const CloudTable& dr
         }
         g.lanes[*li].bars << bar;
     }
-    std::sort(groups.begin(), groups.end(),
-              [](const TimelineGroup& a, const TimelineGroup& b) { return a.atcClass < b.atcClass; });
+    std::sort(groups.begin(), groups.end(), [](const TimelineGroup& a, const TimelineGroup& b) {
+        return a.atcClass < b.atcClass;
+    });
     for (TimelineGroup& g : groups) {
         std::sort(g.lanes.begin(), g.lanes.end(),
                   [](const TimelineLane& a, const TimelineLane& b) { return a.label < b.label; });
