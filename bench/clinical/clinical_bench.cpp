@@ -5,7 +5,8 @@
 // 10 000 drug and 2 000 laboratory rows) against FillAndShowAll of the same rows.
 //
 //   build-release/bench/clinical/clinical_bench
-//   build-release/bench/clinical/clinical_bench --benchmark_filter='AllAids|FillAndShowAll'
+//   build-release/bench/clinical/clinical_bench --benchmark_repetitions=5
+//       --benchmark_filter='AllAids|FillAndShowAll|AidPart'
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
