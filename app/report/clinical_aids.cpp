@@ -50,11 +50,6 @@ struct LabColumns {
     int unit = columnIndex(Kind::Lab, QStringLiteral("單位"));
 };
 
-struct DrugColumns {
-    int allergy = columnIndex(Kind::Drug, QStringLiteral("新增過敏資料"));
-    int elderly = columnIndex(Kind::Drug, QStringLiteral("65歲以上病人宜注意用藥品項"));
-};
-
 QList<const DrugSupply*> newestOfEach(const QList<const DrugSupply*>& rows);
 
 QString drugLine(const DrugSupply& s) {
@@ -82,21 +77,21 @@ QList<int> rowsOf(const QList<const DrugSupply*>& drugs) {
 // The rows in supply by drug (the same ingredients and code): the tables are
 // matched once per drug, not once per dispensing.
 struct Supplied {
-    QList<DrugSupply> rows;
+    QList<const DrugSupply*> rows;          // into the rows read
     QList<QList<const DrugSupply*>> drugs;  // newest dispensing first
 
-    explicit Supplied(QList<DrugSupply> list) : rows(std::move(list)) {
-        QHash<QString, int> byKey;
-        for (const DrugSupply& s : rows) {
-            QStringList tokens = s.tokens();
-            tokens.sort();
-            const QString key = tokens.join(u'|');
-            auto it = byKey.constFind(key);
-            if (it == byKey.constEnd()) {
-                it = byKey.insert(key, int(drugs.size()));
+    Supplied(const DrugSupplies& all, const QDate& day) {
+        if (!day.isValid()) return;
+        QList<int> byId(all.drugTokens.size(), -1);  // drugId -> index in drugs
+        for (const DrugSupply& s : all.rows) {
+            if (!s.inSupplyOn(day)) continue;
+            rows << &s;
+            int& at = byId[s.drugId];
+            if (at < 0) {
+                at = int(drugs.size());
                 drugs.append(QList<const DrugSupply*>());
             }
-            drugs[*it] << &s;
+            drugs[at] << &s;
         }
         for (auto& d : drugs)
             std::stable_sort(d.begin(), d.end(),
@@ -258,9 +253,8 @@ bool allergyMatches(const Allergy& allergy, const DrugSupply& drug) {
     return false;
 }
 
-AidSection allergySection(const DrugSupplies& all, const Supplied& supplied,
-                          const CloudTable& drugs, const QDate& day, const AidsPatient& patient) {
-    static const DrugColumns c;
+AidSection allergySection(const DrugSupplies& all, const Supplied& supplied, const QDate& day,
+                          const AidsPatient& patient) {
     AidSection section;
     section.title = QStringLiteral("過敏");
     int cloudEntries = 0;
@@ -276,7 +270,8 @@ AidSection allergySection(const DrugSupplies& all, const Supplied& supplied,
     }
     // A cloud row that records an allergy names the drug it was recorded for.
     for (const DrugSupply& recorded : all.rows) {
-        const QString note = drugs.rows.at(recorded.row).cell(c.allergy).simplified();
+        if (recorded.allergyNote.isEmpty()) continue;
+        const QString note = recorded.allergyNote.simplified();
         if (note.isEmpty()) continue;
         ++cloudEntries;
         QList<const DrugSupply*> hit;
@@ -297,9 +292,7 @@ AidSection allergySection(const DrugSupplies& all, const Supplied& supplied,
     return section;
 }
 
-AidSection ageSection(const Supplied& supplied, const CloudTable& drugs,
-                      const QDate& day, const AidsPatient& patient) {
-    static const DrugColumns c;
+AidSection ageSection(const Supplied& supplied, const QDate& day, const AidsPatient& patient) {
     AidSection section;
     section.title = QStringLiteral("高齡");
     const int age = ageOn(patient.birthday, day);
@@ -316,12 +309,12 @@ AidSection ageSection(const Supplied& supplied, const CloudTable& drugs,
             .arg(rocDayText(day))
             .arg(age);
     QList<const DrugSupply*> marked;
-    for (const DrugSupply& s : supplied.rows)
-        if (!drugs.rows.at(s.row).cell(c.elderly).trimmed().isEmpty()) marked << &s;
+    for (const DrugSupply* s : supplied.rows)
+        if (!s->elderlyNote.trimmed().isEmpty()) marked << s;
     for (const DrugSupply* s : marked)
-        section.findings.append({QStringLiteral("注意"), s->name.trimmed(),
-                                 QStringLiteral("雲端標示: %1")
-                                     .arg(drugs.rows.at(s->row).cell(c.elderly).simplified()),
+        section.findings.append({QStringLiteral("注意"),
+                                 s->name.trimmed(),
+                                 QStringLiteral("雲端標示: %1").arg(s->elderlyNote.simplified()),
                                  QStringLiteral("雲端藥歷「65歲以上病人宜注意用藥品項」"),
                                  {s->row}});
     return section;
@@ -405,20 +398,20 @@ QStringList ClinicalAids::rowWarnings(int rowCount) const {
 
 ClinicalAids runClinicalAids(const QDate& day, const CloudTable& drugs, const CloudTable& lab,
                              const AidsPatient& patient) {
-    return runClinicalAids(day, readDrugSupplies(drugs), drugs, lab, patient);
+    return runClinicalAids(day, readDrugSupplies(drugs), lab, patient);
 }
 
-ClinicalAids runClinicalAids(const QDate& day, const DrugSupplies& all, const CloudTable& drugs,
-                             const CloudTable& lab, const AidsPatient& patient) {
+ClinicalAids runClinicalAids(const QDate& day, const DrugSupplies& all, const CloudTable& lab,
+                             const AidsPatient& patient) {
     ClinicalAids out;
     out.day = day;
-    const Supplied supplied(day.isValid() ? suppliedOn(all, day) : QList<DrugSupply>());
+    const Supplied supplied(all, day);
     out.suppliedCount = int(supplied.rows.size());
     out.skippedText = all.skippedText();
     out.kidney = latestKidneyFunction(lab, patient);
     out.sections << interactions(supplied, day) << kidneySection(supplied, day, out.kidney, patient)
-                 << allergySection(all, supplied, drugs, day, patient)
-                 << ageSection(supplied, drugs, day, patient);
+                 << allergySection(all, supplied, day, patient)
+                 << ageSection(supplied, day, patient);
     return out;
 }
 

@@ -72,9 +72,9 @@ struct ClinicalAids {
 
 ClinicalAids runClinicalAids(const QDate& day, const CloudTable& drugs, const CloudTable& lab,
                              const AidsPatient& patient);
-// The same over drug rows already read.
-ClinicalAids runClinicalAids(const QDate& day, const DrugSupplies& supplies, const CloudTable& drugs,
-                             const CloudTable& lab, const AidsPatient& patient);
+// The same over drug rows already read (the report reads them once for every aid).
+ClinicalAids runClinicalAids(const QDate& day, const DrugSupplies& supplies, const CloudTable& lab,
+                             const AidsPatient& patient);
 
 // What the list says it is not: the insurer's own check of the drug about to be
 // prescribed still applies.

@@ -156,7 +156,8 @@ void ClinicalAidsView::closeDialogs() {
 
 void ClinicalAidsView::refreshAids() {
     const CloudSourceTables& t = report_.sourceTables();
-    aids_ = runClinicalAids(queryDay(), t.drug, t.lab, patient ? patient() : AidsPatient{});
+    aids_ = runClinicalAids(queryDay(), report_.drugSupplies(), t.lab,
+                            patient ? patient() : AidsPatient{});
     report_.aidWarnings = aids_.rowWarnings(int(t.drug.rows.size()));
 }
 
@@ -204,7 +205,8 @@ void ClinicalAidsView::CcloudDupClick() {
 void ClinicalAidsView::CcloudTimelineClick() {
     if (timeline_) timeline_->close();
     timeline_ = new SupplyTimelineDialog(
-        buildSupplyTimeline(report_.sourceTables().drug, queryDay()), window_);
+        buildSupplyTimeline(report_.drugSupplies(), report_.sourceTables().drug, queryDay()),
+        window_);
     timeline_->setAttribute(Qt::WA_DeleteOnClose);
     timeline_->show();
 }

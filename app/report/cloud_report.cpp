@@ -29,13 +29,19 @@ QList<int> CloudReport::defaultWidths(Kind kind) const {
 
 void CloudReport::fillCloudData(const QString& sDrug, const QString& sLab) {
     sources_ = buildSourceTables(sDrug, sLab);
+    supplies_.reset();
     setLocalDuplicateCheck(localDupCheck_);
+}
+
+const DrugSupplies& CloudReport::drugSupplies() const {
+    if (!supplies_) supplies_ = readDrugSupplies(sources_.drug);
+    return *supplies_;
 }
 
 void CloudReport::setLocalDuplicateCheck(bool on) {
     localDupCheck_ = on;
-    duplicates_ = on ? findDuplicates(sources_.drug, today ? today() : QDate::currentDate(),
-                                      duplicateOptions)
+    duplicates_ = on ? findDuplicates(drugSupplies(), int(sources_.drug.rows.size()),
+                                      today ? today() : QDate::currentDate(), duplicateOptions)
                      : DuplicateFindings{};
 }
 

@@ -13,6 +13,7 @@
 
 #include "report/cloud_report_model.h"
 #include "report/cloud_tables.h"
+#include "report/drug_supply.h"
 #include "report/duplicate_check.h"
 #include "report/field_config.h"
 #include "report/filter_rules.h"
@@ -52,6 +53,10 @@ class CloudReport {
     // Both source tables rebuilt from the record texts.
     void fillCloudData(const QString& sDrug, const QString& sLab);
     const CloudSourceTables& sourceTables() const { return sources_; }
+    // The drug rows read as supplies: read once after a fill, when an aid first
+    // asks, and shared by all of them (the duplicate check, the other aids, the
+    // supply timeline), so no aid reads the rows again.
+    const DrugSupplies& drugSupplies() const;
 
     // The local duplicate-medication check ("本區重複用藥檢查"): when on, each fill
     // finds the groups and the drug report marks their rows; when off nothing is
@@ -120,6 +125,7 @@ class CloudReport {
 
     QString iniPath_;
     CloudSourceTables sources_;
+    mutable std::optional<DrugSupplies> supplies_;
     QString cloudReportType_;
     QString sFieldDefType_;
     FieldLists lists_;

@@ -39,16 +39,41 @@ struct Columns {
     int visitNo = columnIndex(Kind::Drug, QStringLiteral("就醫序號"));
     int atc5 = columnIndex(Kind::Drug, QStringLiteral("ATC5代碼"));
     int atc7 = columnIndex(Kind::Drug, QStringLiteral("ATC7代碼"));
+    int allergy = columnIndex(Kind::Drug, QStringLiteral("新增過敏資料"));
+    int elderly = columnIndex(Kind::Drug, QStringLiteral("65歲以上病人宜注意用藥品項"));
 };
+
+// One to nine ASCII digits and nothing else, as nearly every row writes its
+// numbers: read without the general parse, which gives the same value.
+std::optional<int> bareDigits(const QString& cell) {
+    if (cell.isEmpty() || cell.size() > 9) return std::nullopt;
+    int n = 0;
+    for (QChar ch : cell) {
+        if (ch < u'0' || ch > u'9') return std::nullopt;
+        n = n * 10 + (ch.unicode() - u'0');
+    }
+    return n;
+}
 
 // A blank cell is 0; a cell that is not a whole number is no value at all.
 std::optional<int> dayCount(const QString& cell) {
+    if (cell.isEmpty()) return 0;
+    if (const auto n = bareDigits(cell)) return n;
     const QStringView t = QStringView(cell).trimmed();
     if (t.isEmpty()) return 0;
     bool ok = false;
     const int n = t.toInt(&ok);
     if (!ok || n < 0) return std::nullopt;
     return n;
+}
+
+// A visit number as QStringView::toInt reads it.
+int visitNumber(const QString& cell, bool* ok) {
+    if (const auto n = bareDigits(cell)) {
+        *ok = true;
+        return *n;
+    }
+    return QStringView(cell).trimmed().toInt(ok);
 }
 
 // Day counts are at most INT_MAX, well inside the calendar's range.
@@ -116,11 +141,12 @@ bool shareIngredient(const DrugSupply& a, const DrugSupply& b) {
 
 namespace {
 
+const QString kNoCell;
+
 // A cell without the copy CloudRow::cell makes: the reading touches every cell.
-const QString& cellOf(const CloudRow& r, int column) {
-    static const QString empty;
+inline const QString& cellOf(const CloudRow& r, int column) {
     if (column == 0) return r.caption;
-    return column > 0 && column <= r.values.size() ? r.values.at(column - 1) : empty;
+    return column > 0 && column <= r.values.size() ? r.values.at(column - 1) : kNoCell;
 }
 
 }  // namespace
@@ -142,12 +168,18 @@ DrugSupplies readDrugSupplies(const CloudTable& drugs) {
     QHash<quint64, int> prescriptions;
     prescriptions.reserve(drugs.rows.size());
     QHash<QString, int> drugIds;
-    for (int i = 0; i < drugs.rows.size(); ++i) {
+    // The rows of one visit share its date, and a patient has far fewer visits than rows.
+    QHash<QString, QDate> visitDates;
+    const int rowCount = int(drugs.rows.size());
+    for (int i = 0; i < rowCount; ++i) {
         const CloudRow& r = drugs.rows.at(i);
         auto skip = [&](const QString& reason) { out.skipped.append({i, reason}); };
         DrugSupply s;
         s.row = i;
-        s.visit = recordDateFromText(r.caption);
+        auto date = visitDates.constFind(r.caption);
+        if (date == visitDates.constEnd())
+            date = visitDates.insert(r.caption, recordDateFromText(r.caption));
+        s.visit = *date;
         if (!s.visit.isValid()) {
             skip(QStringLiteral("就醫日期無法辨識 (%1)").arg(r.caption.trimmed()));
             continue;
@@ -209,6 +241,8 @@ DrugSupplies readDrugSupplies(const CloudTable& drugs) {
         s.end = addDaysClamped(s.start, qint64(s.days) - 1);
         s.siteRemaining = *remaining;
         s.name = cellOf(r, c.name);
+        if (const QString& a = cellOf(r, c.allergy); !a.isEmpty()) s.allergyNote = a;
+        if (const QString& e = cellOf(r, c.elderly); !e.isEmpty()) s.elderlyNote = e;
         const QString& source = cellOf(r, c.source);
         // "name\ncode" on one line; most sources repeat, so each is made once.
         auto line = sourceLines.constFind(source);
@@ -219,7 +253,7 @@ DrugSupplies readDrugSupplies(const CloudTable& drugs) {
         // Visit numbers are digits as a rule: their value serves, others are numbered.
         const QString& visitNo = cellOf(r, c.visitNo);
         bool digits = false;
-        const int asNumber = QStringView(visitNo).trimmed().toInt(&digits);
+        const int asNumber = visitNumber(visitNo, &digits);
         int visitId = 0;
         if (digits && asNumber >= 0 && asNumber < 0x80000) {
             visitId = asNumber;

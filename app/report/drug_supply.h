@@ -36,6 +36,10 @@ struct DrugSupply {
     int prescription = -1;      // date, source and visit number: one prescription's rows share it
     QString name;               // "藥品名稱" as written (trim it to show it)
     QString source;             // "來源" on one line
+    // "新增過敏資料" and "高齡者宜注意用藥品項" as written: the aids that read them
+    // walk the rows read here instead of the table's cells.
+    QString allergyNote;
+    QString elderlyNote;
 
     // What two rows of one drug share: the ingredients and the ATC7 code.
     const QStringList& tokens() const { return tokens_; }

@@ -41,10 +41,16 @@ struct Drug {
     QList<int> tokenIds;  // the tokens numbered, sorted
     QString atcClass;
     QList<int> rows;            // indices into the supplied rows
-    QSet<int> prescriptions;
-    // The first and last dispensing of any row sharing a token, and where from.
+    // The first and last dispensing of any row sharing a token, and where from
+    // (into the rows read).
     QDate first, last;
-    QString firstSource, lastSource;
+    const QString* firstSource = &noSource();
+    const QString* lastSource = &noSource();
+
+    static const QString& noSource() {
+        static const QString none;
+        return none;
+    }
 };
 
 class Checker {
@@ -53,34 +59,36 @@ class Checker {
         : day_(day), options_(options) {
         for (const DrugSupply& s : all.rows)
             if (s.inSupplyOn(day)) supplied_ << &s;
-        QHash<int, int> byId;  // drugId -> index in drugs_
+        QList<int> byId(all.drugTokens.size(), -1);  // drugId -> index in drugs_
         for (int i = 0; i < supplied_.size(); ++i) {
             const DrugSupply& s = *supplied_.at(i);
-            auto it = byId.find(s.drugId);
-            if (it == byId.end()) {
-                it = byId.insert(s.drugId, int(drugs_.size()));
-                drugs_.append({s.tokens(), {}, s.atcClass, {}, {}, {}, {}, {}, {}});
+            int& at = byId[s.drugId];
+            if (at < 0) {
+                at = int(drugs_.size());
+                Drug d;
+                d.tokens = s.tokens();
+                d.atcClass = s.atcClass;
+                drugs_.append(std::move(d));
             }
-            Drug& d = drugs_[*it];
-            d.rows << i;
-            d.prescriptions.insert(s.prescription);
-            prescriptionDrugs_[s.prescription].insert(*it);
+            drugs_[at].rows << i;
+            prescriptionDrugs_.append({s.prescription, at});
         }
         // The history of every drug, in supply or not, for telling a switch.
         struct Span {
             QDate first, last;
-            QString firstSource, lastSource;
+            const QString* firstSource = nullptr;
+            const QString* lastSource = nullptr;
         };
         QList<Span> spans(all.drugTokens.size());
         for (const DrugSupply& s : all.rows) {
             Span& sp = spans[s.drugId];
             if (!sp.first.isValid() || s.start < sp.first) {
                 sp.first = s.start;
-                sp.firstSource = s.source;
+                sp.firstSource = &s.source;
             }
             if (!sp.last.isValid() || s.start > sp.last) {
                 sp.last = s.start;
-                sp.lastSource = s.source;
+                sp.lastSource = &s.source;
             }
         }
         // A drug's history takes in every drug sharing an ingredient with it.
@@ -168,24 +176,36 @@ class Checker {
         return combined_.at(indexOf(a) * drugs_.size() + indexOf(b));
     }
 
-    // Which drugs share an ingredient, and which are combined in a prescription.
+    // Which drugs share an ingredient, and which are combined in a prescription:
+    // x and y are when some prescription holds a drug sharing with x and one
+    // sharing with y.
     void relate() {
         const qsizetype n = drugs_.size();
         shares_.fill(false, n * n);
+        QList<QList<int>> sharers(n);
         for (qsizetype x = 0; x < n; ++x)
-            for (qsizetype y = 0; y < n; ++y) shares_[x * n + y] = tokensMeet(drugs_.at(x), drugs_.at(y));
+            for (qsizetype y = 0; y < n; ++y)
+                if (tokensMeet(drugs_.at(x), drugs_.at(y))) {
+                    shares_[x * n + y] = true;
+                    sharers[x] << int(y);
+                }
         QList<bool> together(n * n, false);
-        for (const QSet<int>& in : prescriptionDrugs_)
-            for (int x : in)
-                for (int y : in) together[x * n + y] = true;
+        std::sort(prescriptionDrugs_.begin(), prescriptionDrugs_.end());
+        for (qsizetype from = 0, to = 0; from < prescriptionDrugs_.size(); from = to) {
+            while (to < prescriptionDrugs_.size() &&
+                   prescriptionDrugs_.at(to).first == prescriptionDrugs_.at(from).first)
+                ++to;
+            for (qsizetype a = from; a < to; ++a)
+                for (qsizetype b = from; b < to; ++b)
+                    together[prescriptionDrugs_.at(a).second * n +
+                             prescriptionDrugs_.at(b).second] = true;
+        }
         combined_.fill(false, n * n);
-        for (qsizetype x = 0; x < n; ++x)
-            for (qsizetype p = 0; p < n; ++p) {
-                if (!shares_.at(x * n + p)) continue;
-                for (qsizetype q = 0; q < n; ++q)
-                    if (together.at(p * n + q))
-                        for (qsizetype y = 0; y < n; ++y)
-                            if (shares_.at(q * n + y)) combined_[x * n + y] = true;
+        for (qsizetype p = 0; p < n; ++p)
+            for (qsizetype q = 0; q < n; ++q) {
+                if (!together.at(p * n + q)) continue;
+                for (int x : sharers.at(p))
+                    for (int y : sharers.at(q)) combined_[x * n + y] = true;
             }
     }
 
@@ -194,8 +214,8 @@ class Checker {
     // drug and the old supply has not run out yet. From two institutions it is
     // two doctors' drugs.
     static bool switched(const Drug& a, const Drug& b) {
-        return (a.last < b.first && a.lastSource == b.firstSource) ||
-               (b.last < a.first && b.lastSource == a.firstSource);
+        return (a.last < b.first && *a.lastSource == *b.firstSource) ||
+               (b.last < a.first && *b.lastSource == *a.firstSource);
     }
 
     DuplicateGroup group(DuplicateReason reason, const QString& code, const QString& note,
@@ -327,7 +347,7 @@ class Checker {
     DuplicateOptions options_;
     QList<const DrugSupply*> supplied_;  // into the rows read
     QList<Drug> drugs_;
-    QHash<int, QSet<int>> prescriptionDrugs_;
+    QList<QPair<int, int>> prescriptionDrugs_;  // (prescription, drug) of each row in supply
     QList<bool> shares_, combined_;  // drugs x drugs
 };
 

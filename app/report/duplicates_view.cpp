@@ -66,6 +66,14 @@ DuplicatesDialog::DuplicatesDialog(const cloud::DuplicateFindings& findings,
     }
     list_->expandAll();
     for (int c = 0; c < list_->columnCount(); ++c) list_->resizeColumnToContents(c);
+    // With the check on and nothing found, the list itself says so, where its
+    // groups would stand.
+    if (checkOn && findings.groups.isEmpty()) {
+        auto* none = new QTreeWidgetItem(list_);
+        none->setText(0, QStringLiteral("目前無重複用藥"));
+        none->setFlags(Qt::ItemIsEnabled);
+        none->setFirstColumnSpanned(true);
+    }
 
     // What the duplicate check looked at, and what it could not read.
     QStringList said;
@@ -76,7 +84,6 @@ DuplicatesDialog::DuplicatesDialog(const cloud::DuplicateFindings& findings,
                                "跨類同療效);提早%2天內領藥、同一處方併用與換藥不計為重複。")
                     .arg(cloud::rocDayText(findings.day))
                     .arg(findings.earlyRefillDays);
-        if (findings.groups.isEmpty()) said << QStringLiteral("目前無重複用藥");
         if (!findings.skippedText.isEmpty()) said << findings.skippedText;
     }
     checked_->setText(said.join(u'\n'));

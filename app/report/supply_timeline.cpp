@@ -1,7 +1,6 @@
 #include "report/supply_timeline.h"
 
 #include <QHash>
-#include <QMap>
 #include <algorithm>
 
 #include "report/drug_supply.h"
@@ -28,8 +27,11 @@ SupplyTimeline buildSupplyTimeline(const DrugSupplies& all, const CloudTable& dr
     t.skippedText = all.skippedText();
     const int className = columnIndex(Kind::Drug, QStringLiteral("ATC3名稱"));
 
-    QMap<QString, TimelineGroup> groups;
-    QMap<QString, QMap<QString, TimelineLane>> lanes;  // class -> drug name -> lane
+    // Groups by class code and lanes by drug name, each in the order of its key;
+    // looked up by hash while the rows are walked, put in order once at the end.
+    QList<TimelineGroup> groups;
+    QHash<QString, int> groupIndex;
+    QList<QHash<QString, int>> laneIndex;  // by group
     for (const DrugSupply& s : all.rows) {
         // The bar is the dispensing's own period; the site's remaining-days figure
         // only says whether the supply goes on past the query's day.
@@ -47,17 +49,37 @@ SupplyTimeline buildSupplyTimeline(const DrugSupplies& all, const CloudTable& dr
             t.sources << source;
         }
         bar.source = *known;
-        TimelineGroup& g = groups[s.atcClass];
-        g.atcClass = s.atcClass;
-        if (g.name.isEmpty()) g.name = drugs.rows.at(s.row).cell(className).simplified();
+        auto gi = groupIndex.constFind(s.atcClass);
+        if (gi == groupIndex.constEnd()) {
+            gi = groupIndex.insert(s.atcClass, int(groups.size()));
+            groups.append(TimelineGroup{s.atcClass, QString(), {}});
+            laneIndex.append(QHash<QString, int>());
+        }
+        TimelineGroup& g = groups[*gi];
+        if (g.name.isEmpty()) {
+            const CloudRow& r = drugs.rows.at(s.row);
+            // Read in place: a blank cell needs no copy.
+            if (className > 0 && className <= r.values.size() &&
+                !r.values.at(className - 1).isEmpty())
+                g.name = r.values.at(className - 1).simplified();
+        }
         const QString name = s.name.trimmed();
         const QString label = name.isEmpty() ? s.atc7 : name;
-        TimelineLane& lane = lanes[s.atcClass][label];
-        lane.label = label;
-        lane.bars << bar;
+        QHash<QString, int>& lanes = laneIndex[*gi];
+        auto li = lanes.constFind(label);
+        if (li == lanes.constEnd()) {
+            li = lanes.insert(label, int(g.lanes.size()));
+            g.lanes.append(TimelineLane{label, {}});
+        }
+        g.lanes[*li].bars << bar;
     }
-    for (auto g = groups.begin(); g != groups.end(); ++g) {
-        for (TimelineLane lane : lanes.value(g.key())) {
+    std::sort(groups.begin(), groups.end(), [](const TimelineGroup& a, const TimelineGroup& b) {
+        return a.atcClass < b.atcClass;
+    });
+    for (TimelineGroup& g : groups) {
+        std::sort(g.lanes.begin(), g.lanes.end(),
+                  [](const TimelineLane& a, const TimelineLane& b) { return a.label < b.label; });
+        for (TimelineLane& lane : g.lanes) {
             std::stable_sort(lane.bars.begin(), lane.bars.end(),
                              [](const TimelineBar& a, const TimelineBar& b) { return a.from < b.from; });
             QDate reach;
@@ -65,10 +87,9 @@ SupplyTimeline buildSupplyTimeline(const DrugSupplies& all, const CloudTable& dr
                 b.overlapsPrevious = reach.isValid() && b.from <= reach;
                 if (!reach.isValid() || b.to > reach) reach = b.to;
             }
-            g->lanes << lane;
         }
-        t.groups << *g;
     }
+    t.groups = std::move(groups);
     return t;
 }
 

@@ -88,6 +88,24 @@ TEST(ClinicalViews, DuplicateListShowsGroupsWithSourcesDatesAndDaysLeft) {
                                    "113/04/08|晴川診所 3501200000|可悅您膜衣錠50毫克|28|23"));
 }
 
+TEST(ClinicalViews, AnEmptyListSaysSoInItsOwnPlace) {
+    app();
+    const cloud::CloudTable none;
+    const auto findings = cloud::findDuplicates(none, QDate(2024, 12, 16));
+    // Checked and nothing found: the list's one line says it, over its whole width,
+    // and the text above (what was checked) does not repeat it.
+    DuplicatesDialog checked(findings, none);
+    ASSERT_EQ(checked.list()->topLevelItemCount(), 1);
+    const QTreeWidgetItem* line = checked.list()->topLevelItem(0);
+    EXPECT_EQ(line->text(0), "目前無重複用藥");
+    EXPECT_TRUE(line->isFirstColumnSpanned());
+    EXPECT_FALSE(line->flags() & Qt::ItemIsSelectable);
+    EXPECT_FALSE(checked.checkedText()->text().contains("目前無重複用藥"));
+    // Not checked at all: the list claims nothing.
+    DuplicatesDialog off(findings, none, nullptr, nullptr, false);
+    EXPECT_EQ(off.list()->topLevelItemCount(), 0);
+}
+
 TEST(ClinicalViews, TrendChartPlotsNumbersMarksOutliersAndListsText) {
     app();
     const cloud::CloudTable lab = demoTable("lab");

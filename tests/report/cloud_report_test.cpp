@@ -77,10 +77,16 @@ TEST_F(Report, FillReadsBothRecordTexts) {
     EXPECT_EQ(second.cell(23), "");                     // no "ATC7代碼"
     ASSERT_EQ(second.values.size(), 23);
 
-    // A new fill replaces both tables, also with nothing.
+    // The drug rows as the aids read them, read once from these tables.
+    const qsizetype readable = report.drugSupplies().rows.size();
+    EXPECT_GT(readable, 0);
+    EXPECT_EQ(readable, readDrugSupplies(drug).rows.size());
+
+    // A new fill replaces both tables, also with nothing, and what the aids read.
     report.fillCloudData(QString(), QString());
     EXPECT_TRUE(report.sourceTables().drug.rows.isEmpty());
     EXPECT_TRUE(report.sourceTables().lab.rows.isEmpty());
+    EXPECT_TRUE(report.drugSupplies().rows.isEmpty()) << "not the previous patient's rows";
 }
 
 TEST_F(Report, FirstUseShowsDefaultsAndWritesBothSections) {
