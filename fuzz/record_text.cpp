@@ -45,6 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (pos != 0 && pos <= before) __builtin_trap();
     }
 
-    (void)cloud::buildSourceTables(text, text);
+    (void)report::buildSourceTables(text, text);
     return 0;
 }

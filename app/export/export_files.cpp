@@ -11,7 +11,7 @@ QString defaultExportName(const QDate& day, const QString& patientId, const QStr
 }
 
 bool writeFhirBundle(const QString& path, const PatientState& state,
-                     const cloud::CloudSourceTables& tables, ExportLookups& lookups,
+                     const report::CloudSourceTables& tables, ExportLookups& lookups,
                      const QDate& queryDay, QString* errorText) {
     return writeFileAtomically(
         path, fhir::bundleJson(fhir::buildBundle(state, tables, lookups, queryDay)), errorText);

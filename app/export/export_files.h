@@ -17,7 +17,7 @@ QString defaultExportName(const QDate& day, const QString& patientId, const QStr
 
 // Writes the query's Bundle as UTF-8 JSON, whole or not at all.
 bool writeFhirBundle(const QString& path, const PatientState& state,
-                     const cloud::CloudSourceTables& tables, ExportLookups& lookups,
+                     const report::CloudSourceTables& tables, ExportLookups& lookups,
                      const QDate& queryDay, QString* errorText = nullptr);
 
 }  // namespace summary

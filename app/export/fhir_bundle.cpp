@@ -111,7 +111,7 @@ QJsonObject period(const QString& start, const QString& end) {
 
 class Builder {
   public:
-    Builder(const PatientState& state, const cloud::CloudSourceTables& tables,
+    Builder(const PatientState& state, const report::CloudSourceTables& tables,
             ExportLookups& lookups, const QDate& queryDay)
         : state_(state), tables_(tables), lookups_(lookups), queryDay_(queryDay) {}
 
@@ -399,7 +399,7 @@ class Builder {
     }
 
     const PatientState& state_;
-    const cloud::CloudSourceTables& tables_;
+    const report::CloudSourceTables& tables_;
     ExportLookups& lookups_;
     QDate queryDay_;
     QMap<QString, QString> institutions_;  // code -> name met in the records (sorted by code)
@@ -408,7 +408,7 @@ class Builder {
 
 }  // namespace
 
-QJsonObject buildBundle(const PatientState& state, const cloud::CloudSourceTables& tables,
+QJsonObject buildBundle(const PatientState& state, const report::CloudSourceTables& tables,
                         ExportLookups& lookups, const QDate& queryDay) {
     return Builder(state, tables, lookups, queryDay).build();
 }

@@ -29,7 +29,7 @@ QString fhirDateTime(const RocDateTime& when);
 QString icd10WithDot(const QString& code);
 
 // `queryDay` decides which drugs are still taken (status "active").
-QJsonObject buildBundle(const PatientState& state, const cloud::CloudSourceTables& tables,
+QJsonObject buildBundle(const PatientState& state, const report::CloudSourceTables& tables,
                         ExportLookups& lookups, const QDate& queryDay);
 
 // The Bundle as the file holds it: UTF-8 JSON.

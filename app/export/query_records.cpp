@@ -14,10 +14,10 @@ namespace {
 
 // Column positions by caption, so a reordered table cannot shift what we read.
 int drugColumn(const char* caption) {
-    return cloud::columnIndex(cloud::Kind::Drug, QString::fromUtf8(caption));
+    return report::columnIndex(report::Kind::Drug, QString::fromUtf8(caption));
 }
 int labColumn(const char* caption) {
-    return cloud::columnIndex(cloud::Kind::Lab, QString::fromUtf8(caption));
+    return report::columnIndex(report::Kind::Lab, QString::fromUtf8(caption));
 }
 
 std::optional<int> dayCount(const QString& text) {
@@ -254,7 +254,7 @@ QList<Drug> cardPrescriptions(const tICcardInfo& card, PageLookups& lookups) {
     return out;
 }
 
-QList<Drug> cloudDrugs(const cloud::CloudTable& table) {
+QList<Drug> cloudDrugs(const report::CloudTable& table) {
     static const int source = drugColumn("來源");
     static const int atc7 = drugColumn("ATC7代碼");
     static const int atc5 = drugColumn("ATC5代碼");
@@ -266,7 +266,7 @@ QList<Drug> cloudDrugs(const cloud::CloudTable& table) {
     static const int refill = drugColumn("連箋領藥日");
     QList<Drug> out;
     out.reserve(table.rows.size());
-    for (const cloud::CloudRow& r : table.rows) {
+    for (const report::CloudRow& r : table.rows) {
         Drug d;
         d.source = DrugSource::Cloud;
         d.dateText = r.caption;
@@ -286,7 +286,7 @@ QList<Drug> cloudDrugs(const cloud::CloudTable& table) {
     return out;
 }
 
-QList<LabResult> cloudLabResults(const cloud::CloudTable& table) {
+QList<LabResult> cloudLabResults(const report::CloudTable& table) {
     static const int source = labColumn("來源");
     static const int orderName = labColumn("醫令名稱");
     static const int item = labColumn("檢驗項目");
@@ -297,7 +297,7 @@ QList<LabResult> cloudLabResults(const cloud::CloudTable& table) {
     static const int mark = labColumn("註記");
     QList<LabResult> out;
     out.reserve(table.rows.size());
-    for (const cloud::CloudRow& r : table.rows) {
+    for (const report::CloudRow& r : table.rows) {
         LabResult l;
         l.dateText = r.caption;
         l.date = recordDateFromText(r.caption);

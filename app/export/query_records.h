@@ -121,7 +121,7 @@ QStringList cardAllergies(const tICcardInfo& card);
 // supplies alike; see `kind`); names come from the drug database through `lookups`
 // (the code when it has none).
 QList<Drug> cardPrescriptions(const tICcardInfo& card, PageLookups& lookups);
-QList<Drug> cloudDrugs(const cloud::CloudTable& table);
-QList<LabResult> cloudLabResults(const cloud::CloudTable& table);
+QList<Drug> cloudDrugs(const report::CloudTable& table);
+QList<LabResult> cloudLabResults(const report::CloudTable& table);
 
 }  // namespace summary

@@ -36,7 +36,7 @@ QString shownDate(const QDate& d, const QString& written) {
 
 class Builder {
   public:
-    Builder(const PatientState& state, const cloud::CloudSourceTables& tables,
+    Builder(const PatientState& state, const report::CloudSourceTables& tables,
             const SummaryExtras& extras, const SummaryContext& context, ExportLookups& lookups)
         : state_(state), tables_(tables), extras_(extras), context_(context), lookups_(lookups) {}
 
@@ -217,7 +217,7 @@ class Builder {
     }
 
     const PatientState& state_;
-    const cloud::CloudSourceTables& tables_;
+    const report::CloudSourceTables& tables_;
     const SummaryExtras& extras_;
     const SummaryContext& context_;
     ExportLookups& lookups_;
@@ -241,7 +241,7 @@ int ageOn(const QDate& birthday, const QDate& day) {
     return age;
 }
 
-SummaryDocument buildSummary(const PatientState& state, const cloud::CloudSourceTables& tables,
+SummaryDocument buildSummary(const PatientState& state, const report::CloudSourceTables& tables,
                              const SummaryExtras& extras, const SummaryContext& context,
                              ExportLookups& lookups) {
     return Builder(state, tables, extras, context, lookups).build();

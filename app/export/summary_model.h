@@ -72,7 +72,7 @@ struct SummaryDocument {
 // Age in whole years on `day`; -1 when either date is invalid or birth lies after it.
 int ageOn(const QDate& birthday, const QDate& day);
 
-SummaryDocument buildSummary(const PatientState& state, const cloud::CloudSourceTables& tables,
+SummaryDocument buildSummary(const PatientState& state, const report::CloudSourceTables& tables,
                              const SummaryExtras& extras, const SummaryContext& context,
                              ExportLookups& lookups);
 

@@ -42,9 +42,9 @@ const QList<ListColumn>& pregnant() {
     return c;
 }
 
-QList<ListColumn> cloudRecords(cloud::Kind kind) {
+QList<ListColumn> cloudRecords(report::Kind kind) {
     QList<ListColumn> list;
-    for (const cloud::CloudColumn& c : cloud::columnsOf(kind))
+    for (const report::CloudColumn& c : report::columnsOf(kind))
         list.append({c.caption, c.defaultWidth});
     return list;
 }

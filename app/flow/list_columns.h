@@ -22,5 +22,5 @@ const QList<ListColumn>& prevent();
 const QList<ListColumn>& pregnant();
 // The hidden record lists of the cloud page: the report's source columns of the
 // kind, with their default widths.
-QList<ListColumn> cloudRecords(cloud::Kind kind);
+QList<ListColumn> cloudRecords(report::Kind kind);
 }  // namespace columns

@@ -74,6 +74,6 @@ std::optional<QList<int>> cloudLabDataWidths(const QString& value, int columnCou
     return widths;
 }
 
-QStringList ruleListFromValue(const QString& value) { return cloud::ruleListFromStored(value); }
+QStringList ruleListFromValue(const QString& value) { return report::ruleListFromStored(value); }
 
 }  // namespace settings

@@ -71,5 +71,5 @@ void StartupFlow::readSettings(StartupResult& r, int currentPpi) {
                settings::ruleListFromValue(ini.readString(kICcardShow, "ATC3含字", QString()))};
     r.cloudLabDataWidths =
         settings::cloudLabDataWidths(ini.readString(kICcardShow, "CloudLabData", QString()),
-                                     static_cast<int>(cloud::labColumns().size()));
+                                     static_cast<int>(report::labColumns().size()));
 }

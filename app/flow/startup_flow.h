@@ -40,7 +40,7 @@ struct StartupResult {
 
     settings::SystemSettings settings;  // as stored
     // The report's filter rules as stored in section "ICcardShow".
-    cloud::FilterRules rules;
+    report::FilterRules rules;
     // Stored widths of the laboratory list; nullopt: the design widths stay.
     std::optional<QList<int>> cloudLabDataWidths;
 

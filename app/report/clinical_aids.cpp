@@ -12,7 +12,7 @@
 #include "report/lab_trend.h"
 #include "report/lab_units.h"
 
-namespace cloud {
+namespace report {
 
 QString rocDayText(const QDate& day) {
     if (!day.isValid()) return QStringLiteral("(無日期)");
@@ -415,4 +415,4 @@ ClinicalAids runClinicalAids(const QDate& day, const DrugSupplies& all, const Cl
     return out;
 }
 
-}  // namespace cloud
+}  // namespace report

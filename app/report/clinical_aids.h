@@ -16,7 +16,7 @@
 #include "report/cloud_tables.h"
 #include "report/drug_supply.h"
 
-namespace cloud {
+namespace report {
 
 // The card's facts the aids need.
 struct AidsPatient {
@@ -83,4 +83,4 @@ QString insurerCheckNotice();
 // A day as the clinic writes it: ROC year, "115/12/11".
 QString rocDayText(const QDate& day);
 
-}  // namespace cloud
+}  // namespace report

@@ -15,7 +15,7 @@
 #include "report/cloud_report_view.h"
 #include "report/duplicate_check_setting.h"
 
-namespace cloud {
+namespace report {
 
 namespace {
 
@@ -234,4 +234,4 @@ void ClinicalAidsView::showTrend(int shownRow) {
     trend_->show();
 }
 
-}  // namespace cloud
+}  // namespace report

@@ -23,7 +23,7 @@ class QToolButton;
 class QTreeView;
 class QWidget;
 
-namespace cloud {
+namespace report {
 
 class CloudReport;
 class CloudReportView;
@@ -79,4 +79,4 @@ class ClinicalAidsView : public QObject {
     QPointer<TrendChartDialog> trend_;
 };
 
-}  // namespace cloud
+}  // namespace report

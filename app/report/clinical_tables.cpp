@@ -1,6 +1,6 @@
 #include "report/clinical_tables.h"
 
-namespace cloud {
+namespace report {
 
 bool matchesPattern(const DrugSupply& drug, const QStringList& pattern) {
     for (const QString& term : pattern) {
@@ -259,4 +259,4 @@ const QList<AllergyClass>& allergyClasses() {
     return classes;
 }
 
-}  // namespace cloud
+}  // namespace report

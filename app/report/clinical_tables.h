@@ -16,7 +16,7 @@
 
 #include "report/drug_supply.h"
 
-namespace cloud {
+namespace report {
 
 bool matchesPattern(const DrugSupply& drug, const QStringList& pattern);
 
@@ -66,4 +66,4 @@ struct AllergyClass {
 };
 const QList<AllergyClass>& allergyClasses();
 
-}  // namespace cloud
+}  // namespace report

@@ -2,7 +2,7 @@
 
 #include "common/ini_file.h"
 
-namespace cloud {
+namespace report {
 
 std::optional<Kind> kindFromText(const QString& text) {
     if (text == QLatin1String("drug")) return Kind::Drug;
@@ -237,8 +237,8 @@ QString CloudReport::copyText(bool withTags) const {
     QList<bool> checked;
     for (const FieldItem& f : lists_.fields) checked.append(f.checked);
     checked.append(true);
-    return cloud::copyText(rows, model_.captions() + QStringList{QStringLiteral("警示")}, checked,
+    return report::copyText(rows, model_.captions() + QStringList{QStringLiteral("警示")}, checked,
                            withTags);
 }
 
-}  // namespace cloud
+}  // namespace report

@@ -19,7 +19,7 @@
 #include "report/filter_rules.h"
 #include "report/report_texts.h"
 
-namespace cloud {
+namespace report {
 
 enum tCloudSelectType { csAll, csSelect };
 
@@ -139,4 +139,4 @@ class CloudReport {
 
 std::optional<Kind> kindFromText(const QString& text);
 
-}  // namespace cloud
+}  // namespace report

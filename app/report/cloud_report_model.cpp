@@ -1,6 +1,6 @@
 #include "report/cloud_report_model.h"
 
-namespace cloud {
+namespace report {
 
 void CloudReportModel::setColumns(const QStringList& captions, const QList<int>& sourceColumns) {
     beginResetModel();
@@ -121,4 +121,4 @@ bool CloudReportSortProxy::lessThan(const QModelIndex& left, const QModelIndex& 
     return CcloudReportCompare(left.row(), right.row()) < 0;
 }
 
-}  // namespace cloud
+}  // namespace report

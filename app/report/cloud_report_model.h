@@ -13,7 +13,7 @@
 #include "report/cloud_tables.h"
 #include "report/report_sort.h"
 
-namespace cloud {
+namespace report {
 
 class CloudReportModel : public QAbstractTableModel {
     Q_OBJECT
@@ -85,4 +85,4 @@ class CloudReportSortProxy : public QSortFilterProxyModel {
     int keyCount_ = 0;
 };
 
-}  // namespace cloud
+}  // namespace report

@@ -25,7 +25,7 @@
 
 #include "common/prompts.h"
 
-namespace cloud {
+namespace report {
 
 namespace {
 
@@ -403,4 +403,4 @@ void CloudReportView::syncWidths() {
     syncing_ = false;
 }
 
-}  // namespace cloud
+}  // namespace report

@@ -25,7 +25,7 @@ class QToolButton;
 class QTreeView;
 class QWidget;
 
-namespace cloud {
+namespace report {
 
 // The widgets of the window's form this view drives; it does not own them.
 struct CloudPageWidgets {
@@ -125,4 +125,4 @@ class CloudReportView : public QObject {
     int designPixelSize_ = 0;
 };
 
-}  // namespace cloud
+}  // namespace report

@@ -2,7 +2,7 @@
 
 #include "common/record_text.h"
 
-namespace cloud {
+namespace report {
 
 QString CloudRow::cell(int column) const {
     if (column == 0) return caption;
@@ -105,4 +105,4 @@ CloudSourceTables buildSourceTables(const QString& sDrug, const QString& sLab) {
     return {parseRecordText(Kind::Drug, sDrug), parseRecordText(Kind::Lab, sLab)};
 }
 
-}  // namespace cloud
+}  // namespace report

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace cloud {
+namespace report {
 
 enum class Kind { Drug, Lab };
 
@@ -60,4 +60,4 @@ struct CloudSourceTables {
 
 CloudSourceTables buildSourceTables(const QString& sDrug, const QString& sLab);
 
-}  // namespace cloud
+}  // namespace report

@@ -9,7 +9,7 @@
 
 #include "common/roc_date.h"
 
-namespace cloud {
+namespace report {
 
 namespace {
 
@@ -297,4 +297,4 @@ int ageOn(const QDate& birthday, const QDate& day) {
     return age;
 }
 
-}  // namespace cloud
+}  // namespace report

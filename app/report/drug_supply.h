@@ -12,7 +12,7 @@
 
 #include "report/cloud_tables.h"
 
-namespace cloud {
+namespace report {
 
 // An ingredient name as two records may write it differently: upper case, no
 // blanks, no salt or hydrate words ("Losartan Potassium" and "LOSARTAN" agree,
@@ -79,4 +79,4 @@ bool shareIngredient(const DrugSupply& a, const DrugSupply& b);
 // Whole years of age on `day` for a birthday, or -1 when either is not a date.
 int ageOn(const QDate& birthday, const QDate& day);
 
-}  // namespace cloud
+}  // namespace report

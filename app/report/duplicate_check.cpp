@@ -6,7 +6,7 @@
 
 #include "report/clinical_tables.h"
 
-namespace cloud {
+namespace report {
 
 QString duplicateReasonText(DuplicateReason reason) {
     switch (reason) {
@@ -385,4 +385,4 @@ DuplicateFindings findDuplicates(const DrugSupplies& all, int rowCount, const QD
     return out;
 }
 
-}  // namespace cloud
+}  // namespace report

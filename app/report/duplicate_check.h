@@ -15,7 +15,7 @@
 #include "report/cloud_tables.h"
 #include "report/drug_supply.h"
 
-namespace cloud {
+namespace report {
 
 enum class DuplicateReason { SameIngredient, SameClass, SameEffect, Switch, EarlyRefill };
 
@@ -73,4 +73,4 @@ DuplicateFindings findDuplicates(const DrugSupplies& supplies, int rowCount, con
 // The status line part: "重複用藥:" and the number of duplications.
 QString duplicateSummary(const DuplicateFindings& findings);
 
-}  // namespace cloud
+}  // namespace report

@@ -2,7 +2,7 @@
 
 #include "common/ini_file.h"
 
-namespace cloud {
+namespace report {
 
 namespace {
 const QString kSection = QStringLiteral("ICcardShow");
@@ -27,4 +27,4 @@ int readEarlyRefillDays(IniFile& ini) {
     return ok && days >= 0 && days <= 30 ? days : 10;
 }
 
-}  // namespace cloud
+}  // namespace report

@@ -5,7 +5,7 @@
 
 class IniFile;
 
-namespace cloud {
+namespace report {
 
 // Off unless the file says "Y".
 bool readLocalDuplicateCheck(const IniFile& ini);
@@ -16,4 +16,4 @@ bool writeLocalDuplicateCheck(IniFile& ini, bool on);
 // written, so that it can be found and changed) or not a number from 0 to 30.
 int readEarlyRefillDays(IniFile& ini);
 
-}  // namespace cloud
+}  // namespace report

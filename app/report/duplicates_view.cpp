@@ -8,13 +8,13 @@
 
 namespace {
 
-QString cell(const cloud::CloudRow& row, const char* caption) {
+QString cell(const report::CloudRow& row, const char* caption) {
     // "來源" holds the name and the code on two lines; one line reads better here.
-    return row.cell(cloud::columnIndex(cloud::Kind::Drug, QString::fromUtf8(caption))).simplified();
+    return row.cell(report::columnIndex(report::Kind::Drug, QString::fromUtf8(caption))).simplified();
 }
 
-QColor reasonColour(cloud::DuplicateReason reason) {
-    return cloud::countsAsDuplicate(reason) ? QColor(180, 30, 30) : QColor(90, 90, 90);
+QColor reasonColour(report::DuplicateReason reason) {
+    return report::countsAsDuplicate(reason) ? QColor(180, 30, 30) : QColor(90, 90, 90);
 }
 
 QColor severityColour(const QString& severity) {
@@ -25,14 +25,14 @@ QColor severityColour(const QString& severity) {
 
 }  // namespace
 
-DuplicatesDialog::DuplicatesDialog(const cloud::DuplicateFindings& findings,
-                                   const cloud::CloudTable& drugs, QWidget* parent,
-                                   const cloud::ClinicalAids* aids, bool checkOn)
+DuplicatesDialog::DuplicatesDialog(const report::DuplicateFindings& findings,
+                                   const report::CloudTable& drugs, QWidget* parent,
+                                   const report::ClinicalAids* aids, bool checkOn)
     : QDialog(parent),
       list_(new QTreeWidget(this)),
       aidsList_(new QTreeWidget(this)),
       checked_(new QLabel(this)),
-      notice_(new QLabel(cloud::insurerCheckNotice(), this)) {
+      notice_(new QLabel(report::insurerCheckNotice(), this)) {
     setWindowTitle(QStringLiteral("重複用藥與用藥提示"));
     list_->setHeaderLabels({QStringLiteral("原因"), QStringLiteral("ATC/成分"),
                             QStringLiteral("就醫日期"), QStringLiteral("來源"),
@@ -40,19 +40,19 @@ DuplicatesDialog::DuplicatesDialog(const cloud::DuplicateFindings& findings,
                             QStringLiteral("餘藥日數")});
     list_->setRootIsDecorated(true);
     list_->setUniformRowHeights(true);
-    for (const cloud::DuplicateGroup& g : findings.groups) {
+    for (const report::DuplicateGroup& g : findings.groups) {
         auto* group = new QTreeWidgetItem(list_);
-        group->setText(0, cloud::duplicateReasonText(g.reason));
+        group->setText(0, report::duplicateReasonText(g.reason));
         group->setText(1, g.code);
         group->setText(4, QStringLiteral("%1 筆  %2").arg(g.entries.size()).arg(g.note).trimmed());
         group->setToolTip(4, g.note);
         group->setForeground(0, reasonColour(g.reason));
         QFont bold = group->font(0);
-        bold.setBold(cloud::countsAsDuplicate(g.reason));
+        bold.setBold(report::countsAsDuplicate(g.reason));
         group->setFont(0, bold);
-        for (const cloud::DuplicateEntry& e : g.entries) {
+        for (const report::DuplicateEntry& e : g.entries) {
             if (e.row < 0 || e.row >= drugs.rows.size()) continue;
-            const cloud::CloudRow& r = drugs.rows.at(e.row);
+            const report::CloudRow& r = drugs.rows.at(e.row);
             auto* line = new QTreeWidgetItem(group);
             line->setText(1, cell(r, "ATC7代碼"));
             line->setText(2, r.caption);
@@ -82,7 +82,7 @@ DuplicatesDialog::DuplicatesDialog(const cloud::DuplicateFindings& findings,
     } else {
         said << QStringLiteral("重複用藥: 以%1仍在用藥期間的雲端藥品判斷(同成分含複方成分、同ATC第4層、"
                                "跨類同療效);提早%2天內領藥、同一處方併用與換藥不計為重複。")
-                    .arg(cloud::rocDayText(findings.day))
+                    .arg(report::rocDayText(findings.day))
                     .arg(findings.earlyRefillDays);
         if (!findings.skippedText.isEmpty()) said << findings.skippedText;
     }
@@ -95,7 +95,7 @@ DuplicatesDialog::DuplicatesDialog(const cloud::DuplicateFindings& findings,
     aidsList_->setRootIsDecorated(true);
     aidsList_->setWordWrap(true);
     if (aids) {
-        for (const cloud::AidSection& s : aids->sections) {
+        for (const report::AidSection& s : aids->sections) {
             auto* section = new QTreeWidgetItem(aidsList_);
             section->setText(0, QStringLiteral("%1 (%2)").arg(s.title).arg(s.findings.size()));
             section->setText(2, s.checked);
@@ -103,7 +103,7 @@ DuplicatesDialog::DuplicatesDialog(const cloud::DuplicateFindings& findings,
             QFont bold = section->font(0);
             bold.setBold(true);
             section->setFont(0, bold);
-            for (const cloud::AidFinding& f : s.findings) {
+            for (const report::AidFinding& f : s.findings) {
                 auto* line = new QTreeWidgetItem(section);
                 line->setText(0, f.title);
                 line->setText(1, f.severity);

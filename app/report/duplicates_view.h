@@ -17,8 +17,8 @@ class QTreeWidget;
 class DuplicatesDialog : public QDialog {
   public:
     // `checkOn`: whether the local duplicate check ran (the rule panel's box).
-    DuplicatesDialog(const cloud::DuplicateFindings& findings, const cloud::CloudTable& drugs,
-                     QWidget* parent = nullptr, const cloud::ClinicalAids* aids = nullptr,
+    DuplicatesDialog(const report::DuplicateFindings& findings, const report::CloudTable& drugs,
+                     QWidget* parent = nullptr, const report::ClinicalAids* aids = nullptr,
                      bool checkOn = true);
 
     QTreeWidget* list() const { return list_; }

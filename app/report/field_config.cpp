@@ -2,7 +2,7 @@
 
 #include <QSet>
 
-namespace cloud {
+namespace report {
 
 QString fieldSectionOf(Kind kind) {
     return kind == Kind::Drug ? QStringLiteral("drugfield") : QStringLiteral("labfield");
@@ -84,4 +84,4 @@ SectionPairs sortSectionPairs(const QList<SortItem>& sort) {
     return pairs;
 }
 
-}  // namespace cloud
+}  // namespace report

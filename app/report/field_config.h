@@ -11,7 +11,7 @@
 
 #include "report/cloud_tables.h"
 
-namespace cloud {
+namespace report {
 
 using SectionPairs = QList<QPair<QString, QString>>;
 
@@ -76,4 +76,4 @@ std::optional<int> moveItem(QList<T>& list, int index, int delta) {
     return target;
 }
 
-}  // namespace cloud
+}  // namespace report

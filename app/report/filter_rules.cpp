@@ -2,7 +2,7 @@
 
 #include "common/ascii_text.h"
 
-namespace cloud {
+namespace report {
 
 QStringList parseRuleList(const QString& text) {
     QString s = text;
@@ -120,4 +120,4 @@ bool checkColudSelect(Kind kind, const CloudRow& row, const FilterRules& rules,
     return false;
 }
 
-}  // namespace cloud
+}  // namespace report

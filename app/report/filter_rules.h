@@ -8,7 +8,7 @@
 
 #include "report/cloud_tables.h"
 
-namespace cloud {
+namespace report {
 
 inline const QString kRuleSection = QStringLiteral("ICcardShow");
 inline const QString kNameRuleKey = QStringLiteral("名稱含字");
@@ -47,4 +47,4 @@ QString foldAZ(const QString& text);
 bool checkColudSelect(Kind kind, const CloudRow& row, const FilterRules& rules,
                       const QString& sHospitalCode);
 
-}  // namespace cloud
+}  // namespace report

@@ -9,7 +9,7 @@
 #include "common/roc_date.h"
 #include "report/lab_units.h"
 
-namespace cloud {
+namespace report {
 
 namespace {
 
@@ -311,4 +311,4 @@ QList<TrendSeries> extractTrendSet(const CloudTable& lab, int row) {
     return out;
 }
 
-}  // namespace cloud
+}  // namespace report

@@ -10,7 +10,7 @@
 
 #include "report/cloud_tables.h"
 
-namespace cloud {
+namespace report {
 
 // A reference range with one or two bounds. "3.5-5.0" and "[3.5][5.0]" include
 // both ends; "<200" excludes 200, ">=40" includes 40.
@@ -78,4 +78,4 @@ TrendSeries extractTrendSeries(const CloudTable& lab, int row);
 // series is the newest result's.
 QList<TrendSeries> extractTrendSet(const CloudTable& lab, int row);
 
-}  // namespace cloud
+}  // namespace report

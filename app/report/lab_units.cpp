@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-namespace cloud {
+namespace report {
 
 Analyte analyteOf(const QString& orderCode, const QString& item, const QString& orderName) {
     const QString code = orderCode.trimmed().toUpper();
@@ -74,4 +74,4 @@ std::optional<double> convertUnit(double value, const QString& from, const QStri
     return std::nullopt;
 }
 
-}  // namespace cloud
+}  // namespace report

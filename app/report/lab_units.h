@@ -6,7 +6,7 @@
 #include <QString>
 #include <optional>
 
-namespace cloud {
+namespace report {
 
 enum class Analyte { Other, Creatinine, Glucose, Crp };
 
@@ -24,4 +24,4 @@ QString canonicalUnit(const QString& unit);
 std::optional<double> convertUnit(double value, const QString& from, const QString& to,
                                   Analyte analyte);
 
-}  // namespace cloud
+}  // namespace report

@@ -5,7 +5,7 @@
 #include "common/roc_date.h"
 #include "report/filter_rules.h"
 
-namespace cloud {
+namespace report {
 
 bool isDateKey(const QString& caption) { return caption.contains(QStringLiteral("日期")); }
 
@@ -60,4 +60,4 @@ int compareSortValues(const SortValue& a, const SortValue& b, bool newestFirst) 
     return a.cls == SortValue::Date && newestFirst ? -c : c;
 }
 
-}  // namespace cloud
+}  // namespace report

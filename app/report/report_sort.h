@@ -10,7 +10,7 @@
 #include <QList>
 #include <QString>
 
-namespace cloud {
+namespace report {
 
 struct SortValue {
     enum Class { Date, Number, Text };
@@ -40,4 +40,4 @@ struct ActiveSortKey {
     bool dateKey;
 };
 
-}  // namespace cloud
+}  // namespace report

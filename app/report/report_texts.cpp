@@ -5,7 +5,7 @@
 #include "card/code_tables.h"
 #include "report/filter_rules.h"
 
-namespace cloud {
+namespace report {
 
 namespace {
 const QString kSeparator = QStringLiteral(" : ");
@@ -108,4 +108,4 @@ QString copyText(const QList<QStringList>& rows, const QStringList& captions,
     return lines.join(QStringLiteral("\r\n"));
 }
 
-}  // namespace cloud
+}  // namespace report

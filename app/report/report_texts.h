@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace cloud {
+namespace report {
 
 inline constexpr int kMenuWrapWidth = 70;
 
@@ -43,4 +43,4 @@ ReportMenu contextMenuFor(const QStringList& captions, const QStringList& cells,
 QString copyText(const QList<QStringList>& rows, const QStringList& captions,
                  const QList<bool>& checked, bool withTags);
 
-}  // namespace cloud
+}  // namespace report

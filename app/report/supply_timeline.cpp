@@ -5,7 +5,7 @@
 
 #include "report/drug_supply.h"
 
-namespace cloud {
+namespace report {
 
 int SupplyTimeline::laneCount() const {
     int n = 0;
@@ -93,4 +93,4 @@ SupplyTimeline buildSupplyTimeline(const DrugSupplies& all, const CloudTable& dr
     return t;
 }
 
-}  // namespace cloud
+}  // namespace report

@@ -13,7 +13,7 @@
 #include "report/cloud_tables.h"
 #include "report/drug_supply.h"
 
-namespace cloud {
+namespace report {
 
 struct TimelineBar {
     int row = -1;         // drug source table row
@@ -47,4 +47,4 @@ SupplyTimeline buildSupplyTimeline(const CloudTable& drugs, const QDate& day, in
 SupplyTimeline buildSupplyTimeline(const DrugSupplies& supplies, const CloudTable& drugs,
                                    const QDate& day, int days = 180);
 
-}  // namespace cloud
+}  // namespace report

@@ -17,11 +17,11 @@ constexpr int kAxisHeight = 34;
 constexpr int kLegendRow = 18;
 constexpr int kPlotWidth = 720;
 
-int legendRows(const cloud::SupplyTimeline& t) { return int((t.sources.size() + 2) / 3); }
+int legendRows(const report::SupplyTimeline& t) { return int((t.sources.size() + 2) / 3); }
 
 }  // namespace
 
-SupplyTimelineCanvas::SupplyTimelineCanvas(cloud::SupplyTimeline timeline, QWidget* parent)
+SupplyTimelineCanvas::SupplyTimelineCanvas(report::SupplyTimeline timeline, QWidget* parent)
     : QWidget(parent), timeline_(std::move(timeline)) {
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -48,7 +48,7 @@ QColor SupplyTimelineCanvas::sourceColour(int source) {
 void SupplyTimelineCanvas::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
-    const cloud::SupplyTimeline& t = timeline_;
+    const report::SupplyTimeline& t = timeline_;
     const int plotLeft = kLabelWidth;
     const int plotRight = width() - 12;
     const qint64 span = std::max<qint64>(1, t.from.daysTo(t.day) + 1);
@@ -74,7 +74,7 @@ void SupplyTimelineCanvas::paintEvent(QPaintEvent*) {
     int y = kAxisHeight;
     QFont bold = font();
     bold.setBold(true);
-    for (const cloud::TimelineGroup& g : t.groups) {
+    for (const report::TimelineGroup& g : t.groups) {
         p.fillRect(0, y, width(), kRowHeight, QColor(238, 242, 248));
         p.setFont(bold);
         p.setPen(Qt::black);
@@ -83,12 +83,12 @@ void SupplyTimelineCanvas::paintEvent(QPaintEvent*) {
         p.drawText(QRect(4, y, width() - 8, kRowHeight), Qt::AlignVCenter | Qt::AlignLeft, title);
         y += kRowHeight;
         p.setFont(font());
-        for (const cloud::TimelineLane& lane : g.lanes) {
+        for (const report::TimelineLane& lane : g.lanes) {
             p.setPen(Qt::black);
             p.drawText(QRect(14, y, kLabelWidth - 18, kRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
                        QFontMetrics(font()).elidedText(lane.label, Qt::ElideRight, kLabelWidth - 18));
             QDate reach;
-            for (const cloud::TimelineBar& b : lane.bars) {
+            for (const report::TimelineBar& b : lane.bars) {
                 const int x0 = xOf(b.from);
                 const int x1 = std::max(x0 + 2, xOf(b.to.addDays(1)));
                 const QRect bar(x0, y + 4, x1 - x0, kRowHeight - 8);
@@ -119,7 +119,7 @@ void SupplyTimelineCanvas::paintEvent(QPaintEvent*) {
     p.setPen(QPen(QColor(200, 0, 0), 2));
     p.drawLine(xd, kAxisHeight - 18, xd, plotBottom);
     p.setFont(bold);
-    const QString dayText = QStringLiteral("查詢日 ") + cloud::rocDayText(t.day);
+    const QString dayText = QStringLiteral("查詢日 ") + report::rocDayText(t.day);
     const int tw = QFontMetrics(bold).horizontalAdvance(dayText);
     p.drawText(xd - tw - 4, 14, dayText);
 
@@ -137,10 +137,10 @@ void SupplyTimelineCanvas::paintEvent(QPaintEvent*) {
     }
 }
 
-SupplyTimelineDialog::SupplyTimelineDialog(const cloud::SupplyTimeline& timeline, QWidget* parent)
+SupplyTimelineDialog::SupplyTimelineDialog(const report::SupplyTimeline& timeline, QWidget* parent)
     : QDialog(parent), canvas_(new SupplyTimelineCanvas(timeline)) {
     setWindowTitle(QStringLiteral("用藥時間軸 (%1 至 %2)")
-                       .arg(cloud::rocDayText(timeline.from), cloud::rocDayText(timeline.day)));
+                       .arg(report::rocDayText(timeline.from), report::rocDayText(timeline.day)));
     auto* scroll = new QScrollArea(this);
     scroll->setWidget(canvas_);
     scroll->setWidgetResizable(true);

@@ -13,8 +13,8 @@ class QScrollArea;
 
 class SupplyTimelineCanvas : public QWidget {
   public:
-    explicit SupplyTimelineCanvas(cloud::SupplyTimeline timeline, QWidget* parent = nullptr);
-    const cloud::SupplyTimeline& timeline() const { return timeline_; }
+    explicit SupplyTimelineCanvas(report::SupplyTimeline timeline, QWidget* parent = nullptr);
+    const report::SupplyTimeline& timeline() const { return timeline_; }
     QSize sizeHint() const override;
     // The colour of institution `source`.
     static QColor sourceColour(int source);
@@ -23,12 +23,12 @@ class SupplyTimelineCanvas : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    cloud::SupplyTimeline timeline_;
+    report::SupplyTimeline timeline_;
 };
 
 class SupplyTimelineDialog : public QDialog {
   public:
-    explicit SupplyTimelineDialog(const cloud::SupplyTimeline& timeline, QWidget* parent = nullptr);
+    explicit SupplyTimelineDialog(const report::SupplyTimeline& timeline, QWidget* parent = nullptr);
     SupplyTimelineCanvas* canvas() const { return canvas_; }
 
   private:

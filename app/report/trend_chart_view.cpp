@@ -32,7 +32,7 @@ QScatterSeries* labelSeries(const QString& marker, QObject* owner) {
 }
 
 // One chart of one series; every series and axis belongs to the chart.
-QChart* makeChart(const cloud::TrendSeries& series) {
+QChart* makeChart(const report::TrendSeries& series) {
     auto* chart = new QChart;
     chart->setTitle(QStringLiteral("%1  %2  (%3)").arg(series.item, series.code, series.unit));
 
@@ -58,7 +58,7 @@ QChart* makeChart(const cloud::TrendSeries& series) {
         hi = any ? std::max(hi, v) : v;
         any = true;
     };
-    for (const cloud::TrendPoint& p : series.points) {
+    for (const report::TrendPoint& p : series.points) {
         const QPointF at(xOf(p.date), p.value.value);
         line->append(at);
         (p.outOfRange ? outside : normal)->append(at);
@@ -123,23 +123,23 @@ QChart* makeChart(const cloud::TrendSeries& series) {
 
 }  // namespace
 
-TrendChartDialog::TrendChartDialog(const cloud::TrendSeries& series, QWidget* parent)
-    : TrendChartDialog(QList<cloud::TrendSeries>{series}, parent) {}
+TrendChartDialog::TrendChartDialog(const report::TrendSeries& series, QWidget* parent)
+    : TrendChartDialog(QList<report::TrendSeries>{series}, parent) {}
 
-TrendChartDialog::TrendChartDialog(const QList<cloud::TrendSeries>& set, QWidget* parent)
+TrendChartDialog::TrendChartDialog(const QList<report::TrendSeries>& set, QWidget* parent)
     : QDialog(parent), headline_(new QLabel(this)), unplotted_(new QLabel(this)) {
-    const cloud::TrendSeries first = set.value(0);
+    const report::TrendSeries first = set.value(0);
     setWindowTitle(QStringLiteral("趨勢 - %1 (%2)").arg(first.item, first.code));
     QStringList headlines;
-    for (const cloud::TrendSeries& s : set)
+    for (const report::TrendSeries& s : set)
         if (!s.headline().isEmpty()) headlines << s.headline();
     headline_->setText(headlines.join(u'\n'));
 
     QStringList texts;
-    for (const cloud::TrendSeries& s : set)
+    for (const report::TrendSeries& s : set)
         for (const QString& c : s.conversions) texts << QStringLiteral("已換算: ") + c;
-    for (const cloud::TrendSeries& s : set)
-        for (const cloud::UnplottedResult& u : s.unplotted)
+    for (const report::TrendSeries& s : set)
+        for (const report::UnplottedResult& u : s.unplotted)
             texts << QStringLiteral("%1  %2").arg(u.dateText, u.resultText);
     // The converted results are named, then the ones that could not be drawn.
     const qsizetype converted = std::count_if(texts.begin(), texts.end(), [](const QString& t) {
@@ -161,7 +161,7 @@ TrendChartDialog::TrendChartDialog(const QList<cloud::TrendSeries>& set, QWidget
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(headline_);
-    for (const cloud::TrendSeries& s : set.isEmpty() ? QList<cloud::TrendSeries>{first} : set) {
+    for (const report::TrendSeries& s : set.isEmpty() ? QList<report::TrendSeries>{first} : set) {
         QChart* chart = makeChart(s);
         charts_ << chart;
         auto* view = new QChartView(chart, this);

@@ -15,9 +15,9 @@ class QLabel;
 
 class TrendChartDialog : public QDialog {
   public:
-    explicit TrendChartDialog(const cloud::TrendSeries& series, QWidget* parent = nullptr);
+    explicit TrendChartDialog(const report::TrendSeries& series, QWidget* parent = nullptr);
     // The first series is drawn first; each further one (another unit) below it.
-    explicit TrendChartDialog(const QList<cloud::TrendSeries>& series, QWidget* parent = nullptr);
+    explicit TrendChartDialog(const QList<report::TrendSeries>& series, QWidget* parent = nullptr);
 
     QChart* chart() const { return charts_.value(0); }
     const QList<QChart*>& charts() const { return charts_; }

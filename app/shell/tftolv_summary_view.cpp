@@ -43,17 +43,17 @@ struct SummaryLookups {
 
 // The report's duplicate groups as the summary lists them: the reason with the
 // shared code, then each drug with its visit date and institution.
-QList<summary::DuplicateGroup> summaryDuplicates(const cloud::DuplicateFindings& findings,
-                                                 const cloud::CloudTable& drugs) {
-    const int name = cloud::columnIndex(cloud::Kind::Drug, QStringLiteral("藥品名稱"));
-    const int source = cloud::columnIndex(cloud::Kind::Drug, QStringLiteral("來源"));
+QList<summary::DuplicateGroup> summaryDuplicates(const report::DuplicateFindings& findings,
+                                                 const report::CloudTable& drugs) {
+    const int name = report::columnIndex(report::Kind::Drug, QStringLiteral("藥品名稱"));
+    const int source = report::columnIndex(report::Kind::Drug, QStringLiteral("來源"));
     QList<summary::DuplicateGroup> groups;
-    for (const cloud::DuplicateGroup& g : findings.groups) {
+    for (const report::DuplicateGroup& g : findings.groups) {
         summary::DuplicateGroup group;
-        group.reason = cloud::duplicateReasonText(g.reason) + u' ' + g.code;
-        for (const cloud::DuplicateEntry& e : g.entries) {
+        group.reason = report::duplicateReasonText(g.reason) + u' ' + g.code;
+        for (const report::DuplicateEntry& e : g.entries) {
             if (e.row < 0 || e.row >= drugs.rows.size()) continue;
-            const cloud::CloudRow& row = drugs.rows.at(e.row);
+            const report::CloudRow& row = drugs.rows.at(e.row);
             group.drugs.append(
                 QStringLiteral("%1 (%2 %3)")
                     .arg(row.cell(name).trimmed(), row.caption, row.cell(source).trimmed()));
@@ -125,7 +125,7 @@ summary::SummaryDocument TFtolv::currentSummary(ExportLookups& lookups) const {
     context.programVersion = QStringLiteral(TOLVANE_VERSION);
     // The report's source tables and duplicate groups are the committed query's,
     // judged on its day.
-    const cloud::CloudSourceTables& tables = report_->sourceTables();
+    const report::CloudSourceTables& tables = report_->sourceTables();
     summary::SummaryExtras extras;
     extras.eligibilityText = query_.eligibility;
     extras.duplicateCheckOn = report_->localDuplicateCheck();

@@ -119,8 +119,8 @@ void TFtolv::setUpWidgets() {
     setColumns(ui->CimportantMx, columns::importantMx(), true);
     setColumns(ui->Cprevent, columns::prevent(), true);
     setColumns(ui->Cpregnant, columns::pregnant(), true);
-    setColumns(ui->CcloudDrug, columns::cloudRecords(cloud::Kind::Drug), false);
-    setColumns(ui->CcloudLabData, columns::cloudRecords(cloud::Kind::Lab), false);
+    setColumns(ui->CcloudDrug, columns::cloudRecords(report::Kind::Drug), false);
+    setColumns(ui->CcloudLabData, columns::cloudRecords(report::Kind::Lab), false);
     // Grid lines between the cells of every record list. A rule for the items takes
     // their drawing from the style, selection included: selected rows are given the
     // highlight colours explicitly, and keep them when the window is not active.
@@ -313,12 +313,12 @@ void TFtolv::onClose() {
 }
 
 void TFtolv::setUpCloudReport() {
-    report_ = std::make_unique<cloud::CloudReport>(startup_.iniPath);
+    report_ = std::make_unique<report::CloudReport>(startup_.iniPath);
     report_->ownHospitalCode = [this] { return query_.patient.sHospitalCode; };
     // The day the clinical aids judge the records on: the query's day (a reopened
     // query's stored day), by the program's clock.
     report_->today = [this] { return queryDay(); };
-    cloud::CloudPageWidgets w;
+    report::CloudPageWidgets w;
     w.window = this;
     w.CmainPage = ui->CmainPage;
     w.CPcloudChart = ui->CPcloudChart;
@@ -335,20 +335,20 @@ void TFtolv::setUpCloudReport() {
     w.CdateSortType = ui->CdateSortType;
     w.CcopyWithTagCheck = ui->CcopyWithTagCheck;
     reportView_ =
-        std::make_unique<cloud::CloudReportView>(*report_, w, *deps_.prompts, startup_.appPath,
+        std::make_unique<report::CloudReportView>(*report_, w, *deps_.prompts, startup_.appPath,
                                                  [this](const QString& text) { setMsg2(text); });
     reportView_->letMessagesRun = [this] { deps_.clock->pump(); };
     clinicalView_ =
-        std::make_unique<cloud::ClinicalAidsView>(*report_, *reportView_, w, startup_.iniPath);
+        std::make_unique<report::ClinicalAidsView>(*report_, *reportView_, w, startup_.iniPath);
     clinicalView_->patient = [this] {
         const PatientState& p = query_.patient;
-        return cloud::AidsPatient{p.ptData.sex, rocDateFromText(p.ptData.A13birthday),
+        return report::AidsPatient{p.ptData.sex, rocDateFromText(p.ptData.A13birthday),
                                   summary::cardAllergies(p.ICcardInfo)};
     };
     connect(this, &TFtolv::fieldSettingShown, reportView_.get(),
-            &cloud::CloudReportView::fieldSettingShown);
+            &report::CloudReportView::fieldSettingShown);
     connect(this, &TFtolv::fieldSettingHidden, reportView_.get(),
-            &cloud::CloudReportView::fieldSettingHidden);
+            &report::CloudReportView::fieldSettingHidden);
 }
 
 QDate TFtolv::queryDay() const {

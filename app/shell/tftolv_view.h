@@ -25,11 +25,11 @@ class Browser;
 class Clock;
 class HealthPromotionLibrary;
 class VpnAddOn;
-namespace cloud {
+namespace report {
 class ClinicalAidsView;
 class CloudReport;
 class CloudReportView;
-}  // namespace cloud
+}  // namespace report
 class ControlSoftware;
 class IniFile;
 class ExportLookups;
@@ -81,9 +81,9 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     int currentPpi() const { return currentPpi_; }
     Browser* browser() const { return browser_; }
     // The cloud report: its kind, lists, rules and rows.
-    cloud::CloudReport& cloudReport() const { return *report_; }
-    cloud::CloudReportView& cloudReportView() const { return *reportView_; }
-    cloud::ClinicalAidsView& clinicalAidsView() const { return *clinicalView_; }
+    report::CloudReport& cloudReport() const { return *report_; }
+    report::CloudReportView& cloudReportView() const { return *reportView_; }
+    report::ClinicalAidsView& clinicalAidsView() const { return *clinicalView_; }
 
     // ReadFlowView: what the two queries ask of the window.
     ReadMode mode() const override;
@@ -189,9 +189,9 @@ class TFtolv : public QMainWindow, public StatusSink, public ReadFlowView, publi
     std::array<bool, 4> archiveControlsWere_{true, true, true, true};
     // The card, cloud and flow objects of the two queries.
     std::unique_ptr<ReadParts, ReadPartsDeleter> read_;
-    std::unique_ptr<cloud::CloudReport> report_;
-    std::unique_ptr<cloud::CloudReportView> reportView_;
-    std::unique_ptr<cloud::ClinicalAidsView> clinicalView_;
+    std::unique_ptr<report::CloudReport> report_;
+    std::unique_ptr<report::CloudReportView> reportView_;
+    std::unique_ptr<report::ClinicalAidsView> clinicalView_;
     // The query on screen; replaced only by commitQuery.
     Query query_;
 };

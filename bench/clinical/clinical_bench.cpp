@@ -30,7 +30,7 @@ QString rocDate(const QDate& d) {
         .arg(d.day(), 2, 10, QLatin1Char('0'));
 }
 
-QString record(const QList<cloud::CloudColumn>& columns, const QStringList& cells) {
+QString record(const QList<report::CloudColumn>& columns, const QStringList& cells) {
     QString out = QStringLiteral("<D>");
     for (int i = 0; i < columns.size(); ++i) {
         const QString& key = columns.at(i).recordKey;
@@ -51,7 +51,7 @@ QString drugText(int rows) {
         const QString atc5 = QStringLiteral("C%1AA").arg(cls, 2, 10, QLatin1Char('0'));
         const QString atc7 =
             atc5 + QStringLiteral("%1").arg(ingredient + 1, 2, 10, QLatin1Char('0'));
-        QStringList cells(cloud::drugColumns().size());
+        QStringList cells(report::drugColumns().size());
         cells[0] = rocDate(kToday.addDays(-int(rng() % 365)));
         cells[1] = QStringLiteral("診所%1\n35012%2")
                        .arg(rng() % 40)
@@ -65,7 +65,7 @@ QString drugText(int rows) {
         cells[15] = remaining.at(int(rng() % remaining.size()));
         cells[16] = QStringLiteral("%1").arg(i % 9999, 4, 10, QLatin1Char('0'));
         cells[23] = atc7;
-        text += record(cloud::drugColumns(), cells);
+        text += record(report::drugColumns(), cells);
     }
     return text;
 }
@@ -76,7 +76,7 @@ QString labText(int rows) {
     QString text;
     for (int i = 0; i < rows; ++i) {
         const int item = int(rng() % 20);
-        QStringList cells(cloud::labColumns().size());
+        QStringList cells(report::labColumns().size());
         cells[0] = rocDate(kToday.addDays(-int(rng() % 2000)));
         cells[6] = item == 0 ? QStringLiteral("CRE") : QStringLiteral("ITEM%1").arg(item);
         const int kind = int(rng() % 10);
@@ -88,7 +88,7 @@ QString labText(int rows) {
                              : QStringLiteral("0900%1C").arg(item, 2, 10, QLatin1Char('0'));
         // Some institutions report in SI units.
         cells[18] = item == 0 && i % 3 == 0 ? QStringLiteral("umol/L") : QStringLiteral("mg/dL");
-        text += record(cloud::labColumns(), cells);
+        text += record(report::labColumns(), cells);
     }
     return text;
 }
@@ -97,7 +97,7 @@ QString labText(int rows) {
 void fillAndShow(benchmark::State& state, const QString& sDrug, const QString& sLab,
                  const QString& kind) {
     QTemporaryDir dir;
-    cloud::CloudReport report(dir.filePath(QStringLiteral("tolvane.ini")));
+    report::CloudReport report(dir.filePath(QStringLiteral("tolvane.ini")));
     report.showCloud(kind);
     for (auto _ : state) {
         report.fillCloudData(sDrug, sLab);
@@ -111,11 +111,11 @@ void FillAndShowDrug(benchmark::State& state) {
 BENCHMARK(FillAndShowDrug)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void Duplicates(benchmark::State& state) {
-    const cloud::CloudTable table =
-        cloud::parseRecordText(cloud::Kind::Drug, drugText(int(state.range(0))));
+    const report::CloudTable table =
+        report::parseRecordText(report::Kind::Drug, drugText(int(state.range(0))));
     int groups = 0;
     for (auto _ : state) {
-        const auto findings = cloud::findDuplicates(table, kToday);
+        const auto findings = report::findDuplicates(table, kToday);
         groups = int(findings.groups.size());
         benchmark::DoNotOptimize(findings);
     }
@@ -141,20 +141,20 @@ BENCHMARK(FillAndShowAll)->Args({10000, 2000})->Unit(benchmark::kMillisecond);
 // once into supplies (CloudReport::drugSupplies), then the duplicate check, the
 // other aids with their row warnings, the supply timeline and one trend.
 void AllAids(benchmark::State& state) {
-    const cloud::CloudTable drugs =
-        cloud::parseRecordText(cloud::Kind::Drug, drugText(int(state.range(0))));
-    const cloud::CloudTable lab =
-        cloud::parseRecordText(cloud::Kind::Lab, labText(int(state.range(1))));
-    const cloud::AidsPatient patient{u'F', QDate(1950, 5, 1), {QStringLiteral("Ing7"), QStringLiteral("盤尼西林")}};
+    const report::CloudTable drugs =
+        report::parseRecordText(report::Kind::Drug, drugText(int(state.range(0))));
+    const report::CloudTable lab =
+        report::parseRecordText(report::Kind::Lab, labText(int(state.range(1))));
+    const report::AidsPatient patient{u'F', QDate(1950, 5, 1), {QStringLiteral("Ing7"), QStringLiteral("盤尼西林")}};
     int findings = 0;
     for (auto _ : state) {
         // One reading of the drug rows serves every aid.
-        const cloud::DrugSupplies supplies = cloud::readDrugSupplies(drugs);
-        const auto duplicates = cloud::findDuplicates(supplies, int(drugs.rows.size()), kToday);
-        const auto aids = cloud::runClinicalAids(kToday, supplies, lab, patient);
+        const report::DrugSupplies supplies = report::readDrugSupplies(drugs);
+        const auto duplicates = report::findDuplicates(supplies, int(drugs.rows.size()), kToday);
+        const auto aids = report::runClinicalAids(kToday, supplies, lab, patient);
         benchmark::DoNotOptimize(aids.rowWarnings(int(drugs.rows.size())));
-        const auto timeline = cloud::buildSupplyTimeline(supplies, drugs, kToday);
-        const auto trend = cloud::extractTrendSet(lab, 0);
+        const auto timeline = report::buildSupplyTimeline(supplies, drugs, kToday);
+        const auto trend = report::extractTrendSet(lab, 0);
         findings = int(duplicates.groups.size()) + aids.interactionCount() + aids.otherCount();
         benchmark::DoNotOptimize(timeline);
         benchmark::DoNotOptimize(trend);
@@ -166,28 +166,28 @@ BENCHMARK(AllAids)->Args({10000, 2000})->Unit(benchmark::kMillisecond);
 // The parts of AllAids one at a time: 0 reading the rows, 1 duplicates, 2 the
 // other aids, 3 the timeline, 4 one trend.
 void AidPart(benchmark::State& state) {
-    const cloud::CloudTable drugs = cloud::parseRecordText(cloud::Kind::Drug, drugText(10000));
-    const cloud::CloudTable lab = cloud::parseRecordText(cloud::Kind::Lab, labText(2000));
-    const cloud::DrugSupplies supplies = cloud::readDrugSupplies(drugs);
-    const cloud::AidsPatient patient{u'F', QDate(1950, 5, 1), {QStringLiteral("Ing7")}};
+    const report::CloudTable drugs = report::parseRecordText(report::Kind::Drug, drugText(10000));
+    const report::CloudTable lab = report::parseRecordText(report::Kind::Lab, labText(2000));
+    const report::DrugSupplies supplies = report::readDrugSupplies(drugs);
+    const report::AidsPatient patient{u'F', QDate(1950, 5, 1), {QStringLiteral("Ing7")}};
     for (auto _ : state) {
         switch (state.range(0)) {
-            case 0: benchmark::DoNotOptimize(cloud::readDrugSupplies(drugs)); break;
-            case 1: benchmark::DoNotOptimize(cloud::findDuplicates(supplies, 10000, kToday)); break;
-            case 2: benchmark::DoNotOptimize(cloud::runClinicalAids(kToday, supplies, lab, patient)); break;
-            case 3: benchmark::DoNotOptimize(cloud::buildSupplyTimeline(supplies, drugs, kToday)); break;
-            default: benchmark::DoNotOptimize(cloud::extractTrendSet(lab, 0)); break;
+            case 0: benchmark::DoNotOptimize(report::readDrugSupplies(drugs)); break;
+            case 1: benchmark::DoNotOptimize(report::findDuplicates(supplies, 10000, kToday)); break;
+            case 2: benchmark::DoNotOptimize(report::runClinicalAids(kToday, supplies, lab, patient)); break;
+            case 3: benchmark::DoNotOptimize(report::buildSupplyTimeline(supplies, drugs, kToday)); break;
+            default: benchmark::DoNotOptimize(report::extractTrendSet(lab, 0)); break;
         }
     }
 }
 BENCHMARK(AidPart)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 void TrendSeries(benchmark::State& state) {
-    const cloud::CloudTable table =
-        cloud::parseRecordText(cloud::Kind::Lab, labText(int(state.range(0))));
+    const report::CloudTable table =
+        report::parseRecordText(report::Kind::Lab, labText(int(state.range(0))));
     int points = 0;
     for (auto _ : state) {
-        const auto series = cloud::extractTrendSeries(table, 0);
+        const auto series = report::extractTrendSeries(table, 0);
         points = int(series.points.size());
         benchmark::DoNotOptimize(series);
     }

@@ -44,10 +44,10 @@ void BM_BuildSummary(benchmark::State& state) {
 BENCHMARK(BM_BuildSummary)->Unit(benchmark::kMillisecond);
 
 // The record text the scraper would have written for a table.
-QString recordText(cloud::Kind kind, const cloud::CloudTable& table) {
-    const auto& columns = cloud::columnsOf(kind);
+QString recordText(report::Kind kind, const report::CloudTable& table) {
+    const auto& columns = report::columnsOf(kind);
     QString text;
-    for (const cloud::CloudRow& r : table.rows) {
+    for (const report::CloudRow& r : table.rows) {
         text += QStringLiteral("<D>");
         for (qsizetype c = 0; c < columns.size(); ++c) {
             const QString& key = columns[c].recordKey;
@@ -61,10 +61,10 @@ QString recordText(cloud::Kind kind, const cloud::CloudTable& table) {
 void BM_WindowThreadPart(benchmark::State& state) {
     fixtures::FakeLookups lookups;
     const fixtures::Query& q = query();
-    const QString drug = recordText(cloud::Kind::Drug, q.tables.drug);
-    const QString lab = recordText(cloud::Kind::Lab, q.tables.lab);
+    const QString drug = recordText(report::Kind::Drug, q.tables.drug);
+    const QString lab = recordText(report::Kind::Lab, q.tables.lab);
     for (auto _ : state) {
-        const cloud::CloudSourceTables tables = cloud::buildSourceTables(drug, lab);
+        const report::CloudSourceTables tables = report::buildSourceTables(drug, lab);
         summary::SummaryDocument d =
             summary::buildSummary(q.state, tables, q.extras, q.context, lookups);
         benchmark::DoNotOptimize(d);

@@ -26,7 +26,7 @@ QString drugRecordText(int rows) {
         "庫魯化錠500毫克", "可悅您膜衣錠50毫克",    "立普妥膜衣錠10毫克", "\"普拿疼\"錠500毫克",
         "咳停錠",          "歐美拉唑腸溶膠囊20毫克"};
     static const char* const days[] = {"3", "7", "14", "28"};
-    const auto& columns = cloud::drugColumns();
+    const auto& columns = report::drugColumns();
     QString text;
     text.reserve(qsizetype(rows) * 900);
     for (int r = 0; r < rows; ++r) {
@@ -81,7 +81,7 @@ void BM_FillAndShowDrug(benchmark::State& state) {
     IniFile(ini).writeSection(QStringLiteral("drugsort"), {{QStringLiteral("就醫日期"), "Y"},
                                                            {QStringLiteral("藥品名稱"), "Y"},
                                                            {QStringLiteral("給藥日數"), "Y"}});
-    cloud::CloudReport report(ini);
+    report::CloudReport report(ini);
     report.showCloud(QStringLiteral("drug"));  // columns and lists once, as after the first read
     for (auto _ : state) {
         report.fillCloudData(text, QString());
@@ -92,10 +92,10 @@ void BM_FillAndShowDrug(benchmark::State& state) {
 
 // The local duplicate check over the same rows, from the source table the fill built.
 void BM_DuplicateCheck(benchmark::State& state) {
-    const cloud::CloudTable drugs =
-        cloud::parseRecordText(cloud::Kind::Drug, textOf(static_cast<int>(state.range(0))));
+    const report::CloudTable drugs =
+        report::parseRecordText(report::Kind::Drug, textOf(static_cast<int>(state.range(0))));
     for (auto _ : state)
-        benchmark::DoNotOptimize(cloud::findDuplicates(drugs, QDate(2024, 12, 10)));
+        benchmark::DoNotOptimize(report::findDuplicates(drugs, QDate(2024, 12, 10)));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 

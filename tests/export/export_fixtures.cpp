@@ -74,12 +74,12 @@ InsuranceCodeName FakeLookups::insuranceName(const QString& code) {
     return n;
 }
 
-cloud::CloudRow row(cloud::Kind kind, const QMap<QString, QString>& cells) {
-    cloud::CloudRow r;
-    const auto& columns = cloud::columnsOf(kind);
+report::CloudRow row(report::Kind kind, const QMap<QString, QString>& cells) {
+    report::CloudRow r;
+    const auto& columns = report::columnsOf(kind);
     r.values.resize(columns.size() - 1);
     for (auto it = cells.cbegin(); it != cells.cend(); ++it) {
-        const int i = cloud::columnIndex(kind, it.key());
+        const int i = report::columnIndex(kind, it.key());
         if (i == 0)
             r.caption = it.value();
         else if (i > 0)
@@ -122,7 +122,7 @@ Query fullQuery() {
     put(c.MX.slot[0].p10, "14");
     s.sRef = QStringLiteral("轉出院所：中港醫學中心\n轉診日期：113/11/20");
 
-    using cloud::Kind;
+    using report::Kind;
     const QString clinic = QStringLiteral("晴川診所\n3501200000");
     const QString hospital = QStringLiteral("北辰聯合醫院\n1101010012");
     q.tables.drug.rows << row(Kind::Drug, {{"就醫日期", "113/12/08"},
@@ -197,7 +197,7 @@ Query emptyQuery() {
 
 Query longQuery(int drugs, int labs) {
     Query q = fullQuery();
-    using cloud::Kind;
+    using report::Kind;
     for (int i = 0; i < drugs; ++i)
         q.tables.drug.rows << row(
             Kind::Drug,
@@ -258,7 +258,7 @@ Query deskQuery() {
     put(c.MX.slot[2].p4, "FHZ0345678");
     put(c.MX.slot[2].p10, "1");
 
-    using cloud::Kind;
+    using report::Kind;
     // 3502010011 is listed under another name; 5903123456 is not listed at all.
     q.tables.drug.rows << row(Kind::Drug, {{"就醫日期", "113/11/28"},
                                            {"來源", "晴川耳鼻喉>(轉診)>3502010011"},

@@ -30,13 +30,13 @@ class FakeLookups : public ExportLookups {
 
 struct Query {
     PatientState state;
-    cloud::CloudSourceTables tables;
+    report::CloudSourceTables tables;
     summary::SummaryExtras extras;
     summary::SummaryContext context;
 };
 
 // A cloud row from caption -> value pairs (captions as the report shows them).
-cloud::CloudRow row(cloud::Kind kind, const QMap<QString, QString>& cells);
+report::CloudRow row(report::Kind kind, const QMap<QString, QString>& cells);
 
 // Basic data, visits with diagnoses, a critical illness, allergies (one outside
 // Big5's common set), long-term and outpatient prescriptions, cloud drugs (one

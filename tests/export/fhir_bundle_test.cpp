@@ -185,7 +185,7 @@ TEST(FhirBundle, AReopenedArchivedQueryExportsAsTheFreshOne) {
         "<參考值>Negative (陰性)</參考值><醫令代碼>06013C</醫令代碼></D>");
     const auto exported = [&](const PatientState& state) {
         fixtures::FakeLookups lookups;
-        return bundleJson(buildBundle(state, cloud::buildSourceTables(state.sDrug, state.sLab),
+        return bundleJson(buildBundle(state, report::buildSourceTables(state.sDrug, state.sLab),
                                       lookups, q.context.queryTime.date()));
     };
     const QByteArray fresh = exported(s);

@@ -101,7 +101,7 @@ TEST(SummaryModel, DrugsInSupplyOnTheQueryDayFromCloudAndLongTermPrescriptions) 
 
 TEST(SummaryModel, RefillsSupplyFromTheDayTheyWereCollected) {
     fixtures::Query q = fixtures::emptyQuery();
-    q.tables.drug.rows << fixtures::row(cloud::Kind::Drug, {{"就醫日期", "113/10/01"},
+    q.tables.drug.rows << fixtures::row(report::Kind::Drug, {{"就醫日期", "113/10/01"},
                                                             {"連箋領藥日", "113/11/29"},
                                                             {"藥品名稱", "可悅您"},
                                                             {"給藥日數", "28"}});
@@ -237,18 +237,18 @@ TEST(QueryRecords, RecordDatesAreTheDaysTheReportReads) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const QString date = QString::fromUtf8(c.text);
-        cloud::CloudTable drugs, labs;
+        report::CloudTable drugs, labs;
         drugs.rows << fixtures::row(
-            cloud::Kind::Drug,
+            report::Kind::Drug,
             {{"就醫日期", date}, {"給藥日數", "28"}, {"餘藥日數", "0"}, {"ATC7代碼", "C09CA01"}});
         labs.rows << fixtures::row(
-            cloud::Kind::Lab, {{"檢驗日期", date}, {"醫令代碼", "09005C"}, {"檢驗結果", "98"}});
+            report::Kind::Lab, {{"檢驗日期", date}, {"醫令代碼", "09005C"}, {"檢驗結果", "98"}});
 
-        const cloud::DrugSupplies supplies = cloud::readDrugSupplies(drugs);
+        const report::DrugSupplies supplies = report::readDrugSupplies(drugs);
         EXPECT_EQ(supplies.rows.isEmpty() ? QDate() : supplies.rows.first().visit, c.day);
         EXPECT_EQ(cloudDrugs(drugs).value(0).start, c.day);
 
-        const cloud::TrendSeries trend = cloud::extractTrendSeries(labs, 0);
+        const report::TrendSeries trend = report::extractTrendSeries(labs, 0);
         EXPECT_EQ(trend.points.isEmpty() ? QDate() : trend.points.first().date, c.day);
         EXPECT_EQ(cloudLabResults(labs).value(0).date, c.day);
     }

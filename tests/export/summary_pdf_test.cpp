@@ -108,7 +108,7 @@ TEST_F(SummaryPdf, LongCellsAndLongTextsBreakWithoutLosingText) {
     q.state.sRef = lines.join(QLatin1Char('\n')) + QStringLiteral("\n<b>轉診</b> & <img src=x>");
     const QString longName = QStringLiteral("長效型").repeated(30) + QStringLiteral("END");
     q.tables.drug.rows << fixtures::row(
-        cloud::Kind::Drug, {{"就醫日期", "113/12/08"}, {"藥品名稱", longName}, {"給藥日數", "28"}});
+        report::Kind::Drug, {{"就醫日期", "113/12/08"}, {"藥品名稱", longName}, {"給藥日數", "28"}});
     const QString pdf = write(q);
     EXPECT_GE(pages(pdf), 3);
     QString all = text(pdf);

@@ -8,9 +8,9 @@
 #include "qstring_printer.h"
 #include "report/lab_units.h"
 
-using cloud::AidsPatient;
-using cloud::CloudRow;
-using cloud::CloudTable;
+using report::AidsPatient;
+using report::CloudRow;
+using report::CloudTable;
 using ::testing::ElementsAre;
 
 namespace {
@@ -37,13 +37,13 @@ struct Lab {
 };
 
 template <typename T, typename Set>
-CloudTable tableOf(cloud::Kind kind, const std::vector<T>& items, Set set) {
+CloudTable tableOf(report::Kind kind, const std::vector<T>& items, Set set) {
     CloudTable t;
     for (const T& i : items) {
         CloudRow r;
-        r.values.fill(QString(), cloud::columnsOf(kind).size() - 1);
+        r.values.fill(QString(), report::columnsOf(kind).size() - 1);
         auto cell = [&r, kind](const char* caption, const QString& v) {
-            r.values[cloud::columnIndex(kind, QString::fromUtf8(caption)) - 1] = v;
+            r.values[report::columnIndex(kind, QString::fromUtf8(caption)) - 1] = v;
         };
         set(i, r, cell);
         t.rows.append(r);
@@ -52,7 +52,7 @@ CloudTable tableOf(cloud::Kind kind, const std::vector<T>& items, Set set) {
 }
 
 CloudTable drugs(const std::vector<Drug>& list) {
-    return tableOf(cloud::Kind::Drug, list, [](const Drug& d, CloudRow& r, auto cell) {
+    return tableOf(report::Kind::Drug, list, [](const Drug& d, CloudRow& r, auto cell) {
         r.caption = d.date;
         cell("來源", d.source);
         cell("ATC7代碼", d.atc7);
@@ -65,7 +65,7 @@ CloudTable drugs(const std::vector<Drug>& list) {
 }
 
 CloudTable labs(const std::vector<Lab>& list) {
-    return tableOf(cloud::Kind::Lab, list, [](const Lab& l, CloudRow& r, auto cell) {
+    return tableOf(report::Kind::Lab, list, [](const Lab& l, CloudRow& r, auto cell) {
         r.caption = l.date;
         cell("檢驗結果", l.result);
         cell("單位", l.unit);
@@ -76,7 +76,7 @@ CloudTable labs(const std::vector<Lab>& list) {
 
 const AidsPatient kMan70{u'M', QDate(1954, 3, 1), {}};
 
-QStringList titles(const cloud::AidSection& s) {
+QStringList titles(const report::AidSection& s) {
     QStringList out;
     for (const auto& f : s.findings) out << f.severity + u' ' + f.title;
     return out;
@@ -93,10 +93,10 @@ TEST(ClinicalAids, CkdEpi2021AgreesWithPublishedValues) {
     const Case cases[] = {{1.0, 60, false, 86}, {0.7, 50, true, 105}, {2.6, 70, false, 26},
                           {0.5, 30, true, 129}, {1.5, 80, true, 35}};
     for (const Case& c : cases)
-        EXPECT_EQ(std::lround(*cloud::ckdEpi2021(c.scr, c.age, c.female)), c.expected)
+        EXPECT_EQ(std::lround(*report::ckdEpi2021(c.scr, c.age, c.female)), c.expected)
             << c.scr << ' ' << c.age;
-    EXPECT_FALSE(cloud::ckdEpi2021(1.0, 17, false));
-    EXPECT_FALSE(cloud::ckdEpi2021(0, 60, false));
+    EXPECT_FALSE(report::ckdEpi2021(1.0, 17, false));
+    EXPECT_FALSE(report::ckdEpi2021(0, 60, false));
 }
 
 struct InteractionCase {
@@ -130,7 +130,7 @@ TEST(ClinicalAids, InteractionsAmongDrugsInSupply) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto aids = cloud::runClinicalAids(kDay, drugs(c.drugs), {}, kMan70);
+        const auto aids = report::runClinicalAids(kDay, drugs(c.drugs), {}, kMan70);
         QStringList expected;
         for (const char* e : c.expected) expected << QString::fromUtf8(e);
         EXPECT_EQ(titles(aids.sections.at(0)), expected);
@@ -167,8 +167,8 @@ TEST(ClinicalAids, KidneyFunctionFromTheLatestCreatinineInEitherUnit) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto aids = cloud::runClinicalAids(kDay, metformin, labs(c.lab), kMan70);
-        const cloud::AidSection& kidney = aids.sections.at(1);
+        const auto aids = report::runClinicalAids(kDay, metformin, labs(c.lab), kMan70);
+        const report::AidSection& kidney = aids.sections.at(1);
         EXPECT_TRUE(kidney.checked.startsWith(QString::fromUtf8(c.checkedStart))) << kidney.checked.toStdString();
         QStringList expected;
         for (const char* e : c.flagged) expected << QString::fromUtf8(e);
@@ -176,7 +176,7 @@ TEST(ClinicalAids, KidneyFunctionFromTheLatestCreatinineInEitherUnit) {
     }
     // Without the card's sex there is no eGFR, and the aid says so.
     const auto unknown =
-        cloud::runClinicalAids(kDay, metformin, labs({{"113/11/20", "2.6"}}), {{}, kMan70.birthday, {}});
+        report::runClinicalAids(kDay, metformin, labs({{"113/11/20", "2.6"}}), {{}, kMan70.birthday, {}});
     EXPECT_TRUE(unknown.sections.at(1).checked.contains("無性別")) << unknown.sections.at(1).checked.toStdString();
     EXPECT_TRUE(unknown.sections.at(1).findings.isEmpty());
 }
@@ -190,29 +190,29 @@ TEST(ClinicalAids, AllergyFromTheCardAndFromCloudRows) {
          .allergy = "疑似過敏 皮疹"},
     });
     const AidsPatient patient{u'F', QDate(1980, 1, 1), {"Amoxicillin"}};
-    const auto aids = cloud::runClinicalAids(kDay, table, {}, patient);
+    const auto aids = report::runClinicalAids(kDay, table, {}, patient);
     EXPECT_THAT(titles(aids.sections.at(2)),
                 ElementsAre("嚴重 健保卡過敏: Amoxicillin", "嚴重 雲端過敏記錄: N02BE01 112/05/01"));
     EXPECT_THAT(aids.sections.at(2).findings.at(0).rows, ElementsAre(0));
     EXPECT_THAT(aids.sections.at(2).findings.at(1).rows, ElementsAre(1));
     // A class word on the card finds the class.
-    const auto penicillin = cloud::runClinicalAids(kDay, table, {}, {u'F', {}, {"盤尼西林類"}});
+    const auto penicillin = report::runClinicalAids(kDay, table, {}, {u'F', {}, {"盤尼西林類"}});
     EXPECT_THAT(penicillin.sections.at(2).findings.at(0).rows, ElementsAre(0));
     EXPECT_THAT(penicillin.rowWarnings(3), ElementsAre("過敏", "過敏", ""));
 }
 
 TEST(ClinicalAids, ElderlyMarksOnlyFrom65) {
     const CloudTable table = drugs({{.atc7 = "N05BA01", .elderly = "Y"}, {.atc7 = "C09CA01"}});
-    const auto old = cloud::runClinicalAids(kDay, table, {}, {u'M', QDate(1959, 12, 10), {}});
+    const auto old = report::runClinicalAids(kDay, table, {}, {u'M', QDate(1959, 12, 10), {}});
     EXPECT_THAT(titles(old.sections.at(3)), ElementsAre("注意 N05BA01"));
     EXPECT_TRUE(old.sections.at(3).checked.startsWith("病人於113/12/10為 65 歲"));
-    const auto young = cloud::runClinicalAids(kDay, table, {}, {u'M', QDate(1959, 12, 11), {}});
+    const auto young = report::runClinicalAids(kDay, table, {}, {u'M', QDate(1959, 12, 11), {}});
     EXPECT_TRUE(young.sections.at(3).findings.isEmpty());
     EXPECT_TRUE(young.sections.at(3).checked.contains("未滿65歲"));
 }
 
 TEST(LabUnits, ConversionsWithKnownFactorsOnly) {
-    using cloud::Analyte;
+    using report::Analyte;
     struct Case {
         double value;
         const char* from;
@@ -229,8 +229,8 @@ TEST(LabUnits, ConversionsWithKnownFactorsOnly) {
         {7.0, "%", "mg/dL", Analyte::Other, -1},
     };
     for (const Case& c : cases) {
-        const auto v = cloud::convertUnit(c.value, cloud::canonicalUnit(c.from),
-                                          cloud::canonicalUnit(c.to), c.analyte);
+        const auto v = report::convertUnit(c.value, report::canonicalUnit(c.from),
+                                          report::canonicalUnit(c.to), c.analyte);
         if (c.expected < 0)
             EXPECT_FALSE(v) << c.from;
         else

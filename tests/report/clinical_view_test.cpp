@@ -37,7 +37,7 @@ void app() {
 }
 
 // The fixture lists each row's cells in the table's column order.
-cloud::CloudTable demoTable(const char* kind) {
+report::CloudTable demoTable(const char* kind) {
     QFile f(QStringLiteral(CLOUD_RECORDS_FIXTURE));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly));
     const QJsonArray rows = QJsonDocument::fromJson(f.readAll())
@@ -45,10 +45,10 @@ cloud::CloudTable demoTable(const char* kind) {
                                 .toObject()["B220715631"]
                                 .toObject()[kind]
                                 .toArray();
-    cloud::CloudTable t;
+    report::CloudTable t;
     for (const auto& r : rows) {
         const QJsonArray cells = r.toArray();
-        cloud::CloudRow row;
+        report::CloudRow row;
         row.caption = cells.at(0).toString().trimmed();
         for (int i = 1; i < cells.size(); ++i) row.values << cells.at(i).toString();
         t.rows.append(row);
@@ -64,9 +64,9 @@ int pointsOf(QChart* chart, const QString& name) {
 
 TEST(ClinicalViews, DuplicateListShowsGroupsWithSourcesDatesAndDaysLeft) {
     app();
-    const cloud::CloudTable drugs = demoTable("drug");
+    const report::CloudTable drugs = demoTable("drug");
     // Long after the visits: only the rows with days left over are still taken.
-    const auto findings = cloud::findDuplicates(drugs, QDate(2026, 12, 10));
+    const auto findings = report::findDuplicates(drugs, QDate(2026, 12, 10));
     DuplicatesDialog dialog(findings, drugs);
     const QTreeWidget* list = dialog.list();
     QStringList groups;
@@ -90,8 +90,8 @@ TEST(ClinicalViews, DuplicateListShowsGroupsWithSourcesDatesAndDaysLeft) {
 
 TEST(ClinicalViews, AnEmptyListSaysSoInItsOwnPlace) {
     app();
-    const cloud::CloudTable none;
-    const auto findings = cloud::findDuplicates(none, QDate(2024, 12, 16));
+    const report::CloudTable none;
+    const auto findings = report::findDuplicates(none, QDate(2024, 12, 16));
     // Checked and nothing found: the list's one line says it, over its whole width,
     // and the text above (what was checked) does not repeat it.
     DuplicatesDialog checked(findings, none);
@@ -108,24 +108,24 @@ TEST(ClinicalViews, AnEmptyListSaysSoInItsOwnPlace) {
 
 TEST(ClinicalViews, TrendChartPlotsNumbersMarksOutliersAndListsText) {
     app();
-    const cloud::CloudTable lab = demoTable("lab");
+    const report::CloudTable lab = demoTable("lab");
     // Row 0 is the fasting glucose: 112 twice, above 70-100.
-    TrendChartDialog glucose(cloud::extractTrendSeries(lab, 0));
+    TrendChartDialog glucose(report::extractTrendSeries(lab, 0));
     EXPECT_EQ(pointsOf(glucose.chart(), "超出參考值"), 2);
     EXPECT_EQ(pointsOf(glucose.chart(), "結果"), 0);
     EXPECT_EQ(glucose.headline()->text(), "最新值: 112 mg/dL (2024/12/02)  較前次: +0");
     EXPECT_TRUE(glucose.unplotted()->isHidden());
 
     // Row 3 is the urine protein, "2+" both times: nothing to plot, both listed.
-    TrendChartDialog protein(cloud::extractTrendSeries(lab, 3));
+    TrendChartDialog protein(report::extractTrendSeries(lab, 3));
     EXPECT_EQ(pointsOf(protein.chart(), "超出參考值") + pointsOf(protein.chart(), "結果"), 0);
     EXPECT_FALSE(protein.unplotted()->isHidden());
     EXPECT_EQ(protein.unplotted()->text(), "未繪製的結果:\n113/11/05  2+\n113/08/11  2+");
 
     // A censored result is drawn at its number and carries its comparison as a label.
-    cloud::CloudTable censored = lab;
+    report::CloudTable censored = lab;
     censored.rows[4].values[6] = QStringLiteral("<0.5");  // 肌酸酐 0.6-1.3 on 113/10/06
-    TrendChartDialog creatinine(cloud::extractTrendSeries(censored, 4));
+    TrendChartDialog creatinine(report::extractTrendSeries(censored, 4));
     EXPECT_EQ(pointsOf(creatinine.chart(), "超出參考值"), 1);
     EXPECT_EQ(pointsOf(creatinine.chart(), "結果"), 1);
     EXPECT_EQ(pointsOf(creatinine.chart(), "<"), 1);
@@ -139,11 +139,11 @@ TEST(ClinicalViews, PicturesOfTheDemoPatient) {
     if (dir.isEmpty()) GTEST_SKIP() << "TOLVANE_SCREENSHOT_DIR not set";
     QDir().mkpath(dir);
     const QDate day(2024, 12, 16);
-    const cloud::CloudTable drugs = demoTable("drug");
-    const cloud::CloudTable lab = demoTable("lab");
+    const report::CloudTable drugs = demoTable("drug");
+    const report::CloudTable lab = demoTable("lab");
     // The demo card: a woman born 69/08/15, allergic to penicillins and sulfonamides.
-    const cloud::AidsPatient patient{u'F', QDate(1980, 8, 15), {"盤尼西林類 (Penicillin)", "磺胺類藥物"}};
-    const auto aids = cloud::runClinicalAids(day, drugs, lab, patient);
+    const report::AidsPatient patient{u'F', QDate(1980, 8, 15), {"盤尼西林類 (Penicillin)", "磺胺類藥物"}};
+    const auto aids = report::runClinicalAids(day, drugs, lab, patient);
     auto save = [&dir](QWidget& w, const char* name) {
         w.show();
         QCoreApplication::processEvents();
@@ -152,17 +152,17 @@ TEST(ClinicalViews, PicturesOfTheDemoPatient) {
         w.render(&image);
         EXPECT_TRUE(image.save(dir + u'/' + QString::fromLatin1(name)));
     };
-    DuplicatesDialog list(cloud::findDuplicates(drugs, day), drugs, nullptr, &aids);
+    DuplicatesDialog list(report::findDuplicates(drugs, day), drugs, nullptr, &aids);
     save(list, "aids-list.png");
-    SupplyTimelineDialog timeline(cloud::buildSupplyTimeline(drugs, day));
+    SupplyTimelineDialog timeline(report::buildSupplyTimeline(drugs, day));
     EXPECT_GT(timeline.canvas()->timeline().laneCount(), 4);
     save(timeline, "supply-timeline.png");
     // The creatinine, one row reported again in µmol/L by another institution.
-    cloud::CloudTable mixed = lab;
+    report::CloudTable mixed = lab;
     mixed.rows[10].values[6] = QStringLiteral("97");
     mixed.rows[10].values[7] = QStringLiteral("53-115");
     mixed.rows[10].values[17] = QStringLiteral("umol/L");
-    TrendChartDialog trend(cloud::extractTrendSet(mixed, 4));
+    TrendChartDialog trend(report::extractTrendSet(mixed, 4));
     EXPECT_EQ(trend.charts().size(), 1);
     EXPECT_TRUE(trend.unplotted()->text().contains("97 µmol/L → 1.10 mg/dL")) << trend.unplotted()->text().toStdString();
     save(trend, "creatinine-trend.png");

@@ -8,7 +8,7 @@
 
 #include "report_fixture.h"
 
-namespace cloud {
+namespace report {
 namespace {
 
 using ::testing::ElementsAre;
@@ -344,9 +344,9 @@ TEST_F(Report, CopyTakesTickedRowsAsShown) {
 }
 
 }  // namespace
-}  // namespace cloud
+}  // namespace report
 
-namespace cloud {
+namespace report {
 namespace {
 
 // Rows equal under every sort key keep their record order, whatever the report
@@ -412,4 +412,4 @@ TEST_F(Report, TiedRowsKeepTheirRecordOrderAfterEveryRebuild) {
 }
 
 }  // namespace
-}  // namespace cloud
+}  // namespace report

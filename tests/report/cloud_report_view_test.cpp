@@ -29,7 +29,7 @@
 #include "recording_prompts.h"
 #include "report_fixture.h"
 
-namespace cloud {
+namespace report {
 namespace {
 
 using ::testing::ElementsAre;
@@ -253,4 +253,4 @@ TEST_F(ReportPage, RightClickFollowsTheScrolledHeader) {
 }
 
 }  // namespace
-}  // namespace cloud
+}  // namespace report

@@ -10,10 +10,10 @@
 #include "qstring_printer.h"
 #include "report/duplicate_check_setting.h"
 
-using cloud::CloudRow;
-using cloud::CloudTable;
-using cloud::DuplicateReason;
-using cloud::findDuplicates;
+using report::CloudRow;
+using report::CloudTable;
+using report::DuplicateReason;
+using report::findDuplicates;
 using ::testing::ElementsAre;
 
 namespace {
@@ -36,9 +36,9 @@ struct Drug {
 CloudRow row(const Drug& d) {
     CloudRow r;
     r.caption = d.date;
-    r.values.fill(QString(), cloud::drugColumns().size() - 1);
+    r.values.fill(QString(), report::drugColumns().size() - 1);
     auto set = [&r](const char* caption, const QString& v) {
-        r.values[cloud::columnIndex(cloud::Kind::Drug, QString::fromUtf8(caption)) - 1] = v;
+        r.values[report::columnIndex(report::Kind::Drug, QString::fromUtf8(caption)) - 1] = v;
     };
     set("來源", d.source);
     set("就醫序號", d.visitNo);
@@ -58,12 +58,12 @@ CloudTable table(std::initializer_list<Drug> drugs) {
     return t;
 }
 
-QStringList describe(const cloud::DuplicateFindings& f) {
+QStringList describe(const report::DuplicateFindings& f) {
     QStringList out;
     for (const auto& g : f.groups) {
         QStringList rows;
         for (const auto& e : g.entries) rows << QString::number(e.row);
-        out << cloud::duplicateReasonText(g.reason) + u' ' + g.code + u' ' + rows.join(u',');
+        out << report::duplicateReasonText(g.reason) + u' ' + g.code + u' ' + rows.join(u',');
     }
     return out;
 }
@@ -199,7 +199,7 @@ TEST(DuplicateCheck, GroupsByClassSortsByReasonThenNewestVisit) {
                                          "同藥理類別 C10AA 1,2,0", "提早領藥 A02BC01 3,4"));
     EXPECT_THAT(f.rowFlags, ElementsAre(true, true, true, true, true, false, true, false));
     EXPECT_EQ(f.rowWarning(3), "同藥理類別 提早領藥");
-    EXPECT_EQ(cloud::duplicateSummary(f), QStringLiteral("重複用藥:3"));
+    EXPECT_EQ(report::duplicateSummary(f), QStringLiteral("重複用藥:3"));
 }
 
 TEST(DuplicateCheck, NothingFromAnEmptyTableOrWithoutADate) {
@@ -371,25 +371,25 @@ TEST(DrugSupply, IngredientNamesAgreeAcrossSaltsCaseAndSpelling) {
         {"Amoxicillin (as trihydrate)", "AMOXICILLIN"},
     };
     for (const auto& [a, b] : same)
-        EXPECT_EQ(cloud::normalizedIngredient(a), cloud::normalizedIngredient(b)) << a;
+        EXPECT_EQ(report::normalizedIngredient(a), report::normalizedIngredient(b)) << a;
     // The first word is the drug even when it names a salt elsewhere.
-    EXPECT_EQ(cloud::normalizedIngredient("Potassium chloride"), "POTASSIUM");
-    EXPECT_NE(cloud::normalizedIngredient("Calcium carbonate"),
-              cloud::normalizedIngredient("Calcium acetate"));
+    EXPECT_EQ(report::normalizedIngredient("Potassium chloride"), "POTASSIUM");
+    EXPECT_NE(report::normalizedIngredient("Calcium carbonate"),
+              report::normalizedIngredient("Calcium acetate"));
 }
 
 TEST(DuplicateCheckSetting, StoredAsYOrNAndOffByDefault) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     IniFile ini(dir.filePath("tolvane.ini"));
-    EXPECT_FALSE(cloud::readLocalDuplicateCheck(ini));
-    ASSERT_TRUE(cloud::writeLocalDuplicateCheck(ini, true));
+    EXPECT_FALSE(report::readLocalDuplicateCheck(ini));
+    ASSERT_TRUE(report::writeLocalDuplicateCheck(ini, true));
     EXPECT_EQ(ini.readString("ICcardShow", "本區重複用藥檢查", ""), "Y");
-    EXPECT_TRUE(cloud::readLocalDuplicateCheck(ini));
-    ASSERT_TRUE(cloud::writeLocalDuplicateCheck(ini, false));
+    EXPECT_TRUE(report::readLocalDuplicateCheck(ini));
+    ASSERT_TRUE(report::writeLocalDuplicateCheck(ini, false));
     EXPECT_EQ(ini.readString("ICcardShow", "本區重複用藥檢查", ""), "N");
     ini.writeString("ICcardShow", "本區重複用藥檢查", "1");
-    EXPECT_FALSE(cloud::readLocalDuplicateCheck(ini));
+    EXPECT_FALSE(report::readLocalDuplicateCheck(ini));
 }
 
 }  // namespace

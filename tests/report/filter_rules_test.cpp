@@ -5,7 +5,7 @@
 
 #include "report_fixture.h"
 
-namespace cloud {
+namespace report {
 namespace {
 
 using ::testing::ElementsAre;
@@ -102,4 +102,4 @@ TEST(CheckColudSelect, RulesOfEachList) {
 }
 
 }  // namespace
-}  // namespace cloud
+}  // namespace report

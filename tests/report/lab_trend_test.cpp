@@ -5,10 +5,10 @@
 
 #include "qstring_printer.h"
 
-using cloud::CloudRow;
-using cloud::CloudTable;
-using cloud::extractTrendSeries;
-using cloud::parseReferenceRange;
+using report::CloudRow;
+using report::CloudTable;
+using report::extractTrendSeries;
+using report::parseReferenceRange;
 using ::testing::ElementsAre;
 
 namespace {
@@ -77,7 +77,7 @@ TEST(LabTrend, ResultValues) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const auto v = cloud::parseLabValue(QString::fromUtf8(c.text));
+        const auto v = report::parseLabValue(QString::fromUtf8(c.text));
         ASSERT_EQ(v.has_value(), c.numeric);
         if (!v) continue;
         EXPECT_DOUBLE_EQ(v->value, c.value);
@@ -101,9 +101,9 @@ CloudTable table(std::initializer_list<Lab> labs) {
     for (const Lab& l : labs) {
         CloudRow r;
         r.caption = l.date;
-        r.values.fill(QString(), cloud::labColumns().size() - 1);
+        r.values.fill(QString(), report::labColumns().size() - 1);
         auto set = [&r](const char* caption, const QString& v) {
-            r.values[cloud::columnIndex(cloud::Kind::Lab, QString::fromUtf8(caption)) - 1] = v;
+            r.values[report::columnIndex(report::Kind::Lab, QString::fromUtf8(caption)) - 1] = v;
         };
         set("檢驗結果", l.result);
         set("參考值", l.reference);
@@ -117,7 +117,7 @@ CloudTable table(std::initializer_list<Lab> labs) {
     return t;
 }
 
-QStringList points(const cloud::TrendSeries& s) {
+QStringList points(const report::TrendSeries& s) {
     QStringList out;
     for (const auto& p : s.points)
         out << p.date.toString("yyyy-MM-dd") + u' ' + p.value.marker +
@@ -198,7 +198,7 @@ TEST(LabTrend, OneTestPerOrderCodeInOneUnit) {
          .item = "肌酸酐", .unit = "MG/DL"},
         {.date = "113/03/01", .result = "9", .code = "09015C", .item = "CRE", .unit = "mmol/mol"},
     });
-    const auto set = cloud::extractTrendSet(lab, 0);
+    const auto set = report::extractTrendSet(lab, 0);
     ASSERT_EQ(set.size(), 2);
     EXPECT_EQ(set.at(0).unit, "mg/dL");
     EXPECT_THAT(points(set.at(0)), ElementsAre("2024-06-01 1.1", "2024-09-08 1.2", "2024-12-02 1.4 !"));
@@ -215,7 +215,7 @@ TEST(LabTrend, APanelCodeKeepsItsItemsApart) {
         {.date = "113/12/02", .result = "13.5", .code = "08011C", .item = "Hb", .unit = "g/dL"},
         {.date = "113/09/02", .result = "7.1", .code = "08011C", .item = "WBC", .unit = "10^3/uL"},
     });
-    const auto set = cloud::extractTrendSet(lab, 0);
+    const auto set = report::extractTrendSet(lab, 0);
     ASSERT_EQ(set.size(), 1);
     EXPECT_THAT(points(set.at(0)), ElementsAre("2024-09-02 7.1", "2024-12-02 6.8"));
 }

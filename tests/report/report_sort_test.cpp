@@ -7,7 +7,7 @@
 
 #include "report_fixture.h"
 
-namespace cloud {
+namespace report {
 namespace {
 
 int compare(const char* a, const char* b, bool dateKey, bool newestFirst = false) {
@@ -81,4 +81,4 @@ TEST(ReportCompare, ZeroPaddedDatesOfOneWidthKeepTheirTextOrder) {
 }
 
 }  // namespace
-}  // namespace cloud
+}  // namespace report

@@ -5,7 +5,7 @@
 
 #include "report_fixture.h"
 
-namespace cloud {
+namespace report {
 namespace {
 
 using ::testing::ElementsAre;
@@ -111,4 +111,4 @@ TEST(CopyTexts, LabelsHiddenColumnsAndLines) {
 }
 
 }  // namespace
-}  // namespace cloud
+}  // namespace report

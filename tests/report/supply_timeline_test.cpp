@@ -18,14 +18,14 @@ struct Drug {
     const char* refill = "";
 };
 
-cloud::CloudTable table(std::initializer_list<Drug> drugs) {
-    cloud::CloudTable t;
+report::CloudTable table(std::initializer_list<Drug> drugs) {
+    report::CloudTable t;
     for (const Drug& d : drugs) {
-        cloud::CloudRow r;
+        report::CloudRow r;
         r.caption = QString::fromUtf8(d.date);
-        r.values.fill(QString(), cloud::drugColumns().size() - 1);
+        r.values.fill(QString(), report::drugColumns().size() - 1);
         auto set = [&r](const char* caption, const char* v) {
-            r.values[cloud::columnIndex(cloud::Kind::Drug, QString::fromUtf8(caption)) - 1] =
+            r.values[report::columnIndex(report::Kind::Drug, QString::fromUtf8(caption)) - 1] =
                 QString::fromUtf8(v);
         };
         set("來源", d.source);
@@ -41,7 +41,7 @@ cloud::CloudTable table(std::initializer_list<Drug> drugs) {
 
 TEST(SupplyTimeline, BarsPerDrugGroupedByClassColouredBySource) {
     const QDate day(2024, 12, 10);
-    const auto t = cloud::buildSupplyTimeline(
+    const auto t = report::buildSupplyTimeline(
         table({
             {"113/11/20", "晴川診所\n3501200000", "C09CA01", "可悅您", "28"},
             {"113/12/08", "北辰聯合醫院\n1101010012", "C09CA01", "可悅您", "28"},

@@ -65,7 +65,7 @@ class WindowClinical : public WindowTest {
         const auto* model = get<QTreeView>("CcloudReport")->model();
         int n = 0;
         for (int r = 0; r < model->rowCount(); ++r)
-            n += model->index(r, 0).data(cloud::CloudReportModel::DuplicateRole).toBool();
+            n += model->index(r, 0).data(report::CloudReportModel::DuplicateRole).toBool();
         return n;
     }
 };
@@ -87,7 +87,7 @@ TEST_F(WindowClinical, DuplicatesOfTheDemoPatientAreCountedMarkedAndListed) {
     int withWarning = 0;
     for (int r = 0; r < model->rowCount(); ++r) {
         withWarning +=
-            model->index(r, 0).data(cloud::CloudReportModel::WarningRole).toString().contains("同成分");
+            model->index(r, 0).data(report::CloudReportModel::WarningRole).toString().contains("同成分");
         // The date stays a date; the warning has its own place.
         EXPECT_FALSE(model->index(r, 0).data().toString().contains("重複")) << r;
     }
@@ -96,7 +96,7 @@ TEST_F(WindowClinical, DuplicatesOfTheDemoPatientAreCountedMarkedAndListed) {
     EXPECT_TRUE(get<QLabel>("CcloudAidsCount")->text().contains("重複用藥 5"));
     // A copied marked row carries its warning as a labelled field of its own.
     int marked = 0;
-    while (!model->index(marked, 0).data(cloud::CloudReportModel::DuplicateRole).toBool()) ++marked;
+    while (!model->index(marked, 0).data(report::CloudReportModel::DuplicateRole).toBool()) ++marked;
     get<QTreeView>("CcloudReport")
         ->model()
         ->setData(model->index(marked, 0), Qt::Checked, Qt::CheckStateRole);
@@ -130,7 +130,7 @@ TEST_F(WindowClinical, MarksFollowTheirSourceRowsWhenOnlySelectedRowsShow) {
     TFtolv& w = startWithDemoRecords(true);
     w.cloudReport().setRules({{"北辰"}, {}, {}});
     get<QToolButton>("CcloudShowSelect")->click();
-    const cloud::CloudReport& report = w.cloudReport();
+    const report::CloudReport& report = w.cloudReport();
     const QAbstractItemModel* model = get<QTreeView>("CcloudReport")->model();
     ASSERT_GT(model->rowCount(), 0);
     ASSERT_LT(model->rowCount(), 26);
@@ -138,11 +138,11 @@ TEST_F(WindowClinical, MarksFollowTheirSourceRowsWhenOnlySelectedRowsShow) {
     for (int r = 0; r < model->rowCount(); ++r) {
         const int source = report.sourceRowOf(r);
         ASSERT_GE(source, 0);
-        const cloud::CloudRow& row = report.sourceTables().drug.rows.at(source);
+        const report::CloudRow& row = report.sourceTables().drug.rows.at(source);
         // The very row it was copied from (the visit numbers tell the rows apart).
         const int modelRow = report.proxy().mapToSource(report.proxy().index(r, 0)).row();
         EXPECT_EQ(report.model().row(modelRow).values, row.values);
-        const bool dup = model->index(r, 0).data(cloud::CloudReportModel::DuplicateRole).toBool();
+        const bool dup = model->index(r, 0).data(report::CloudReportModel::DuplicateRole).toBool();
         EXPECT_EQ(dup, report.duplicates().isDuplicated(source)) << r;
         marked += dup;
     }

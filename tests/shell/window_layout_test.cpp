@@ -251,8 +251,8 @@ TEST_F(WindowLayout, HiddenRecordListsAndReport) {
     EXPECT_EQ(lab->columnWidth(15), 65);
     // The lists are the report's source tables: its captions and default widths, in order.
     for (const auto& [list, kind] :
-         {std::pair{drug, cloud::Kind::Drug}, std::pair{lab, cloud::Kind::Lab}}) {
-        const auto& columns = cloud::columnsOf(kind);
+         {std::pair{drug, report::Kind::Drug}, std::pair{lab, report::Kind::Lab}}) {
+        const auto& columns = report::columnsOf(kind);
         ASSERT_EQ(list->columnCount(), columns.size());
         for (int i = 0; i < list->columnCount(); ++i) {
             EXPECT_EQ(list->headerItem()->text(i), columns[i].caption) << i;

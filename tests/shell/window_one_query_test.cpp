@@ -103,9 +103,9 @@ class WindowOneQuery : public WindowServices {
         EXPECT_FALSE(get<QLabel>("Cmsg3")->text().contains(other));
         EXPECT_EQ(get<QPlainTextEdit>("CrefMemo")->toPlainText(), q.patient.sRef);
         // The report, its rows and its copy text.
-        cloud::CloudReport& report = w.cloudReport();
-        const cloud::CloudSourceTables expected =
-            cloud::buildSourceTables(q.patient.sDrug, q.patient.sLab);
+        report::CloudReport& report = w.cloudReport();
+        const report::CloudSourceTables expected =
+            report::buildSourceTables(q.patient.sDrug, q.patient.sLab);
         EXPECT_EQ(report.sourceTables().drug.rows.size(), expected.drug.rows.size());
         EXPECT_EQ(report.sourceTables().lab.rows.size(), expected.lab.rows.size());
         ASSERT_EQ(report.cloudReportType(), "drug");
@@ -115,7 +115,7 @@ class WindowOneQuery : public WindowServices {
         EXPECT_EQ(int(copied.count(q.patientId + "-")), report.rowCount());
         EXPECT_FALSE(copied.contains(other));
         // The duplicate groups name rows of this query's table, judged on its day.
-        const cloud::DuplicateFindings dup = cloud::findDuplicates(expected.drug, q.day());
+        const report::DuplicateFindings dup = report::findDuplicates(expected.drug, q.day());
         EXPECT_EQ(report.duplicates().groups.size(), dup.groups.size());
         // The summary and the exchange file.
         const summary::SummaryDocument doc = w.summaryDocument();

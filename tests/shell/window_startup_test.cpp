@@ -217,7 +217,7 @@ TEST_F(WindowStartup, StoredSettingsReachTheControls) {
     EXPECT_EQ(get<QLineEdit>("CVHCNHIlocation")->text(), "C:\\vhc\\虛擬健保卡控制軟體.exe");
     EXPECT_THAT(w.cloudReport().rules().NameRuleList, ElementsAre("普拿疼", "阿斯 匹靈"));
     EXPECT_TRUE(w.cloudReport().rules().ICD10RuleList.isEmpty());
-    EXPECT_EQ(w.cloudReport().defaultWidths(cloud::Kind::Lab).value(22), 122);
+    EXPECT_EQ(w.cloudReport().defaultWidths(report::Kind::Lab).value(22), 122);
     auto* labList = get<QTreeWidget>("CcloudLabData");
     EXPECT_EQ(labList->columnWidth(0), 100);
     EXPECT_EQ(labList->columnWidth(22), 122);
