@@ -10,7 +10,7 @@
 namespace {
 class Report {
   public:
-    void add(const QString& label, int32_t code, const char* exportName) {
+    void add(const QString& label, CsAnswer code, const char* exportName) {
         text_ += QStringLiteral("\r\n") + label + csResultMessage(code, exportName);
     }
     void addLine(const QString& line) { text_ += QStringLiteral("\r\n") + line; }
@@ -34,7 +34,7 @@ bool readCategory(ControlSoftware& cs, BufferEntry entry, const char* exportName
                   Report& report, const QString& label) {
     zeroRecord(record);
     int32_t len = sizeof record;
-    const int32_t r = csResult((cs.*entry)(bytes(record), &len));
+    const CsAnswer r = ((cs.*entry)(bytes(record), &len));
     if (r != 0) report.add(label, r, exportName);
     return r == 0;
 }
@@ -57,7 +57,7 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
         tOPD_Hospital visits;
         zeroRecord(visits);
         int32_t len = sizeof visits;
-        const int32_t r = csResult(cs.hisGetTreatmentNoNeedHPC(bytes(visits), &len));
+        const CsAnswer r = (cs.hisGetTreatmentNoNeedHPC(bytes(visits), &len));
         if (r == 0)
             decodeVisits(visits, ICcardInfo, ctx.names);
         else
@@ -68,7 +68,7 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
         tDiagnosis diagnoses;
         prepareDiagnosisBuffer(diagnoses);
         len = sizeof diagnoses;
-        const int32_t r2 = csResult(cs.hisGetTreatmentNeedHPC(bytes(diagnoses), &len));
+        const CsAnswer r2 = (cs.hisGetTreatmentNeedHPC(bytes(diagnoses), &len));
         if (r2 == 0) {
             if (!decodeDiagnoses(diagnoses, ICcardInfo, ctx.names))
                 report.addLine(QStringLiteral("診斷資料庫無法使用,診斷名稱顯示為") +
@@ -89,7 +89,7 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
         zeroRecord(important);
         zeroRecord(allergy);
         int32_t l1 = sizeof mx, l2 = sizeof longTerm, l3 = sizeof important, l4 = sizeof allergy;
-        const int32_t r = csResult(cs.hisReadPrescription(
+        const CsAnswer r = (cs.hisReadPrescription(
             bytes(mx), &l1, bytes(longTerm), &l2, bytes(important), &l3, bytes(allergy), &l4));
         if (r == 0) {
             ICcardInfo.MX = mx;
@@ -128,7 +128,7 @@ bool ReadICcardData(const CardReadContext& ctx, const CardReadSettings& settings
         tFeeAll all;
         zeroRecord(all);
         len = sizeof all;
-        const int32_t r = csResult(cs.hisGetCumulativeFee(bytes(all), &len));
+        const CsAnswer r = (cs.hisGetCumulativeFee(bytes(all), &len));
         if (r != 0) report.add(QStringLiteral("讀取就醫費用累計資料"), r, "hisGetCumulativeFee");
     }
 

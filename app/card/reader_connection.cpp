@@ -31,24 +31,24 @@ int ReaderConnection::portNumber() const {
     return ok ? n : 1;
 }
 
-int32_t ReaderConnection::readHpcId(QString& id) {
+CsAnswer ReaderConnection::readHpcId(QString& id) {
     char buffer[10] = {};
     int32_t len = sizeof buffer;
-    const int32_t r = csResult(cs_.hpcGetHPCSSN(buffer, &len));
+    const CsAnswer r = cs_.hpcGetHPCSSN(buffer, &len);
     if (r == 0) id = fieldText(buffer);
     return r;
 }
 
-int32_t ReaderConnection::verifySamdc() { return csResult(cs_.csVerifySAMDC()); }
+CsAnswer ReaderConnection::verifySamdc() { return cs_.csVerifySAMDC(); }
 
-bool ReaderConnection::isDefinitivePinAnswer(int32_t result) {
+bool ReaderConnection::isDefinitivePinAnswer(CsAnswer result) {
     return result == kPinWrong || result == kPinCancelled || result == kPinLocked;
 }
 
-int32_t ReaderConnection::askPin() {
+CsAnswer ReaderConnection::askPin() {
     if (pinAnswer_) return *pinAnswer_;
-    const int32_t v = csResult(cs_.hpcVerifyHPCPIN());
-    if (isDefinitivePinAnswer(v)) pinAnswer_ = v;
+    const CsAnswer v = cs_.hpcVerifyHPCPIN();
+    if (isDefinitivePinAnswer(v)) pinAnswer_ = *v;
     return v;
 }
 
@@ -64,21 +64,21 @@ bool ReaderConnection::OpenCom() {
     if (!loaded()) return false;
     comOpenStatus_ = -1;
     CloseCom();
-    comOpenStatus_ = csResult(cs_.csOpenCom(portNumber() - 1));
+    comOpenStatus_ = cs_.csOpenCom(portNumber() - 1);
     if (comOpenStatus_ != 0) {
         if (hisVersion_ < kVersionThreshold)
             prompts_.message(QStringLiteral("讀卡機無法開啟序列埠(COM port)"));
         return false;
     }
     // The port is open; what the cards say below does not change that.
-    const int32_t sam = csResult(cs_.hisGetCardStatus(1));
+    const CsAnswer sam = cs_.hisGetCardStatus(1);
     if (sam == 1)
         samdcStatus_ = verifySamdc();
     else if (sam == 2)
         samdcStatus_ = 0;
 
     openPinAnswer_.reset();
-    const int32_t hpc = csResult(cs_.hisGetCardStatus(3));
+    const CsAnswer hpc = cs_.hisGetCardStatus(3);
     if (hpc == 1 || hpc == 2) {
         openPinAnswer_ = autohpcVerifyHPCPIN();
     } else if (hpc == 3 && readCardDrId_.isEmpty()) {
@@ -95,10 +95,10 @@ void ReaderConnection::readProfessionalId() {
         readCardDrId_.clear();
 }
 
-int32_t ReaderConnection::autohpcVerifyHPCPIN() {
+CsAnswer ReaderConnection::autohpcVerifyHPCPIN() {
     if (!loaded()) return 1;
     QString id;
-    int32_t r = readHpcId(id);
+    CsAnswer r = readHpcId(id);
     if (r == 0) {
         readCardDrId_ = id;
     } else if (r == kSamNotAuthenticated) {
@@ -126,7 +126,7 @@ int32_t ReaderConnection::autohpcVerifyHPCPIN() {
         readCardDrId_.clear();
     }
 
-    const int32_t v = askPin();
+    const CsAnswer v = askPin();
 
     if (r == 0 && readCardDrId_.isEmpty()) {
         if (readHpcId(id) == 0) readCardDrId_ = id;
@@ -152,8 +152,15 @@ bool ReaderConnection::openICcardReader() {
         return false;
     }
 
-    const int32_t sam = csResult(cs_.hisGetCardStatus(1));
-    switch (sam) {
+    const CsAnswer sam = cs_.hisGetCardStatus(1);
+    // A missing export answers nothing, which is told as an unknown error.
+    auto unknownError = [&] {
+        status_.setMsg2(QStringLiteral("讀卡機不明錯誤,再試一次"));
+        result = false;
+    };
+    if (!sam) {
+        unknownError();
+    } else switch (*sam) {
         case 0:
             status_.setMsg2(QStringLiteral("成功開啟COM") + port + QStringLiteral("埠,但無SAM卡"));
             break;
@@ -185,16 +192,17 @@ bool ReaderConnection::openICcardReader() {
             result = false;
             break;
         default:
-            status_.setMsg2(QStringLiteral("讀卡機不明錯誤,再試一次"));
-            result = false;
+            unknownError();
             break;
     }
     if (samdcStatus_ != 0) return result;
 
     bool hpcVerified = false;
     bool verifyPin = false;
-    const int32_t hpc = csResult(cs_.hisGetCardStatus(3));
-    switch (hpc) {
+    const CsAnswer hpc = cs_.hisGetCardStatus(3);
+    if (!hpc) {
+        unknownError();
+    } else switch (*hpc) {
         case 0:
             status_.setMsg2(QStringLiteral("SAM卡成功,但無醫事卡"));
             break;
@@ -214,8 +222,7 @@ bool ReaderConnection::openICcardReader() {
             status_.setMsg2(QStringLiteral("SAM卡成功,但醫事卡片有誤"));
             break;
         default:
-            status_.setMsg2(QStringLiteral("讀卡機不明錯誤,再試一次"));
-            result = false;
+            unknownError();
             break;
     }
 
@@ -224,7 +231,7 @@ bool ReaderConnection::openICcardReader() {
         // cancel or a locked card is the user's answer, and asking again after a
         // wrong PIN would lock the card.
         const bool answered = openPinAnswer_ && *openPinAnswer_ != kReaderTimeout;
-        int32_t v = answered ? *openPinAnswer_ : autohpcVerifyHPCPIN();
+        CsAnswer v = answered ? *openPinAnswer_ : autohpcVerifyHPCPIN();
         clock_.pump();
         const std::uint32_t start = clock_.tickCount();
         // Only a PIN prompt that timed out is offered again: a wrong PIN entered a
@@ -256,10 +263,10 @@ bool ReaderConnection::getRegisterBasic(treadCard& pt, BasicInfo& ptBuffer) {
     // The retries may take a minute: their seconds are shown, counted from the first try.
     const std::uint32_t firstTry = start;
     int shownSeconds = -1;
-    int32_t r = 0;
+    CsAnswer r = 0;
     do {
         int32_t len = sizeof(BasicInfo);
-        r = csResult(cs_.hisGetRegisterBasic(reinterpret_cast<char*>(&ptBuffer), &len));
+        r = cs_.hisGetRegisterBasic(reinterpret_cast<char*>(&ptBuffer), &len);
         if (r == kReaderTimeout) {
             const int seconds = int((Clock::elapsed(firstTry, clock_.tickCount()) + 500) / 1000);
             if (seconds != shownSeconds) {
@@ -303,7 +310,7 @@ bool ReaderConnection::getRegisterBasic(treadCard& pt, BasicInfo& ptBuffer) {
 
 void ReaderConnection::identifyProfessional() {
     if (!loaded()) return;
-    const int32_t hpc = csResult(cs_.hisGetCardStatus(3));
+    const CsAnswer hpc = cs_.hisGetCardStatus(3);
     if (hpc == 1 || hpc == 2) {
         (void)autohpcVerifyHPCPIN();
     } else if (hpc == 3 && readCardDrId_.isEmpty()) {

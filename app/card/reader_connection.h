@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "card/card_records.h"
+#include "card/cs_result.h"
 
 class Clock;
 class ControlSoftware;
@@ -40,7 +41,7 @@ class ReaderConnection {
     void CloseCom();
     bool OpenCom();
     bool openICcardReader();
-    int32_t autohpcVerifyHPCPIN();
+    CsAnswer autohpcVerifyHPCPIN();
     // Fills `pt` and `ptBuffer` from the patient card's basic data.
     bool getRegisterBasic(treadCard& pt, BasicInfo& ptBuffer);
 
@@ -51,19 +52,19 @@ class ReaderConnection {
     void startQuery() { pinAnswer_.reset(); }
     // A wrong PIN (5102), a cancel (5109) or a locked card (5122): the user's answer
     // for the rest of the query. Asking again after a wrong PIN would lock the card.
-    static bool isDefinitivePinAnswer(int32_t result);
+    static bool isDefinitivePinAnswer(CsAnswer result);
 
-    int32_t ComOpenStatus() const { return comOpenStatus_; }
-    int32_t SAMDCstatus() const { return samdcStatus_; }
+    CsAnswer ComOpenStatus() const { return comOpenStatus_; }
+    CsAnswer SAMDCstatus() const { return samdcStatus_; }
     const QString& sReadCardDrID() const { return readCardDrId_; }
 
   private:
     bool loaded();
     // hpcGetHPCSSN into a 10-byte buffer; the ID on result 0.
-    int32_t readHpcId(QString& id);
+    CsAnswer readHpcId(QString& id);
     // sReadCardDrID from the card, or empty when it cannot be read.
     void readProfessionalId();
-    int32_t verifySamdc();
+    CsAnswer verifySamdc();
     int portNumber() const;
 
     ControlSoftware& cs_;
@@ -73,13 +74,13 @@ class ReaderConnection {
     QString portText_ = QStringLiteral("1");
     int32_t hisVersion_ = 0;
 
-    int32_t comOpenStatus_ = -1;
-    int32_t samdcStatus_ = -1;
+    CsAnswer comOpenStatus_ = -1;
+    CsAnswer samdcStatus_ = -1;
     QString readCardDrId_;
     // What the PIN verification inside OpenCom answered, when it ran.
-    std::optional<int32_t> openPinAnswer_;
+    std::optional<CsAnswer> openPinAnswer_;
     // A definitive answer to the PIN prompt in this query; no prompt follows it.
     std::optional<int32_t> pinAnswer_;
     // hpcVerifyHPCPIN, unless the query already has a definitive answer.
-    int32_t askPin();
+    CsAnswer askPin();
 };
