@@ -11,6 +11,7 @@
 // processes, the open descriptors and the Read's wall time; at the end the growth
 // from Read 10 to the last, the median and slowest Read of each kind, and the Reads
 // that did not show their own patient.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -79,6 +80,27 @@ long childrenRssKiB() {
         }
     }
     return total;
+}
+
+// What the program's resident memory is made of, for SOAK_DETAIL=1: anonymous,
+// file-backed and shared pages, the heap's bytes in use and those freed but kept by
+// the allocator (all arenas), and the threads (each may have an arena of its own).
+void printDetail(int read) {
+    auto field = [](const QByteArray& status, const char* name) {
+        const int at = status.indexOf(name);
+        if (at < 0) return 0L;
+        const int from = at + int(std::strlen(name));
+        return status.mid(from, status.indexOf('\n', from) - from).trimmed().split(' ').first().toLong();
+    };
+    QFile f("/proc/self/status");
+    const QByteArray status = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const struct mallinfo2 m = mallinfo2();
+    std::fprintf(stderr,
+                 "detail %4d anon_kib %7ld file_kib %7ld shmem_kib %6ld heap_used_kib %7zu "
+                 "heap_free_kib %7zu mmapped_kib %6zu threads %3ld\n",
+                 read, field(status, "RssAnon:"), field(status, "RssFile:"),
+                 field(status, "RssShmem:"), m.uordblks / 1024, m.fordblks / 1024,
+                 m.hblkhd / 1024, field(status, "Threads:"));
 }
 
 int openFds() {
@@ -287,6 +309,8 @@ int main(int argc, char** argv) {
     e2e::ensureApplication();
     const int reads = argc > 1 ? std::max(10, std::atoi(argv[1])) : 150;
 
+    const bool detail = !qEnvironmentVariableIsEmpty("SOAK_DETAIL");
+
     Day day;
     if (!day.setUp()) return 1;
     std::vector<Sample> samples;
@@ -294,6 +318,9 @@ int main(int argc, char** argv) {
     for (int n = 1; n <= reads; ++n) {
         const Sample s = day.read(n);
         samples.push_back(s);
+        if (detail) printDetail(n);
+        // Each arena's bytes in use and free, where the growth is measured from and to.
+        if (detail && (n == 10 || n == reads)) malloc_info(0, stderr);
         std::printf("%4d %-5s %-4s %-16s %8.0f %8ld %12ld %4d  %s\n", s.read, modeName(s.mode),
                     s.card, s.fault, s.wallMs, s.rss, s.browserRss, s.fds, outcomeName(s.outcome));
         std::fflush(stdout);
