@@ -12,9 +12,9 @@
 // clinic: their server threads and buffers are not the program's memory.
 //
 // After every Read it prints the resident memory of the program, of its browser
-// processes and of the stand-ins, the open descriptors and the Read's wall time; at the end the growth
-// from Read 10 to the last, the median and slowest Read of each kind, and the Reads
-// that did not show their own patient.
+// processes and of the stand-ins, the open descriptors and the Read's wall time; at the end the
+// growth from Read 10 to the last, the median and slowest Read of each kind, and the Reads that did
+// not show their own patient.
 #include <malloc.h>
 #include <unistd.h>
 
@@ -99,7 +99,11 @@ void printDetail(int read) {
         const int at = status.indexOf(name);
         if (at < 0) return 0L;
         const int from = at + int(std::strlen(name));
-        return status.mid(from, status.indexOf('\n', from) - from).trimmed().split(' ').first().toLong();
+        return status.mid(from, status.indexOf('\n', from) - from)
+            .trimmed()
+            .split(' ')
+            .first()
+            .toLong();
     };
     QFile f("/proc/self/status");
     const QByteArray status = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -108,8 +112,8 @@ void printDetail(int read) {
                  "detail %4d anon_kib %7ld file_kib %7ld shmem_kib %6ld heap_used_kib %7zu "
                  "heap_free_kib %7zu mmapped_kib %6zu threads %3ld\n",
                  read, field(status, "RssAnon:"), field(status, "RssFile:"),
-                 field(status, "RssShmem:"), m.uordblks / 1024, m.fordblks / 1024,
-                 m.hblkhd / 1024, field(status, "Threads:"));
+                 field(status, "RssShmem:"), m.uordblks / 1024, m.fordblks / 1024, m.hblkhd / 1024,
+                 field(status, "Threads:"));
 }
 
 int openFds() {
@@ -197,9 +201,10 @@ class Day {
         if (!startSite(false)) return false;
         // --log: the stand-in prints its request log and forgets it.
         const int servicesPort = freePort();
-        if (!services_.start("services",
-                             {"--port", QString::number(servicesPort), "--dir", dir_.path(), "--log"},
-                             servicesPort))
+        if (!services_.start(
+                "services",
+                {"--port", QString::number(servicesPort), "--dir", dir_.path(), "--log"},
+                servicesPort))
             return fail("services");
         const QString servicesHost = QString("127.0.0.1:%1").arg(servicesPort);
         QFile fp(kDemo + "/cloudsite-cert.sha256");
@@ -281,8 +286,9 @@ class Day {
         long standInRss = 0;
         for (const QString& pid : standIns)
             if (!pid.isEmpty()) standInRss += rssKiB(pid);
-        return {n,          mode,      card.key, fault, ms,     rssKiB("self"),
-                childrenRssKiB(standIns), standInRss, openFds(), own, outcome};
+        return {
+            n,          mode,      card.key, fault,  ms, rssKiB("self"), childrenRssKiB(standIns),
+            standInRss, openFds(), own,      outcome};
     }
 
     QStringList messages() const { return prompts_.messages(); }
