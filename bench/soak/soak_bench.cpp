@@ -6,6 +6,8 @@
 // 500, a damaged archive reopened after the Read).
 //
 //   build/bench/soak/soak_bench [reads]        (150 unless given)
+//   SOAK_DETAIL=1 build/bench/soak/soak_bench   (and on stderr, after every Read, what
+//                                               the program's memory is made of)
 //
 // The loopback site and services run as processes of their own (the demo folder's
 // cloudsite and services), as the insurer's site and services are elsewhere at the
