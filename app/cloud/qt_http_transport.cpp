@@ -5,6 +5,7 @@
 #include <QNetworkRequest>
 #include <QSslConfiguration>
 #include <QSslError>
+#include <algorithm>
 
 #include "cloud/pinned_certificate.h"
 #include "common/clock.h"
@@ -96,7 +97,9 @@ HttpResponse QtHttpTransport::exchange(const HttpRequest& request) {
     });
     auto take = [reply, &body, &tooLarge, exceeded] {
         if (tooLarge) return;
-        body += reply->read(kMaxAnswerBytes + 1 - body.size());
+        // Only what has arrived: read(n) sets n bytes aside before it reads, so a read
+        // of the whole remaining cap took megabytes per chunk and the answer kept them.
+        body += reply->read(std::min(reply->bytesAvailable(), kMaxAnswerBytes + 1 - body.size()));
         exceeded(body.size() + reply->bytesAvailable());
     };
     QObject::connect(reply, &QNetworkReply::readyRead, reply, take);

@@ -6,11 +6,18 @@
 // 500, a damaged archive reopened after the Read).
 //
 //   build/bench/soak/soak_bench [reads]        (150 unless given)
+//   SOAK_DETAIL=1 build/bench/soak/soak_bench   (and on stderr, after every Read, what
+//                                               the program's memory is made of)
 //
-// After every Read it prints the resident memory of the program and of its browser
-// processes, the open descriptors and the Read's wall time; at the end the growth
-// from Read 10 to the last, the median and slowest Read of each kind, and the Reads
-// that did not show their own patient.
+// The loopback site and services run as processes of their own (the demo folder's
+// cloudsite and services), as the insurer's site and services are elsewhere at the
+// clinic: their server threads and buffers are not the program's memory.
+//
+// After every Read it prints the resident memory of the program, of its browser
+// processes and of the stand-ins, the open descriptors and the Read's wall time; at the end the
+// growth from Read 10 to the last, the median and slowest Read of each kind, and the Reads that did
+// not show their own patient.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -19,25 +26,28 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "cloud/webengine_browser_view.h"
-#include "cloud_site.h"
 #include "common/clock.h"
 #include "common/ini_file.h"
 #include "e2e_support.h"
 #include "recording_prompts.h"
-#include "services_site.h"
 #include "shell/installation_view.h"
 #include "shell/tftolv_view.h"
 
@@ -54,8 +64,8 @@ long rssKiB(const QString& pid) {
     return 0;
 }
 
-// The browser's processes: every descendant of this one.
-long childrenRssKiB() {
+// The browser's processes: every descendant of this one but the stand-ins.
+long childrenRssKiB(const std::set<QString>& standIns) {
     std::map<QString, QString> parent;
     for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
         if (pid.toLong() <= 0) continue;
@@ -68,12 +78,14 @@ long childrenRssKiB() {
     const QString self = QString::number(getpid());
     long total = 0;
     for (const auto& [pid, ppid] : parent) {
+        if (standIns.count(pid)) continue;
         QString p = ppid;
         for (int depth = 0; depth < 8 && !p.isEmpty() && p != "1"; ++depth) {
             if (p == self) {
                 total += rssKiB(pid);
                 break;
             }
+            if (standIns.count(p)) break;
             auto it = parent.find(p);
             p = it == parent.end() ? QString() : it->second;
         }
@@ -81,8 +93,74 @@ long childrenRssKiB() {
     return total;
 }
 
+// What the program's resident memory is made of, for SOAK_DETAIL=1: anonymous,
+// file-backed and shared pages, the heap's bytes in use and those freed but kept by
+// the allocator (all arenas), and the threads (each may have an arena of its own).
+void printDetail(int read) {
+    auto field = [](const QByteArray& status, const char* name) {
+        const int at = status.indexOf(name);
+        if (at < 0) return 0L;
+        const int from = at + int(std::strlen(name));
+        return status.mid(from, status.indexOf('\n', from) - from)
+            .trimmed()
+            .split(' ')
+            .first()
+            .toLong();
+    };
+    QFile f("/proc/self/status");
+    const QByteArray status = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const struct mallinfo2 m = mallinfo2();
+    std::fprintf(stderr,
+                 "detail %4d anon_kib %7ld file_kib %7ld shmem_kib %6ld heap_used_kib %7zu "
+                 "heap_free_kib %7zu mmapped_kib %6zu threads %3ld\n",
+                 read, field(status, "RssAnon:"), field(status, "RssFile:"),
+                 field(status, "RssShmem:"), m.uordblks / 1024, m.fordblks / 1024, m.hblkhd / 1024,
+                 field(status, "Threads:"));
+}
+
 int openFds() {
     return int(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+
+// A loopback stand-in run from the demo folder as a process of its own.
+class StandIn {
+  public:
+    ~StandIn() { stop(); }
+    // Started and answering on 127.0.0.1:port within a few seconds.
+    bool start(const QString& program, const QStringList& args, int port) {
+        stop();
+        process_.setProgram(kDemo + "/" + program);
+        process_.setArguments(args);
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.start();
+        if (!process_.waitForStarted(5000)) return false;
+        for (int i = 0; i < 100 && process_.state() == QProcess::Running; ++i) {
+            QTcpSocket probe;
+            probe.connectToHost(QStringLiteral("127.0.0.1"), quint16(port));
+            if (probe.waitForConnected(100)) return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+    void stop() {
+        if (process_.state() == QProcess::NotRunning) return;
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) process_.kill();
+        process_.waitForFinished(1000);
+    }
+    QString pid() const {
+        return process_.state() == QProcess::Running ? QString::number(process_.processId())
+                                                     : QString();
+    }
+
+  private:
+    QProcess process_;
+};
+
+// A loopback port nobody listens on now.
+int freePort() {
+    QTcpServer s;
+    return s.listen(QHostAddress::LocalHost, 0) ? s.serverPort() : 0;
 }
 
 struct Card {
@@ -108,7 +186,7 @@ struct Sample {
     const char* card;
     const char* fault;
     double wallMs;
-    long rss, browserRss;
+    long rss, browserRss, standInRss;
     int fds;
     bool ownPatient;
     Outcome outcome;
@@ -118,14 +196,19 @@ class Day {
   public:
     bool setUp() {
         for (const char* f : {"libcshis.so", "libHpaBhp.so", "libCsHisX.so", "sim-cards.json",
-                              "hospbsc.txt", "MX.sqlite", "ICD10CM.sqlite"})
+                              "hospbsc.txt", "MX.sqlite", "ICD10CM.sqlite", "cloudsite-cert.pem",
+                              "cloudsite-key.pem", "cloud-records.json", "services.json"})
             if (!QFile::copy(kDemo + "/" + f, path(f))) return fail(f);
         insert("demo");
         if (!startSite(false)) return false;
-        services_ = std::make_unique<services::Server>(
-            services::Options{kDemo + "/cloudsite-cert.pem", kDemo + "/cloudsite-key.pem",
-                              kDemo + "/" + services::kFixtureFile, dir_.path()});
-        if (!services_->start()) return fail("services");
+        // --log: the stand-in prints its request log and forgets it.
+        const int servicesPort = freePort();
+        if (!services_.start(
+                "services",
+                {"--port", QString::number(servicesPort), "--dir", dir_.path(), "--log"},
+                servicesPort))
+            return fail("services");
+        const QString servicesHost = QString("127.0.0.1:%1").arg(servicesPort);
         QFile fp(kDemo + "/cloudsite-cert.sha256");
         if (!fp.open(QIODevice::ReadOnly)) return fail("fingerprint");
         if (!QFile::copy(kDemo + "/tolvane.ini", path("tolvane.ini"))) return fail("tolvane.ini");
@@ -134,8 +217,8 @@ class Day {
                          {{"cloudHost", QString("127.0.0.1:%1").arg(sitePort_)},
                           {"vpnTestAddress", "127.0.0.1"},
                           {"testCertSha256", QString::fromLatin1(fp.readAll()).trimmed()},
-                          {"preventApiHost", services_->host()},
-                          {"referralHost", services_->host()}});
+                          {"preventApiHost", servicesHost},
+                          {"referralHost", servicesHost}});
         const TFtolv::Deps deps =
             installation_.deps(pinger_, prompts_, systemClock(), path("profile"));
         window_ = std::make_unique<TFtolv>(deps);
@@ -147,8 +230,8 @@ class Day {
 
     ~Day() {
         window_.reset();
-        site_.reset();
-        services_.reset();
+        site_.stop();
+        services_.stop();
     }
 
     Sample read(int n) {
@@ -163,9 +246,9 @@ class Day {
             fault = kFaults[(n / 10 - 1) % 4];
         }
         const QString f = QString::fromLatin1(fault);
-        if (f == "site-unreachable") site_->stop();
+        if (f == "site-unreachable") site_.stop();
         if (f == "login-refused") startSite(true);
-        if (f == "service-500") services_->switches().httpStatus = 500;
+        if (f == "service-500") switchServices("http500");
 
         get<QRadioButton>(mode == Mode::All      ? "CICcloudcheck"
                           : mode == Mode::IcCard ? "CICcheck"
@@ -198,12 +281,16 @@ class Day {
                          e2e::records(window_->query().patient.sDrug),
                          qPrintable(prompts_.messages().join(" | ")));
         if (f == "site-unreachable" || f == "login-refused") startSite(false);
-        if (f == "service-500") services_->switches().httpStatus = 0;
+        if (f == "service-500") switchServices("");
         if (f == "damaged-archive") reopenDamaged(card.id);
-        services_->clearRecorded();  // the stand-in's request log is not the program's memory
         Delay(systemClock(), 50);
-        return {n,         mode, card.key, fault, ms, rssKiB("self"), childrenRssKiB(),
-                openFds(), own,  outcome};
+        const std::set<QString> standIns = {site_.pid(), services_.pid()};
+        long standInRss = 0;
+        for (const QString& pid : standIns)
+            if (!pid.isEmpty()) standInRss += rssKiB(pid);
+        return {
+            n,          mode,      card.key, fault,  ms, rssKiB("self"), childrenRssKiB(standIns),
+            standInRss, openFds(), own,      outcome};
     }
 
     QStringList messages() const { return prompts_.messages(); }
@@ -224,14 +311,14 @@ class Day {
     }
     // A fresh site on the same port: its sessions are gone, so the next Read logs in.
     bool startSite(bool loginFails) {
-        site_.reset();
-        site_ = std::make_unique<cloudsite::Site>(
-            cloudsite::Options{kDemo + "/cloudsite-cert.pem", kDemo + "/cloudsite-key.pem",
-                               kDemo + "/cloud-records.json", dir_.path()});
-        site_->switches().loginFails = loginFails;
-        if (!site_->start(QStringLiteral("127.0.0.1"), sitePort_)) return fail("site");
-        sitePort_ = site_->port();
-        return true;
+        if (sitePort_ == 0) sitePort_ = freePort();
+        QStringList args = {"--port", QString::number(sitePort_), "--dir", dir_.path()};
+        if (loginFails) args << "--login-fails";
+        return site_.start("cloudsite", args, sitePort_) || fail("site");
+    }
+    void switchServices(const QByteArray& text) {
+        QFile f(path("services-switches.txt"));
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(text);
     }
     // The newest archive file of the patient cut short, then opened from the ID box.
     void reopenDamaged(const char* id) {
@@ -253,8 +340,8 @@ class Day {
 
     QTemporaryDir dir_;
     int sitePort_ = 0;
-    std::unique_ptr<cloudsite::Site> site_;
-    std::unique_ptr<services::Server> services_;
+    StandIn site_;
+    StandIn services_;
     Installation installation_{dir_.path() + "/"};
     e2e::AnswersAlways pinger_;
     RecordingPrompts prompts_;
@@ -287,15 +374,23 @@ int main(int argc, char** argv) {
     e2e::ensureApplication();
     const int reads = argc > 1 ? std::max(10, std::atoi(argv[1])) : 150;
 
+    const bool detail = !qEnvironmentVariableIsEmpty("SOAK_DETAIL");
+
     Day day;
     if (!day.setUp()) return 1;
     std::vector<Sample> samples;
-    std::printf("read mode  card fault             wall_ms  rss_kib  browser_kib  fds  patient\n");
+    std::printf(
+        "read mode  card fault             wall_ms  rss_kib  browser_kib  standin_kib  fds  "
+        "patient\n");
     for (int n = 1; n <= reads; ++n) {
         const Sample s = day.read(n);
         samples.push_back(s);
-        std::printf("%4d %-5s %-4s %-16s %8.0f %8ld %12ld %4d  %s\n", s.read, modeName(s.mode),
-                    s.card, s.fault, s.wallMs, s.rss, s.browserRss, s.fds, outcomeName(s.outcome));
+        if (detail) printDetail(n);
+        // Each arena's bytes in use and free, where the growth is measured from and to.
+        if (detail && (n == 10 || n == reads)) malloc_info(0, stderr);
+        std::printf("%4d %-5s %-4s %-16s %8.0f %8ld %12ld %12ld %4d  %s\n", s.read,
+                    modeName(s.mode), s.card, s.fault, s.wallMs, s.rss, s.browserRss, s.standInRss,
+                    s.fds, outcomeName(s.outcome));
         std::fflush(stdout);
     }
 
@@ -308,6 +403,8 @@ int main(int argc, char** argv) {
         last.read, pct(first.rss, last.rss), first.rss, last.rss,
         pct(first.browserRss, last.browserRss), first.browserRss, last.browserRss,
         pct(first.rss + first.browserRss, last.rss + last.browserRss), first.fds, last.fds);
+    std::printf("stand-ins (not the program) read 10 -> %d: %ld -> %ld KiB\n", last.read,
+                first.standInRss, last.standInRss);
     int notOwn = 0;
     for (const Sample& s : samples) notOwn += s.ownPatient ? 0 : 1;
     for (const Sample& s : samples)

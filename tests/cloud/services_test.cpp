@@ -213,6 +213,18 @@ TEST_F(Services, CertificateMustBeThePinnedOne) {
     EXPECT_TRUE(server->recorded().isEmpty());
 }
 
+TEST_F(Services, SmallAnswerHoldsNoBufferOfTheCapsSize) {
+    // Taking each chunk with a read of the whole remaining cap set aside 4 MiB (and
+    // on growth 8 MiB) per chunk, and the answer kept that buffer.
+    HttpRequest wsdl;
+    wsdl.url =
+        QUrl(QStringLiteral("https://%1/ipie0000/IPIE0000S01.asmx?wsdl").arg(server->host()));
+    const HttpResponse answer = http.exchange(wsdl);
+    ASSERT_TRUE(answer.completed) << answer.error.toStdString();
+    ASSERT_FALSE(answer.body.isEmpty());
+    EXPECT_LT(answer.body.capacity(), 4 * answer.body.size() + 64 * 1024);
+}
+
 TEST_F(Services, StandInRejectsValuesNotOfTheInsertedCard) {
     // Values read for one card, the card swapped before the request goes out.
     readBasic();
