@@ -383,18 +383,23 @@ void CloudReportView::syncWidths() {
     const QList<FieldItem>& fields = report_.fields();
     const double ratio = widthRatio();
     // A shown date column holds a whole date in the font in use, whatever the
-    // design says: "113/12/08", not "113/1…".
+    // design says: "113/12/08", not "113/1…" — beside the row's check box in the
+    // first column, and never narrower than the style's own measure of its cells.
     const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
     const int dateWidth =
         int(std::ceil(QFontMetricsF(view->font()).horizontalAdvance(QStringLiteral("000/00/00")))) + margins;
     for (int k = 0; k < fields.size() && k < view->header()->count(); ++k) {
         int width =
             fields.at(k).width > 0 ? int(std::ceil(fields.at(k).width * ratio - 1e-9)) : fields.at(k).width;
-        if (width > 0 && isDateKey(fields.at(k).caption)) width = std::max(width, dateWidth);
         // The stored widths are the text's; the first column also carries the
         // row's check box.
+        if (width > 0 && k == 0) width += checkBoxExtent();
+        if (width > 0 && isDateKey(fields.at(k).caption)) {
+            const int cells = static_cast<const QAbstractItemView*>(view)->sizeHintForColumn(k);
+            width = std::max({width, dateWidth + (k == 0 ? checkBoxExtent() : 0), cells});
+        }
         if (width > 0)
-            view->header()->resizeSection(k, k == 0 ? width + checkBoxExtent() : width);
+            view->header()->resizeSection(k, width);
         else if (width == 0)
             view->header()->resizeSection(k, 0);
         else

@@ -149,8 +149,10 @@ TEST_F(ReportPage, ColumnsFitTheirValuesAndGrowWithTheFont) {
     // The row's check box, as the view sizes it.
     const int box =
         w.CcloudReport->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w.CcloudReport) + 6;
-    // The date column (54 at design) shows a whole date beside the row's check box.
+    // The date column (54 at design) shows a whole date beside the row's check box:
+    // at least as wide as the style's own size for its cells.
     EXPECT_TRUE(fits("113/12/08", 0, box)) << header->sectionSize(0);
+    EXPECT_GE(header->sectionSize(0), static_cast<QAbstractItemView*>(w.CcloudReport)->sizeHintForColumn(0));
     const int name = header->sectionSize(9);
     // "視窗解析度" 150: the fonts grow half again, and so do the columns; the
     // stored widths stay the design's.
@@ -159,6 +161,7 @@ TEST_F(ReportPage, ColumnsFitTheirValuesAndGrowWithTheFont) {
     w.CcloudReport->setFont(font);
     EXPECT_GE(header->sectionSize(9), name * 14 / 10);
     EXPECT_TRUE(fits("113/12/08", 0, box));
+    EXPECT_GE(header->sectionSize(0), static_cast<QAbstractItemView*>(w.CcloudReport)->sizeHintForColumn(0));
     EXPECT_EQ(report.getWidthofColumn("藥品名稱"), 180);
 }
 
@@ -234,7 +237,7 @@ TEST_F(ReportPage, RightClickFollowsTheScrolledHeader) {
     EXPECT_THAT(menuTexts({10, rowY}).mid(1, 2),
                 ElementsAre("醫事機構代碼 : 3501200000", "醫事機構名稱 : 晴川診所"));
     // Scrolled right, x = 10 lies over "藥品名稱": the row's values.
-    tree->horizontalScrollBar()->setValue(600);
+    tree->horizontalScrollBar()->setValue(tree->header()->sectionPosition(9));  // "藥品名稱"
     const QStringList values = menuTexts({10, rowY});
     ASSERT_FALSE(values.isEmpty());
     EXPECT_EQ(values.first(), "就醫日期 : 113/12/01");
@@ -243,7 +246,8 @@ TEST_F(ReportPage, RightClickFollowsTheScrolledHeader) {
     // Below the rows: the current row; "&" shows as written.
     tree->horizontalScrollBar()->setValue(0);
     tree->setCurrentIndex(tree->model()->index(8, 0));
-    const QStringList own = menuTexts({300, tree->viewport()->height() - 2});
+    const QStringList own =
+        menuTexts({tree->header()->sectionViewportPosition(2) + 10, tree->viewport()->height() - 2});
     EXPECT_TRUE(own.contains("用法用量 : BID && HS"));
 
     // A damaged list says so and shows no menu.
